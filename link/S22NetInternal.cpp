@@ -1,0 +1,126 @@
+#include "link/S22NetInternal.h"
+
+#include "link/S22NetworkEvents.h"
+
+#include <string>
+
+short CS22NetInternal::ConfigureDirect(short comPort, long baud, bool flag)
+{
+    if (m_bConnected)
+        return ERR_COMMAND_ALREADY_CONNECTED;
+    m_pPort = std::make_unique<CS22NetSerialPort>();
+    m_pPort->Configure(comPort, static_cast<unsigned long>(baud), flag ? 1 : 0);
+    m_pPort->SetTimeOut(m_nTimeOut);
+    m_pPort->SetEventHandler(m_pEventHandler, m_nHandlerId);
+    m_diagnostics.SetFileName("Direct COM" + std::to_string(comPort) + ".txt");
+    return S22NET_OK;
+}
+
+short CS22NetInternal::Connect()
+{
+    if (m_bConnected)
+        return ERR_COMMAND_ALREADY_CONNECTED;
+    if (m_bBusy)
+        return ERR_COMMAND_BUSY;
+    if (!m_pPort)
+        return ERR_COMMAND_NOT_CONFIGURED;
+    m_abSequenceResetDone.fill(false);
+    const short result = m_pPort->Connect();
+    if (result == S22NET_OK)
+        m_bConnected = true;
+    return result;
+}
+
+short CS22NetInternal::Disconnect()
+{
+    if (!m_pPort)
+        return ERR_COMMAND_NOT_CONFIGURED;
+    const short result = m_pPort->Disconnect();
+    m_bConnected = false;
+    return result;
+}
+
+void CS22NetInternal::SetTimeOut(long ms)
+{
+    m_nTimeOut = ms < 0 ? 0 : static_cast<unsigned long>(ms);
+    if (m_pPort)
+        m_pPort->SetTimeOut(m_nTimeOut);
+}
+
+void CS22NetInternal::SetMaxNumberOfRetries(short n)
+{
+    if (n >= 0)
+        m_nMaxRetries = n;
+}
+
+void CS22NetInternal::GetLastPacket(unsigned char** sent, unsigned char** received)
+{
+    if (sent != nullptr)
+        *sent = m_sent.Bytes();
+    if (received != nullptr)
+        *received = m_received.Bytes();
+}
+
+void CS22NetInternal::RegisterEventHandler(CS22NetworkEvents* handler, short handlerId)
+{
+    m_pEventHandler = handler;
+    m_nHandlerId = handlerId;
+    if (m_pPort)
+        m_pPort->SetEventHandler(handler, handlerId);
+}
+
+void CS22NetInternal::SetBlocks(unsigned short done, unsigned short total)
+{
+    m_nBlocksDone = done;
+    m_nBlocksTotal = total;
+    if (m_pEventHandler != nullptr)
+        m_pEventHandler->OnProgress(done, total, static_cast<unsigned short>(m_nHandlerId));
+}
+
+short CS22NetInternal::EnsureSequenceReset(unsigned char address)
+{
+    if (m_abSequenceResetDone[address])
+        return S22NET_OK;
+    const short result = SequenceReset(address);
+    if (result == S22NET_OK)
+        m_abSequenceResetDone[address] = true;
+    return result;
+}
+
+short CS22NetInternal::SequenceReset(unsigned char address)
+{
+    m_sequence.Reset(address);
+    return Exchange(S22Request::SequenceReset(address));
+}
+
+short CS22NetInternal::Exchange(const S22Request& request)
+{
+    const unsigned char sequence = m_sequence.Get(request.address);
+    short result = S22NET_OK;
+    m_nActualRetries = -1;
+    for (;;) {
+        ++m_nActualRetries;
+        if (m_bAbort) {
+            result = ERR_SIGN_ABORT;
+            break;
+        }
+        result = SendRequest(*m_pPort, m_sent, request, sequence);
+        if (m_bAbort) {
+            result = ERR_SIGN_ABORT;
+            break;
+        }
+        // A failed send is not tried again, and broadcasts are never answered.
+        if (result != S22NET_OK || IsBroadcastAddress(request.address)) {
+            Log(result);
+            break;
+        }
+        result = AwaitReply(*m_pPort, m_received, request, sequence);
+        Log(result);
+        if (result == S22NET_OK || result == ERR_SIGN_UNSUPPORTED_COMMAND)
+            break;
+        if (m_nActualRetries >= m_nMaxRetries)
+            break;
+    }
+    m_sequence.Advance(request.address);
+    return result;
+}

@@ -1,0 +1,138 @@
+#include "link/S22NetSerialPort.h"
+
+#include "link/S22NetPacket.h"
+#include "link/S22NetResult.h"
+#include "link/TimeScale.h"
+
+CS22NetSerialPort::~CS22NetSerialPort()
+{
+    if (m_device.IsOpen())
+        m_device.Close();
+}
+
+void CS22NetSerialPort::Configure(short comPort, unsigned long baud, unsigned char flag)
+{
+    m_nComPort = comPort;
+    m_nBaud = baud;
+    m_nFlag = flag;
+}
+
+short CS22NetSerialPort::Connect()
+{
+    m_bTimeOutsStale = true;
+    if (!m_device.Open(m_nComPort, m_nBaud))
+        return ERR_NETWORK_CONNECT_FAILED;
+    return S22NET_OK;
+}
+
+short CS22NetSerialPort::Disconnect()
+{
+    return m_device.Close() ? S22NET_OK : ERR_NETWORK_DISCONNECT_INVALID;
+}
+
+short CS22NetSerialPort::SendPacket(const CS22NetPacket& frame)
+{
+    if (IsAborting())
+        return ERR_SIGN_ABORT;
+    return WritePort(frame.Bytes(), static_cast<short>(frame.WireLength()));
+}
+
+short CS22NetSerialPort::ReceivePacket(CS22NetPacket& frame)
+{
+    frame.Clear();
+    unsigned char* bytes = frame.Bytes();
+    // Skip anything before the first start byte; each skipped byte restarts the time-out.
+    do {
+        const short result = ReadChar(bytes[0]);
+        if (result != S22NET_OK)
+            return result;
+    } while (bytes[0] != 0x55);
+    for (std::size_t i = 1; i < CS22NetPacket::kHeaderSize; ++i) {
+        const short result = ReadChar(bytes[i]);
+        if (result != S22NET_OK)
+            return result;
+    }
+    const std::size_t rest = bytes[3] == 0 ? 0 : bytes[3] + 1u;
+    for (std::size_t i = 0; i < rest; ++i) {
+        const short result = ReadChar(bytes[CS22NetPacket::kHeaderSize + i]);
+        if (result != S22NET_OK)
+            return result;
+    }
+    return S22NET_OK;
+}
+
+short CS22NetSerialPort::WritePort(const unsigned char* bytes, short count)
+{
+    unsigned long written = 0;
+    return WriteBlock(bytes, count, &written);
+}
+
+short CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned long* written)
+{
+    *written = 0;
+    if (count < 0)
+        return ERR_NETWORK_NO_WRITE;
+    if (m_bTimeOutsStale)
+        RefreshTimeOuts();
+    const auto deadline = CSerialDevice::Clock::now() + std::chrono::milliseconds(ScaledMs(m_nTimeOut));
+    std::size_t sent = 0;
+    const bool complete = m_device.Write(bytes, static_cast<std::size_t>(count), &sent, deadline);
+    *written = static_cast<unsigned long>(sent);
+    // A partial frame is never reported as sent.
+    if (!complete)
+        return ERR_NETWORK_NO_WRITE;
+    if (m_device.OverrunSinceLastCheck())
+        return ERR_NETWORK_NO_WRITE;
+    return S22NET_OK;
+}
+
+short CS22NetSerialPort::ReadChar(unsigned char& byte)
+{
+    unsigned long got = 0;
+    return ReadWithin(&byte, 1, &got);
+}
+
+short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
+{
+    const unsigned long max = *count;
+    *count = 0;
+    if (max == 0)
+        return ERR_SIGN_NO_RESPONSE;
+    return ReadWithin(static_cast<unsigned char*>(buffer), max, count);
+}
+
+short CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got)
+{
+    *got = 0;
+    const auto deadline = CSerialDevice::Clock::now() + std::chrono::milliseconds(ScaledMs(m_nTimeOut));
+    for (;;) {
+        std::size_t n = 0;
+        const auto status = m_device.Read(buffer, max, &n, deadline);
+        if (status == CSerialDevice::ReadStatus::Failed)
+            return ERR_NETWORK_NO_READ;
+        if (IsAborting())
+            return ERR_SIGN_ABORT;
+        if (status == CSerialDevice::ReadStatus::Data) {
+            *got = static_cast<unsigned long>(n);
+            return S22NET_OK;
+        }
+        if (status == CSerialDevice::ReadStatus::TimedOut)
+            return ERR_SIGN_NO_RESPONSE;
+        // Woken without the abort word: a stale wake-up from an abort already cleared.
+        m_device.ClearWake();
+    }
+}
+
+short CS22NetSerialPort::FlushReceiveBuffer()
+{
+    return m_device.PurgeReceive() ? S22NET_OK : ERR_NETWORK_NO_READ;
+}
+
+void CS22NetSerialPort::SetAbort(bool abort)
+{
+    m_nAbort.store(abort ? 1u : 0u);
+    if (abort)
+        m_device.Wake();
+    else
+        m_device.ClearWake();
+}

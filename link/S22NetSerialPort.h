@@ -1,0 +1,51 @@
+#pragma once
+// A sign controller's serial COM port: 8-N-1 at the configured rate, per-byte read time-outs, and
+// an abort word that cuts a waiting read short.
+
+#include "link/S22NetAbstractPort.h"
+#include "link/SerialDevice.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CS22NetSerialPort : public CS22NetAbstractPort {
+public:
+    CS22NetSerialPort() = default;
+    ~CS22NetSerialPort() override;
+
+    // Stores the settings; the device is not touched until Connect.
+    void Configure(short comPort, unsigned long baud, unsigned char flag);
+
+    short Connect() override;
+    short Disconnect() override;
+    short SendPacket(const CS22NetPacket& frame) override;
+    short ReceivePacket(CS22NetPacket& frame) override;
+    short WritePort(const unsigned char* bytes, short count) override;
+    short ReadChar(unsigned char& byte) override;
+    short FlushReceiveBuffer() override;
+
+    short WriteBlock(const void* bytes, short count, unsigned long* written);
+    // On entry *count is the most to read; on return what was read. Returns as soon as any byte came.
+    short ReadBlock(void* buffer, unsigned long* count);
+
+    // The abort word: set from any thread to end the running read or send with ERR_SIGN_ABORT.
+    void SetAbort(bool abort);
+    bool IsAborting() const { return m_nAbort.load() != 0; }
+
+    short GetComPort() const { return m_nComPort; }
+    unsigned long GetBaud() const { return m_nBaud; }
+    unsigned char GetFlag() const { return m_nFlag; }
+    bool IsOpen() const { return m_device.IsOpen(); }
+
+private:
+    // Reads what arrives before a fresh per-call deadline; 0, -6, -11 or -15.
+    short ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got);
+    // Driver time-outs do not exist here; the read deadline uses the time-out directly.
+    void RefreshTimeOuts() { m_bTimeOutsStale = false; }
+
+    std::atomic<std::uint32_t> m_nAbort{0};
+    CSerialDevice m_device;
+    unsigned long m_nBaud = 0;
+    short m_nComPort = 0;
+    unsigned char m_nFlag = 0;
+};

@@ -1,0 +1,54 @@
+#pragma once
+// The platform seam of the serial port: an open COM device and the few primitives the port's
+// algorithms need. Everything above this class is portable; posix/SerialDevice.cpp implements it
+// with termios, a Win32 back end implements the same class with the Win32 serial calls.
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+
+class CSerialDevice {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    enum class ReadStatus {
+        Data,     // at least one byte was read
+        TimedOut, // the deadline passed with nothing to read
+        Woken,    // Wake() was called (an abort); nothing read
+        Failed,   // the device reported an error
+    };
+
+    CSerialDevice();
+    ~CSerialDevice();
+    CSerialDevice(const CSerialDevice&) = delete;
+    CSerialDevice& operator=(const CSerialDevice&) = delete;
+
+    // Opens COM n exclusively as 8-N-1 at baud with the request-to-send line raised only while
+    // sending. False when the device is missing, busy (held by anyone else) or refuses the settings.
+    bool Open(int comNumber, unsigned long baud);
+    // Restores the line settings found at open and closes. False when not open or close failed.
+    bool Close();
+    bool IsOpen() const;
+
+    // Reads up to max bytes: returns at once with what is there, else waits for the first byte
+    // until the deadline or a wake-up.
+    ReadStatus Read(void* buffer, std::size_t max, std::size_t* got, Clock::time_point deadline);
+
+    // Writes all bytes, waiting for room in the driver's queue until the deadline.
+    // *written is what went out; false on any error or when not everything went out.
+    bool Write(const void* bytes, std::size_t count, std::size_t* written, Clock::time_point deadline);
+
+    // Discards everything received and not yet read.
+    bool PurgeReceive();
+
+    // True when the driver counted a receive overrun since the previous call.
+    bool OverrunSinceLastCheck();
+
+    // Cuts a waiting Read short, from any thread; ClearWake forgets a pending wake-up.
+    void Wake();
+    void ClearWake();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Makes sure the Debian packages the build needs are installed. As root it installs what is
+# missing (one apt-get update first); otherwise it prints the exact command to run.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev)
+
+missing=()
+for pkg in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "Missing packages. Run:" >&2
+  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
