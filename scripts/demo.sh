@@ -11,6 +11,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export QVX_PORT_DIR=$dir
+# The link waits 3 s per try for a silent display; the demo runs its waits ten times faster.
+export QVX_TIME_SCALE=${QVX_TIME_SCALE:-0.1}
 
 echo "== stand-in controller: COM3 at 115200 baud with displays at addresses 1 and 5"
 "$bin/qvx-signsim" --port-dir "$dir" --port 3 --rate 115200 --addr 1,5 >"$dir/sim.out" 2>&1 &

@@ -1,0 +1,193 @@
+#include "PellworthCmdLineInfo.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+namespace {
+
+bool EqualNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Whole text must be decimal digits and fit an int.
+bool ParseDecimal(std::string_view text, int& value)
+{
+    if (text.empty())
+        return false;
+    int result = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const int digit = c - '0';
+        if (result > (INT_MAX - digit) / 10)
+            return false;
+        result = result * 10 + digit;
+    }
+    value = result;
+    return true;
+}
+
+}  // namespace
+
+CPellworthCmdLineInfo::CPellworthCmdLineInfo(IPathSystem& paths, PathStyle style)
+    : m_paths(paths), m_style(style)
+{
+}
+
+std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switches()
+{
+    using C = CPellworthCmdLineInfo;
+    // A new switch word needs a row here and a mode after MODE_PING.
+    static constexpr SwitchDef kSwitches[] = {
+        {"a", MODE_AUTO, &C::m_bAuto, nullptr, nullptr},
+        {"s", MODE_SILENT, &C::m_bAuto, &C::m_bSilent, nullptr},
+        {"f", MODE_FIRMWARE_FILE, &C::m_bFirmwareFile, nullptr, &C::m_strFirmwareFile},
+        {"l1", MODE_LOG, &C::m_bLog, nullptr, nullptr},
+        {"lf", MODE_LOG_FILE, nullptr, nullptr, &C::m_strLogFile},
+        {"df", MODE_DISPLAYS_FILE, nullptr, nullptr, &C::m_strDisplaysFile},
+        {"anyfirm", MODE_ANY_FIRMWARE, &C::m_bAnyFirmware, nullptr, nullptr},
+        {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud},
+        {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing},
+    };
+    return kSwitches;
+}
+
+const CPellworthCmdLineInfo::SwitchDef* CPellworthCmdLineInfo::FindSwitch(std::string_view word)
+{
+    for (const SwitchDef& def : Switches()) {
+        if (EqualNoCase(def.word, word))
+            return &def;
+    }
+    return nullptr;
+}
+
+bool CPellworthCmdLineInfo::IsHelpRequest(std::string_view arg)
+{
+    return arg == "-h" || arg == "--help" || arg == "/?";
+}
+
+void CPellworthCmdLineInfo::Parse(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        // Help words are kept out of the switch parse so "/?" is never taken as a file value.
+        if (IsHelpRequest(arg)) {
+            m_bHelp = true;
+            continue;
+        }
+        const bool bFlag = IsSwitch(arg);
+        ParseParam(bFlag ? arg.substr(1) : arg, bFlag);
+    }
+}
+
+bool CPellworthCmdLineInfo::IsSwitch(const std::string& arg) const
+{
+    if (arg.empty())
+        return false;
+    if (arg.front() == '-')
+        return true;
+    if (arg.front() != '/')
+        return false;
+    // On POSIX a leading slash is also an absolute path: only a known switch word makes it a switch.
+    return m_style == PathStyle::Windows || FindSwitch(std::string_view(arg).substr(1)) != nullptr;
+}
+
+void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
+{
+    if (bFlag) {
+        const SwitchDef* def = FindSwitch(text);
+        if (def == nullptr)
+            return;
+        if (def->flag != nullptr)
+            this->*def->flag = true;
+        if (def->alsoFlag != nullptr)
+            this->*def->alsoFlag = true;
+        m_nMode = def->mode;
+        return;
+    }
+    // The mode stays, so a second parameter after the same switch replaces the first.
+    for (const SwitchDef& def : Switches()) {
+        if (def.mode == m_nMode && def.parameter != nullptr)
+            this->*def.parameter = text;
+    }
+}
+
+int CPellworthCmdLineInfo::GetBaudRate() const
+{
+    int rate = 0;
+    for (const char c : m_strBaud) {
+        if (c < '0' || c > '9')
+            break;
+        const int digit = c - '0';
+        if (rate > (INT_MAX - digit) / 10)
+            return 0;
+        rate = rate * 10 + digit;
+    }
+    return rate;
+}
+
+std::string CPellworthCmdLineInfo::Resolve(const std::string& value) const
+{
+    const std::string path =
+        IsAbsolutePath(m_style, value) ? value : JoinToFolder(m_style, m_paths.ProgramFolder(), value);
+    return FitsMaxPath(path) ? path : std::string();
+}
+
+std::string CPellworthCmdLineInfo::GetLogFilePath()
+{
+    const std::string path = Resolve(m_strLogFile.empty() ? "QvxFirmLog.txt" : m_strLogFile);
+    if (path.empty()) {
+        m_bLog = false;
+        return path;
+    }
+    if (IsAbsolutePath(m_style, m_strLogFile) &&
+        !MakeFolders(m_paths, m_style, FolderPart(m_style, path)))
+        m_bLog = false;
+    return path;
+}
+
+std::string CPellworthCmdLineInfo::GetFirmwareFilePath() const
+{
+    return m_strFirmwareFile.empty() ? std::string() : Resolve(m_strFirmwareFile);
+}
+
+std::string CPellworthCmdLineInfo::GetFirmwareFileName() const
+{
+    const size_t last = m_strFirmwareFile.find_last_of("\\/");
+    if (last == std::string::npos || last == 0)
+        return m_strFirmwareFile;
+    return m_strFirmwareFile.substr(last + 1);
+}
+
+std::string CPellworthCmdLineInfo::GetDisplaysFilePath() const
+{
+    if (m_strDisplaysFile.empty())
+        return std::string();
+    const std::string path = Resolve(m_strDisplaysFile);
+    if (IsAbsolutePath(m_style, m_strDisplaysFile) && !path.empty() && !m_paths.FileExists(path))
+        return std::string();
+    return path;
+}
+
+bool ParseComTarget(const std::string& text, int& com, int& address)
+{
+    const std::string_view view(text);
+    if (view.size() < 3 || !EqualNoCase(view.substr(0, 3), "COM"))
+        return false;
+    const std::string_view rest = view.substr(3);
+    const size_t colon = rest.find(':');
+
+    int comValue = 0;
+    int addressValue = 1;
+    if (!ParseDecimal(rest.substr(0, colon), comValue) || comValue < 1)
+        return false;
+    if (colon != std::string_view::npos && !ParseDecimal(rest.substr(colon + 1), addressValue))
+        return false;
+    com = comValue;
+    address = addressValue;
+    return true;
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The command-line switches. Filled once at start-up and read by the rest of the tool through the
+// accessors; afterwards only GetLogFilePath changes it (logging goes off when its folder cannot
+// be made).
+
+#include "PathRules.h"
+#include "PathSystem.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CPellworthCmdLineInfo {
+public:
+    // Parse modes: the switch seen last, which decides where a parameter goes.
+    enum : int {
+        MODE_AUTO = 0,
+        MODE_SILENT = 1,
+        MODE_FIRMWARE_FILE = 2,
+        MODE_LOG = 3,
+        MODE_LOG_FILE = 4,
+        MODE_DISPLAYS_FILE = 5,
+        MODE_ANY_FIRMWARE = 6,
+        MODE_BAUD = 7,
+        MODE_NONE = 8,  // no switch seen yet
+        MODE_PING = 9
+    };
+
+    // paths is not owned and must outlive this object.
+    explicit CPellworthCmdLineInfo(IPathSystem& paths, PathStyle style = PathStyle::Posix);
+
+    // args: the process arguments after the program name, in order.
+    void Parse(const std::vector<std::string>& args);
+
+    bool IsAuto() const { return m_bAuto; }
+    bool IsSilent() const { return m_bSilent; }
+    bool IsLogging() const { return m_bLog; }
+    bool IsFirmwareFile() const { return m_bFirmwareFile; }
+    bool IsAnyFirmware() const { return m_bAnyFirmware; }
+    bool IsBaudGiven() const { return m_bBaud; }
+    bool IsHelp() const { return m_bHelp; }
+    bool IsPing() const { return m_bPing; }
+
+    std::string GetBaud() const { return m_strBaud; }
+    // The "b" value read as a decimal up to its first non-digit; 0 when it is not a number.
+    int GetBaudRate() const;
+    // The "ping" value, COM<n>[:<address>] (see ParseComTarget).
+    std::string GetPingTarget() const { return m_strPing; }
+
+    // Creates the folder of an absolute log path, and turns logging off when that fails or the
+    // path is too long. Empty when the path is too long.
+    std::string GetLogFilePath();
+    // Empty when not given or too long.
+    std::string GetFirmwareFilePath() const;
+    // The "f" value after its last separator; the whole value when it has none, or only a leading one.
+    std::string GetFirmwareFileName() const;
+    // Empty when not given, too long, or absolute and not an existing file.
+    std::string GetDisplaysFilePath() const;
+
+private:
+    struct SwitchDef {
+        std::string_view word;
+        int mode;
+        bool CPellworthCmdLineInfo::*flag;
+        bool CPellworthCmdLineInfo::*alsoFlag;
+        std::string CPellworthCmdLineInfo::*parameter;  // takes the parameters in this mode
+    };
+
+    static std::span<const SwitchDef> Switches();
+    static const SwitchDef* FindSwitch(std::string_view word);
+    static bool IsHelpRequest(std::string_view arg);
+
+    bool IsSwitch(const std::string& arg) const;
+    void ParseParam(const std::string& text, bool bFlag);
+    // A non-empty value made absolute; empty when the result does not fit a path buffer.
+    std::string Resolve(const std::string& value) const;
+
+    IPathSystem& m_paths;
+    PathStyle m_style;
+
+    bool m_bAuto = false;
+    bool m_bSilent = false;
+    bool m_bFirmwareFile = false;
+    bool m_bLog = false;
+    bool m_bAnyFirmware = false;
+    bool m_bBaud = false;
+    std::string m_strLogFile;
+    std::string m_strFirmwareFile;
+    std::string m_strDisplaysFile;
+    std::string m_strBaud;
+    int m_nMode = MODE_NONE;
+
+    bool m_bHelp = false;
+    bool m_bPing = false;
+    std::string m_strPing;
+};
+
+// Reads "COM<n>[:<address>]" ("com" in any case; address 1 when left out). False, with com and
+// address untouched, for anything else, a COM number below 1, or a number too large for an int.
+// The address range is the connection's to check.
+bool ParseComTarget(const std::string& text, int& com, int& address);

@@ -1,0 +1,51 @@
+#include "PellworthTestApp.h"
+
+#include "PingCommand.h"
+
+#include <utility>
+
+CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out)
+    : m_args(std::move(args)), m_out(out), m_cmdInfo(m_paths)
+{
+}
+
+int CPellworthTestApp::Run()
+{
+    m_cmdInfo.Parse(m_args);
+    if (m_cmdInfo.IsHelp()) {
+        m_out << UsageText();
+        return 0;
+    }
+    if (m_cmdInfo.IsPing())
+        return RunPing(m_cmdInfo, m_out);
+    m_out << "qvxfirminstaller: the interactive window is not part of this build; see --help.\n";
+    return 0;
+}
+
+const char* CPellworthTestApp::UsageText()
+{
+    return "Usage: qvxfirminstaller [switch [value]]...\n"
+           "\n"
+           "Switches begin with '-' or '/' and are not case-sensitive; '/' starts a switch only for\n"
+           "the words below, so absolute paths work as values. A value follows its switch;\n"
+           "given twice, the second counts.\n"
+           "\n"
+           "  -a                   run the automatic update job in the window, then stay open\n"
+           "  -s                   run the automatic update job unattended, without a window\n"
+           "                       (includes -a)\n"
+           "  -f <file>            install this firmware file instead of the built-in firmware\n"
+           "  -l1                  write the job log to a file\n"
+           "  -lf <file>           the log file for -l1 (default: QvxFirmLog.txt in the program's\n"
+           "                       folder); missing folders of an absolute path are created\n"
+           "  -df <file>           the display list for the automatic update job (no default)\n"
+           "  -anyfirm             give every display the firmware, whatever it has installed\n"
+           "  -b [rate]            Auto Connect tries only this baud rate; without a rate, all\n"
+           "                       eight rates\n"
+           "  -ping COM<n>[:<address>]\n"
+           "                       ping the controller at <address> (default 1) on port COM<n>\n"
+           "  -h, --help, /?       show this text\n"
+           "\n"
+           "A relative file name, in which '\\' counts as '/', is taken from the program's folder.\n"
+           "The exit status of an unattended run (-s) is its job result code, the same code that\n"
+           "ends the job log.\n";
+}

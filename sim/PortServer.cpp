@@ -1,0 +1,163 @@
+#include "sim/PortServer.h"
+
+#include "link/posix/SerialLineRate.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+namespace qvxsim {
+
+namespace {
+
+// A host that stops reading cannot hold the line up forever: what it does not take in this time
+// is lost, as it would be on a real wire.
+constexpr int kWriteStallMs = 1000;
+
+// Wire time of `bytes` at 10 bits per byte (start, 8 data, stop).
+std::chrono::nanoseconds WireTime(std::size_t bytes, unsigned long rate)
+{
+    if (rate == 0)
+        return {};
+    return std::chrono::nanoseconds(static_cast<std::uint64_t>(bytes) * 10'000'000'000ULL / rate);
+}
+
+} // namespace
+
+std::unique_ptr<PortServer> PortServer::Create(const PortConfig& config, const std::string& portDir,
+                                               std::string* error)
+{
+    if (!ControllerBus::Check(config, error))
+        return nullptr;
+    std::optional<Pty> pty = Pty::Open(error);
+    if (!pty)
+        return nullptr;
+    const std::string linkPath = portDir + "/COM" + std::to_string(config.comNumber);
+    std::optional<PortLink> link = PortLink::Create(linkPath, pty->SlavePath(), error);
+    if (!link)
+        return nullptr;
+    std::unique_ptr<PortServer> server(new PortServer(config, std::move(*pty), std::move(*link)));
+    if (!server->m_wakeup.Valid()) {
+        *error = "cannot create the stop signal";
+        return nullptr;
+    }
+    return server;
+}
+
+PortServer::PortServer(const PortConfig& config, Pty pty, PortLink link)
+    : m_pty(std::move(pty)), m_link(std::move(link)), m_bus(config), m_loopback(config.loopback),
+      m_lineTime(config.lineTime)
+{
+}
+
+bool PortServer::Start(std::string* error)
+{
+    if (m_thread.joinable() || m_wakeup.Signalled()) {
+        *error = "port already started or stopped";
+        return false;
+    }
+    m_thread = std::thread(&PortServer::Serve, this);
+    return true;
+}
+
+void PortServer::Stop()
+{
+    m_wakeup.Signal();
+    if (m_thread.joinable())
+        m_thread.join();
+    m_link.reset();
+}
+
+void PortServer::Serve()
+{
+    std::array<unsigned char, 512> buffer{};
+    for (;;) {
+        std::array<pollfd, 2> fds{{{m_pty.Master(), POLLIN, 0}, {m_wakeup.Fd(), POLLIN, 0}}};
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return WaitForStop();
+        }
+        if (fds[1].revents != 0)
+            return;
+        const MonoTime arrival = MonotonicNow(); // before the read, as close to the bytes as we get
+        const ssize_t n = read(m_pty.Master(), buffer.data(), buffer.size());
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        if (n <= 0)
+            return WaitForStop(); // the line is gone; polling it again would only spin
+        if (!Receive(std::span(buffer.data(), static_cast<std::size_t>(n)), arrival))
+            return;
+    }
+}
+
+bool PortServer::Receive(std::span<const unsigned char> bytes, MonoTime arrival)
+{
+    if (m_loopback) {
+        m_reader.Reset();
+        return WriteAll(bytes);
+    }
+    std::vector<ReadResult> results;
+    m_reader.Feed(bytes, arrival, results);
+    for (const ReadResult& result : results) {
+        if (!Answer(result, arrival))
+            return false;
+    }
+    return true;
+}
+
+bool PortServer::Answer(const ReadResult& request, MonoTime arrival)
+{
+    const std::optional<Outgoing> reply = m_bus.Deliver(request, HostRate());
+    if (!reply)
+        return true;
+    MonoTime due = arrival + reply->delay;
+    if (m_lineTime)
+        due += WireTime(request.frame.WireSize() + reply->bytes.size(), reply->rate);
+    if (!m_wakeup.SleepUntil(due))
+        return false;
+    return WriteAll(reply->bytes);
+}
+
+unsigned long PortServer::HostRate() const
+{
+    // On the master this reads the settings the host made on the slave, at this very moment.
+    unsigned long rate = 0;
+    return qvx::posix::GetLineRate(m_pty.Master(), &rate) ? rate : 0;
+}
+
+bool PortServer::WriteAll(std::span<const unsigned char> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(m_pty.Master(), bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return true; // nothing to be done for this reply; keep serving
+        std::array<pollfd, 2> fds{{{m_pty.Master(), POLLOUT, 0}, {m_wakeup.Fd(), POLLIN, 0}}};
+        const int ready = poll(fds.data(), fds.size(), kWriteStallMs);
+        if (fds[1].revents != 0)
+            return false;
+        if (ready <= 0)
+            return true;
+    }
+    return true;
+}
+
+void PortServer::WaitForStop() const
+{
+    pollfd p{m_wakeup.Fd(), POLLIN, 0};
+    while (poll(&p, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace qvxsim

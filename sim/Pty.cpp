@@ -1,0 +1,114 @@
+#include "sim/Pty.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace qvxsim {
+
+namespace {
+
+std::string Reason(const std::string& what)
+{
+    return what + ": " + std::strerror(errno);
+}
+
+// Raw 8-bit line: no echo (it would send our replies straight back to us), no line editing, no
+// translation of CR/LF or flow-control bytes.
+bool MakeRaw(int fd)
+{
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return false;
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+} // namespace
+
+std::optional<Pty> Pty::Open(std::string* error)
+{
+    Pty pty;
+    pty.m_master = UniqueFd(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!pty.m_master.Valid()) {
+        *error = Reason("posix_openpt");
+        return std::nullopt;
+    }
+    const int master = pty.m_master.Get();
+    std::array<char, 128> name{};
+    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name.data(), name.size()) != 0) {
+        *error = Reason("preparing the pty slave");
+        return std::nullopt;
+    }
+    pty.m_slavePath = name.data();
+    pty.m_slave = UniqueFd(open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!pty.m_slave.Valid() || !MakeRaw(pty.m_slave.Get())) {
+        *error = Reason("opening " + pty.m_slavePath);
+        return std::nullopt;
+    }
+    const int flags = fcntl(master, F_GETFL);
+    if (flags < 0 || fcntl(master, F_SETFL, flags | O_NONBLOCK) != 0) {
+        *error = Reason("fcntl on the pty master");
+        return std::nullopt;
+    }
+    return pty;
+}
+
+std::optional<PortLink> PortLink::Create(const std::string& linkPath, const std::string& target,
+                                         std::string* error)
+{
+    const std::filesystem::path path(linkPath);
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    if (ec) {
+        *error = "cannot create " + path.parent_path().string() + ": " + ec.message();
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (lstat(linkPath.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            *error = linkPath + " exists and is not a symbolic link";
+            return std::nullopt;
+        }
+        unlink(linkPath.c_str()); // left behind by a run that did not stop cleanly
+    }
+    if (symlink(target.c_str(), linkPath.c_str()) != 0) {
+        *error = Reason("symlink " + linkPath);
+        return std::nullopt;
+    }
+    return PortLink(linkPath, target);
+}
+
+PortLink::PortLink(std::string linkPath, std::string target)
+    : m_linkPath(std::move(linkPath)), m_target(std::move(target))
+{
+}
+
+PortLink::PortLink(PortLink&& other) noexcept
+    : m_linkPath(std::exchange(other.m_linkPath, {})), m_target(std::move(other.m_target))
+{
+}
+
+void PortLink::Remove()
+{
+    if (m_linkPath.empty())
+        return;
+    std::error_code ec;
+    if (std::filesystem::read_symlink(m_linkPath, ec) == m_target)
+        std::filesystem::remove(m_linkPath, ec);
+    m_linkPath.clear();
+}
+
+} // namespace qvxsim

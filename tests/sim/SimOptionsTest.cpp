@@ -1,0 +1,154 @@
+// qvx-signsim's command line, and the program itself from start to signal.
+#include "sim/SimOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace simtest {
+namespace {
+
+using qvxsim::FaultKind;
+using Args = std::vector<std::string>;
+
+TEST(SimOptions, PortsTakeTheOptionsThatFollowThem)
+{
+    qvxsim::SimOptions options;
+    std::string error;
+    ASSERT_TRUE(qvxsim::ParseSimOptions({"--port-dir", "/tmp/p", "--port", "3", "--rate", "19200", "--addr", "1,2@9600",
+                                         "--fault", "2:delay:3:250", "--port", "4", "--loopback", "--line-time",
+                                         "--fault", "7:drop-reply", "--addr", "7"},
+                                        nullptr, &options, &error))
+        << error;
+    EXPECT_EQ(options.portDir, "/tmp/p");
+    ASSERT_EQ(options.ports.size(), 2u);
+    const auto& com3 = options.ports[0];
+    EXPECT_EQ(com3.baud, 19200u);
+    EXPECT_FALSE(com3.loopback || com3.lineTime);
+    ASSERT_EQ(com3.controllers.size(), 2u);
+    EXPECT_EQ(com3.controllers[1].address, 2);
+    EXPECT_EQ(com3.controllers[1].baud, 9600u);
+    const auto& com4 = options.ports[1];
+    EXPECT_EQ(com4.baud, 115200u);
+    EXPECT_TRUE(com4.loopback && com4.lineTime);
+    ASSERT_EQ(options.faults.size(), 2u);
+    EXPECT_EQ(options.faults[0].comNumber, 3);
+    EXPECT_EQ(options.faults[0].fault.kind, FaultKind::Delay);
+    EXPECT_EQ(options.faults[0].fault.count, 3);
+    EXPECT_EQ(options.faults[0].fault.param, 250);
+    EXPECT_EQ(options.faults[1].comNumber, 4);
+    EXPECT_EQ(options.faults[1].fault.count, -1);
+
+    EXPECT_EQ(qvxsim::DescribePort(com3, "/dev/pts/9"), "COM3 -> /dev/pts/9 (19200 baud, addresses 1,2@9600)");
+}
+
+TEST(SimOptions, PortDirectoryComesFromTheEnvironmentUnlessGiven)
+{
+    qvxsim::SimOptions options;
+    std::string error;
+    ASSERT_TRUE(qvxsim::ParseSimOptions({"--port", "1", "--addr", "1"}, "/env/dir", &options, &error)) << error;
+    EXPECT_EQ(options.portDir, "/env/dir");
+    EXPECT_FALSE(qvxsim::ParseSimOptions({"--port", "1", "--addr", "1"}, nullptr, &options, &error));
+    EXPECT_NE(error.find("QVX_PORT_DIR"), std::string::npos) << error;
+}
+
+TEST(SimOptions, BadCommandLinesAreRefused)
+{
+    const struct {
+        Args args;
+        const char* message;
+    } cases[] = {
+        {{}, "no --port"},
+        {{"--rate", "9600", "--port", "1"}, "must follow a --port"},
+        {{"--port", "1"}, "has no --addr"},
+        {{"--port", "0", "--addr", "1"}, "bad COM number"},
+        {{"--port", "1", "--addr", "1", "--port", "1"}, "given twice"},
+        {{"--port", "1", "--addr", "241"}, "bad address"},
+        {{"--port", "1", "--addr", "1,,2"}, "bad address"},
+        {{"--port", "1", "--addr", "1@x"}, "bad address"},
+        {{"--port", "1", "--addr", "1", "--rate", "fast"}, "bad rate"},
+        {{"--port", "1", "--addr", "1", "--rate"}, "needs a value"},
+        {{"--port", "1", "--addr", "1", "--fault", "1:melt"}, "bad fault"},
+        {{"--port", "1", "--addr", "1", "--fault", "1:noise:0"}, "bad fault"},
+        {{"--port", "1", "--addr", "1", "--fault", "1:noise:1:2:3"}, "bad fault"},
+        {{"--port", "1", "--addr", "1", "--fault", "2:noise"}, "not on COM1"},
+        {{"--port", "1", "--addr", "1", "--verbose"}, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        qvxsim::SimOptions options;
+        std::string error;
+        EXPECT_FALSE(qvxsim::ParseSimOptions(c.args, "/dir", &options, &error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+// Runs qvx-signsim with stdout and stderr on a pipe.
+struct Child {
+    pid_t pid = -1;
+    FILE* output = nullptr;
+};
+
+Child Spawn(const Args& args)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        dup2(fds[1], STDERR_FILENO);
+        close(fds[0]);
+        std::vector<char*> argv{const_cast<char*>(QVX_SIGNSIM_PATH)};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        unsetenv("QVX_PORT_DIR");
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    return {pid, fdopen(fds[0], "r")};
+}
+
+int ExitCode(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SignSimProgram, PublishesPortsAndStopsCleanlyOnSignal)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("qvx-signsim-" + std::to_string(getpid()));
+    Child child = Spawn({"--port-dir", dir.string(), "--port", "3", "--rate", "19200", "--addr", "1,2"});
+    ASSERT_NE(child.output, nullptr);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, child.output), nullptr);
+    const std::string device = std::filesystem::read_symlink(dir / "COM3").string();
+    EXPECT_EQ(std::string(line), "COM3 -> " + device + " (19200 baud, addresses 1,2)\n");
+
+    kill(child.pid, SIGTERM);
+    EXPECT_EQ(ExitCode(child.pid), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "COM3"));
+    fclose(child.output);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(SignSimProgram, BadArgumentsExitWithTwo)
+{
+    Child child = Spawn({"--port", "3", "--addr", "1"}); // no port directory anywhere
+    ASSERT_NE(child.output, nullptr);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, child.output), nullptr);
+    EXPECT_NE(std::string(line).find("QVX_PORT_DIR"), std::string::npos) << line;
+    EXPECT_EQ(ExitCode(child.pid), 2);
+    fclose(child.output);
+}
+
+} // namespace
+} // namespace simtest
