@@ -1,0 +1,1 @@
+#include "link/S22NetGraphic.h"

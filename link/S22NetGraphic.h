@@ -1,0 +1,2 @@
+#pragma once
+// Bitmap pixels to and from the controller's bit-plane graphic layout.
