@@ -124,3 +124,32 @@ short CS22NetInternal::Exchange(const S22Request& request)
     m_sequence.Advance(request.address);
     return result;
 }
+
+short CS22NetInternal::ExchangeCommand(const S22Request& request)
+{
+    // Broadcasts are not answered: what a transfer reads of the reply must not be a stale frame.
+    if (IsBroadcastAddress(request.address))
+        m_received.Clear();
+    return Exchange(request);
+}
+
+short CS22NetInternal::Transact(unsigned char address, const CS22CommandBuffer& request, void* record,
+                                std::size_t recordSize, int statusOffset)
+{
+    const short result = Exchange(S22Request::Command(address, request.Data(), request.Length()));
+    if (result != S22NET_OK || IsBroadcastAddress(address))
+        return result;
+    S22CopyReply(m_received, record, recordSize);
+    if (statusOffset >= 0 && m_received.Data()[statusOffset] != 0)
+        return ERR_SIGN_RESPONSE_ERROR;
+    return S22NET_OK;
+}
+
+short CS22NetInternal::Command(unsigned char address, bool needsOneController, const CS22CommandBuffer& request,
+                               void* record, std::size_t recordSize, int statusOffset)
+{
+    if (!request.IsValid())
+        return ERR_COMMAND_BAD_ARGUMENT;
+    return RunCommand(address, needsOneController,
+                      [&] { return Transact(address, request, record, recordSize, statusOffset); });
+}

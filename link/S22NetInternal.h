@@ -6,6 +6,7 @@
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
 #include "link/S22NetSerialPort.h"
+#include "link/S22Transfer.h"
 
 #include <array>
 #include <atomic>
@@ -14,7 +15,7 @@
 
 class CS22NetworkEvents;
 
-class CS22NetInternal {
+class CS22NetInternal : public IS22Exchanger, public IS22TransferSink {
 public:
     static constexpr short kDefaultMaxRetries = 2;
     static constexpr unsigned long kDefaultTimeOutMs = 1000;
@@ -52,10 +53,28 @@ public:
     // Sequence byte to 0, then a type-3 exchange.
     short SequenceReset(unsigned char address);
 
-    // Progress of multi-block transfers, raised to the event handler.
-    void SetBlocks(unsigned short done, unsigned short total);
+    // One command under RunCommand: the reply record copied and, when statusOffset >= 0, the
+    // reply's status byte checked (-10 when non-zero). A broadcast reads no reply.
+    short Command(unsigned char address, bool needsOneController, const CS22CommandBuffer& request,
+                  void* record, std::size_t recordSize, int statusOffset);
+    // One command's exchange, reply record and status, for use inside RunCommand.
+    short Transact(unsigned char address, const CS22CommandBuffer& request, void* record,
+                   std::size_t recordSize, int statusOffset);
+
+    // Transfers: exchanges and progress events.
+    short ExchangeCommand(const S22Request& request) override;
+    const CS22NetPacket& LastReply() const override { return m_received; }
+    void TransferBegins(unsigned short total) override { SetBlocks(0, total); }
+    void StartFrameDone(unsigned short done, unsigned short total) override { SetBlocks(done, total); }
+    void BlockDone(unsigned short done, unsigned short total) override { SetBlocks(done, total); }
+
+    // The buffer of the last multi-block get, owned here until the next get.
+    std::vector<unsigned char>& Retrieved() { return m_retrieved; }
+    unsigned char* RetrievedData() { return m_retrieved.empty() ? nullptr : m_retrieved.data(); }
 
 private:
+    // Progress of multi-block transfers, raised to the event handler.
+    void SetBlocks(unsigned short done, unsigned short total);
     short EnsureSequenceReset(unsigned char address);
     void Log(short result) { m_diagnostics.Record(m_nActualRetries == 0, m_sent, m_received, result); }
 

@@ -4,6 +4,8 @@
 #include "link/S22NetResult.h"
 #include "link/TimeScale.h"
 
+#include <algorithm>
+
 CS22NetSerialPort::~CS22NetSerialPort()
 {
     if (m_device.IsOpen())
@@ -98,7 +100,29 @@ short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
     *count = 0;
     if (max == 0)
         return ERR_SIGN_NO_RESPONSE;
-    return ReadWithin(static_cast<unsigned char*>(buffer), max, count);
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    const auto started = CSerialDevice::Clock::now();
+    const short result = ReadWithin(bytes, max, count);
+    if (result != S22NET_OK)
+        return result;
+    // As the driver's read time-outs do: once bytes flow, the read goes on until the count is
+    // reached, the line pauses for the interval, or the total time-out has passed.
+    const auto total = started + std::chrono::milliseconds(ScaledMs(m_nTimeOut + kReadTotalMultiplierMs * max));
+    while (*count < max) {
+        const auto pause = CSerialDevice::Clock::now() + std::chrono::milliseconds(ScaledMs(kReadIntervalMs));
+        std::size_t n = 0;
+        const auto status = m_device.Read(bytes + *count, max - *count, &n, std::min(pause, total));
+        if (status == CSerialDevice::ReadStatus::Failed)
+            return ERR_NETWORK_NO_READ;
+        if (IsAborting())
+            return ERR_SIGN_ABORT;
+        if (status == CSerialDevice::ReadStatus::TimedOut)
+            break;
+        if (status == CSerialDevice::ReadStatus::Woken)
+            m_device.ClearWake();
+        *count += static_cast<unsigned long>(n);
+    }
+    return S22NET_OK;
 }
 
 short CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got)

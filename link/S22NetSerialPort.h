@@ -10,6 +10,10 @@
 
 class CS22NetSerialPort : public CS22NetAbstractPort {
 public:
+    // Block reads end at a pause this long between bytes, or after time-out + 2 ms per byte asked.
+    static constexpr unsigned long kReadIntervalMs = 250;
+    static constexpr unsigned long kReadTotalMultiplierMs = 2;
+
     CS22NetSerialPort() = default;
     ~CS22NetSerialPort() override;
 
@@ -25,7 +29,8 @@ public:
     short FlushReceiveBuffer() override;
 
     short WriteBlock(const void* bytes, short count, unsigned long* written);
-    // On entry *count is the most to read; on return what was read. Returns as soon as any byte came.
+    // On entry *count is the most to read; on return what was read. Waits up to the time-out for the
+    // first byte, then takes the burst that follows (see kReadIntervalMs).
     short ReadBlock(void* buffer, unsigned long* count);
 
     // The abort word: set from any thread to end the running read or send with ERR_SIGN_ABORT.

@@ -2,8 +2,6 @@
 
 #include "link/S22NetInternal.h"
 
-#include <algorithm>
-#include <cstring>
 
 CS22Network::CS22Network() : m_pInternal(std::make_unique<CS22NetInternal>()) {}
 CS22Network::~CS22Network() = default;
@@ -84,19 +82,7 @@ long CS22Network::GetLastTAPIerror(char** text)
 short CS22Network::GenericCommand(unsigned char address, const void* request, short length, void* reply,
                                   short replyLength)
 {
-    if (request == nullptr || length <= 0 || length > 255)
-        return ERR_COMMAND_BAD_ARGUMENT;
-    return m_pInternal->RunCommand(address, false, [&] {
-        const auto* data = static_cast<const unsigned char*>(request);
-        short result = m_pInternal->Exchange(S22Request::Command(address, data, static_cast<unsigned char>(length)));
-        if (result == S22NET_OK && reply != nullptr && replyLength > 0 && !IsBroadcastAddress(address)) {
-            unsigned char* received = nullptr;
-            m_pInternal->GetLastPacket(nullptr, &received);
-            // Bytes past the reply's own data read as 0, as in the cleared frame buffer.
-            std::memset(reply, 0, static_cast<std::size_t>(replyLength));
-            const std::size_t copy = std::min<std::size_t>(static_cast<std::size_t>(replyLength), received[3]);
-            std::memcpy(reply, received + CS22NetPacket::kHeaderSize, copy);
-        }
-        return result;
-    });
+    const auto buffer = CS22CommandBuffer::Raw(request, length > 0 ? static_cast<std::size_t>(length) : 0);
+    const std::size_t copy = reply != nullptr && replyLength > 0 ? static_cast<std::size_t>(replyLength) : 0;
+    return m_pInternal->Command(address, false, buffer, reply, copy, -1);
 }

@@ -77,18 +77,9 @@ short CS22SignLink::SequenceReset(unsigned char address)
 short CS22SignLink::GenericCommand(unsigned char address, const void* request, short length, void* reply,
                                    short replyLength)
 {
-    if (request == nullptr || length <= 0 || length > 255)
-        return ERR_COMMAND_BAD_ARGUMENT;
-    return RunFramed(address, [&] {
-        const auto* data = static_cast<const unsigned char*>(request);
-        const short result = Exchange(S22Request::Command(address, data, static_cast<unsigned char>(length)));
-        if (result == S22NET_OK && reply != nullptr && replyLength > 0) {
-            std::memset(reply, 0, static_cast<std::size_t>(replyLength));
-            const std::size_t copy = std::min<std::size_t>(static_cast<std::size_t>(replyLength), m_received.Length());
-            std::memcpy(reply, m_received.Data(), copy);
-        }
-        return result;
-    });
+    const auto buffer = CS22CommandBuffer::Raw(request, length > 0 ? static_cast<std::size_t>(length) : 0);
+    const std::size_t copy = reply != nullptr && replyLength > 0 ? static_cast<std::size_t>(replyLength) : 0;
+    return FramedCommand(address, buffer, reply, copy, -1);
 }
 
 void CS22SignLink::GetLastPacket(const unsigned char** sent, const unsigned char** received) const

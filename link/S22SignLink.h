@@ -8,11 +8,24 @@
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
 #include "link/S22NetSerialPort.h"
+#include "link/S22Records.h"
+#include "link/S22Transfer.h"
 
 #include <atomic>
+#include <string>
 #include <vector>
 
-class CS22SignLink {
+// Receives the progress of the link's file sends (a window turns these into its own events).
+class IS22ProgressReceiver {
+public:
+    virtual ~IS22ProgressReceiver() = default;
+    // A send begins: blocks to go, the start frame included.
+    virtual void OnTransferStart(unsigned long totalBlocks) = 0;
+    // One data block was exchanged.
+    virtual void OnBlockSent() = 0;
+};
+
+class CS22SignLink : private IS22Exchanger, private IS22TransferSink {
 public:
     static constexpr unsigned long kPortTimeOutMs = 3000;
     static constexpr short kMaxRetries = 3;
@@ -39,6 +52,48 @@ public:
     // rest zero) into reply when it is not null. No status byte is checked.
     short GenericCommand(unsigned char address, const void* request, short length, void* reply,
                          short replyLength);
+
+    // Commands (extended; status byte 2). Names longer than 109 characters are refused.
+    short ResetDisplay(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp);
+    short BlankDisplay(unsigned char address, unsigned char b1, m2_resp_s* resp);
+    short SetTime(unsigned char address, unsigned long time, m2_resp_s* resp, unsigned char option);
+    // On first use the link's sequence reset is tried but its result not checked.
+    short SetDisplayMode(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp);
+    short RunMessage(unsigned char address, const char* name, unsigned char b1, unsigned char b2, unsigned char b3,
+                     unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
+                     m2_resp_run_message_s* resp, unsigned char option);
+    short RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
+                     unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
+                     m2_resp_run_message_s* resp, unsigned char option);
+    short DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option);
+    short DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option);
+
+    // File transfer. GetFile returns a buffer owned by the link (valid until the next get) or null
+    // with the reason in result (0 with null: the file is empty).
+    short SendFile(unsigned char address, const char* name, const unsigned char* data, unsigned long size,
+                   m2_resp_send_file_s* resp, unsigned char option);
+    short SendFile(unsigned char address, const std::string& name, const unsigned char* data, unsigned long size,
+                   m2_resp_send_file_s* resp, unsigned char option);
+    // Sends with a compressed start (code 20): the data zlib-compressed when compress is set, else
+    // as it is. ERR_SIGN_UNSUPPORTED_COMMAND at once when the controller refuses the start.
+    short SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
+                             unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
+    short SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
+                             unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
+    unsigned char* GetFile(unsigned char address, const char* name, short& result, m2_resp_retrieve_file_s* resp,
+                           unsigned char option);
+    unsigned char* GetFile(unsigned char address, const std::string& name, short& result,
+                           m2_resp_retrieve_file_s* resp, unsigned char option);
+    unsigned long GetRetrievedSize() const { return static_cast<unsigned long>(m_retrieved.size()); }
+    void SetProgressReceiver(IS22ProgressReceiver* receiver) { m_pProgress = receiver; }
+    unsigned short GetBlocksDone() const { return m_nBlocksDone; }
+    unsigned short GetBlocksTotal() const { return m_nBlocksTotal; }
+
+    // The customer protocol a display may answer instead (12-byte 0x10 0x02 frames).
+    short SwitchToS2200(unsigned char address);
+    short PellworthPing(unsigned char address);
+    // text: the display's firmware identification, blanks trimmed.
+    short GetSignType(unsigned char address, std::string& text);
 
     short GetActualNumberOfRetries() const { return m_nActualRetries; }
     void GetLastPacket(const unsigned char** sent, const unsigned char** received) const;
@@ -70,11 +125,25 @@ private:
     };
 
     // Runs work() as one framed operation: -4 when closed, abort cleared, busy period, and the
-    // link's one-time sequence reset first.
+    // link's one-time sequence reset first (its failure ends the operation when checkReset).
     template <class Work>
-    short RunFramed(unsigned char address, Work&& work);
+    short RunFramed(unsigned char address, Work&& work, bool checkReset = true);
     short Exchange(const S22Request& request);
     short ResetSequence(unsigned char address);
+    // One command: reply record copied, status byte checked when statusOffset >= 0.
+    short FramedCommand(unsigned char address, const CS22CommandBuffer& request, void* record,
+                        std::size_t recordSize, int statusOffset, bool checkReset = true);
+    short SendStarted(unsigned char address, const CS22CommandBuffer& start, const unsigned char* data,
+                      unsigned long size, m2_resp_send_file_s* resp);
+    short PellworthExchange(unsigned char address, unsigned char command);
+
+    // Transfers run through these.
+    short ExchangeCommand(const S22Request& request) override { return Exchange(request); }
+    const CS22NetPacket& LastReply() const override { return m_received; }
+    bool IsAbortRequested() const override { return m_bAbort; }
+    void TransferBegins(unsigned short total) override;
+    void StartFrameDone(unsigned short done, unsigned short total) override;
+    void BlockDone(unsigned short done, unsigned short total) override;
 
     bool m_bOpen = false;
     std::atomic<bool> m_bAbort{false};
@@ -85,6 +154,7 @@ private:
     unsigned short m_nBlocksTotal = 0;
     CS22NetSerialPort m_port;
     IPTANetListener* m_pListener = nullptr; // not owned
+    IS22ProgressReceiver* m_pProgress = nullptr; // not owned
     CS22SequenceTable m_sequence;
     CS22NetPacket m_sent;
     CS22NetPacket m_received;
@@ -98,7 +168,7 @@ private:
 };
 
 template <class Work>
-short CS22SignLink::RunFramed(unsigned char address, Work&& work)
+short CS22SignLink::RunFramed(unsigned char address, Work&& work, bool checkReset)
 {
     if (!m_bOpen)
         return ERR_COMMAND_NO_CONNECTION;
@@ -106,9 +176,10 @@ short CS22SignLink::RunFramed(unsigned char address, Work&& work)
     BusyPeriod busy(*this);
     if (!m_bSequenceResetDone) {
         const short reset = ResetSequence(address);
-        if (reset != S22NET_OK)
+        if (reset == S22NET_OK)
+            m_bSequenceResetDone = true;
+        else if (checkReset)
             return reset;
-        m_bSequenceResetDone = true;
     }
     return work();
 }

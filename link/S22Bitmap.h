@@ -1,0 +1,3 @@
+#pragma once
+// Part of the protocol library's public interface.
+#include "s22network/S22Bitmap.h"

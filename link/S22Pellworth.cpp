@@ -1,0 +1,144 @@
+// The customer protocol some displays answer before they are switched over: fixed 12-byte frames
+// 0x10 0x02 ... 0x10 0x03 with a byte-sum checksum, and no sequence numbers.
+#include "link/S22SignLink.h"
+
+#include "link/DebugOutput.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr unsigned char kQuery = 0x02;
+constexpr unsigned char kPing = 0x44;
+constexpr unsigned char kSwitch = 0xAA;
+constexpr std::size_t kFrameSize = 12;
+constexpr std::size_t kPingReplySize = 14;
+constexpr std::size_t kQueryReplySize = 86;
+
+void BuildFrame(unsigned char address, unsigned char command, unsigned char (&frame)[kFrameSize])
+{
+    std::memset(frame, 0, sizeof frame);
+    frame[0] = 0x10;
+    frame[1] = 0x02;
+    frame[2] = address;
+    frame[6] = 0x01;
+    frame[8] = command;
+    frame[9] = 0x10;
+    frame[10] = 0x03;
+    unsigned char sum = 0;
+    for (std::size_t i = 2; i <= 8; ++i)
+        sum = static_cast<unsigned char>(sum + frame[i]);
+    frame[11] = static_cast<unsigned char>(0x100 - sum);
+}
+
+// A ping reply that says it is one (byte 1 = 0x06) must be exactly this.
+bool IsExactPingReply(const unsigned char* reply, unsigned char address)
+{
+    const unsigned char expected[kPingReplySize] = {0x10, 0x06, 0x10, 0x02, 0x00, address, 0xF1, 0x00, 0x01, 0x00,
+                                                    0x01, 0x10, 0x03, static_cast<unsigned char>(0x0D - address)};
+    return std::memcmp(reply, expected, kPingReplySize) == 0;
+}
+
+bool IsValidQueryHeader(const unsigned char* reply, unsigned char address)
+{
+    const unsigned char expected[] = {0x10, 0x06, 0x10, 0x02, 0x00, address, 0x00, 0x00, 0x01, 0x00, 0x02};
+    for (std::size_t i = 0; i < sizeof expected; ++i) {
+        if (reply[i] == expected[i])
+            continue;
+        const bool allowed = (i == 6 && reply[i] == 0xF0) || (i == 10 && reply[i] == 0x00);
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
+// Bytes 21 to 36 with zero bytes as blanks, trimmed at both ends.
+std::string SignTypeText(const unsigned char* reply)
+{
+    std::string text;
+    for (std::size_t i = 21; i <= 36; ++i)
+        text += reply[i] == 0 ? ' ' : static_cast<char>(reply[i]);
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+} // namespace
+
+short CS22SignLink::PellworthExchange(unsigned char address, unsigned char command)
+{
+    unsigned char frame[kFrameSize];
+    BuildFrame(address, command, frame);
+    short result = S22NET_OK;
+    m_nActualRetries = -1;
+    for (;;) {
+        ++m_nActualRetries;
+        if (m_bAbort) {
+            result = ERR_SIGN_ABORT;
+            break;
+        }
+        m_port.FlushReceiveBuffer();
+        result = m_port.WritePort(frame, kFrameSize);
+        if (m_bAbort) {
+            result = ERR_SIGN_ABORT;
+            break;
+        }
+        if (result == S22NET_OK && command != kPing)
+            break;
+        if (result == S22NET_OK) {
+            unsigned char reply[kPingReplySize] = {};
+            unsigned long count = sizeof reply;
+            result = m_port.ReadBlock(reply, &count);
+            if (m_bAbort) {
+                result = ERR_SIGN_ABORT;
+                break;
+            }
+            if (result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address))
+                result = ERR_SIGN_INVALID_RESPONSE;
+            if (result == S22NET_OK)
+                break;
+        }
+        if (m_nActualRetries >= kMaxRetries)
+            break;
+    }
+    m_sequence.Advance(address);
+    return result;
+}
+
+short CS22SignLink::SwitchToS2200(unsigned char address)
+{
+    ClearAbort();
+    BusyPeriod busy(*this);
+    return PellworthExchange(address, kSwitch);
+}
+
+short CS22SignLink::PellworthPing(unsigned char address)
+{
+    ClearAbort();
+    BusyPeriod busy(*this);
+    return PellworthExchange(address, kPing);
+}
+
+short CS22SignLink::GetSignType(unsigned char address, std::string& text)
+{
+    ClearAbort();
+    BusyPeriod busy(*this);
+    (void)PellworthExchange(address, kQuery);
+    // One spare zero byte so the reply can be shown as text.
+    unsigned char reply[kQueryReplySize + 1] = {};
+    unsigned long count = kQueryReplySize;
+    const short result = m_port.ReadBlock(reply, &count);
+    if (result != S22NET_OK)
+        return result;
+    if (reply[1] == 0x06 && !IsValidQueryHeader(reply, address))
+        return ERR_SIGN_INVALID_RESPONSE;
+    char shown[kQueryReplySize + 32];
+    std::snprintf(shown, sizeof shown, "\nHiTech Response:\n\n%s\n\n", reinterpret_cast<const char*>(reply));
+    DebugOutput(shown);
+    text = SignTypeText(reply);
+    return S22NET_OK;
+}

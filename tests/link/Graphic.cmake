@@ -1,0 +1,3 @@
+qvx_add_test(test_graphic
+  SOURCES GraphicTest.cpp
+  LIBS qvx_link)
