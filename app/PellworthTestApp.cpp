@@ -4,8 +4,8 @@
 
 #include <utility>
 
-CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out)
-    : m_args(std::move(args)), m_out(out), m_cmdInfo(m_paths)
+CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out, std::ostream& err)
+    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths)
 {
 }
 
@@ -16,10 +16,27 @@ int CPellworthTestApp::Run()
         m_out << UsageText();
         return 0;
     }
+    OpenJobLog();
     if (m_cmdInfo.IsPing())
         return RunPing(m_cmdInfo, m_out);
     m_out << "qvxfirminstaller: the interactive window is not part of this build; see --help.\n";
     return 0;
+}
+
+void CPellworthTestApp::OpenJobLog()
+{
+    if (!m_cmdInfo.IsLogging())
+        return;
+    // Resolving the path makes its folder, and turns logging off when that fails.
+    const std::string path = m_cmdInfo.GetLogFilePath();
+    if (m_cmdInfo.IsLogging() && m_logMng.OpenLog(path))
+        return;
+    m_err << "qvxfirminstaller: the job log could not be opened";
+    if (path.empty())
+        m_err << " (its path is too long)";
+    else
+        m_err << " at " << path;
+    m_err << "; the run goes on without it.\n";
 }
 
 const char* CPellworthTestApp::UsageText()

@@ -1,18 +1,22 @@
 #pragma once
-// The application object: parses the command line and runs what it asks for. The main window is
-// not part of this build, so the interactive and job switches are parsed but not yet acted on.
+// The application object: parses the command line, opens the job log with "l1" and runs what the
+// switches ask for. It owns the job log manager for the whole run. The main window is not part of
+// this build, so the interactive and job switches are parsed but not yet acted on.
 
 #include "PathSystem.h"
 #include "PellworthCmdLineInfo.h"
+#include "log/LogMsgMng.h"
 
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 class CPellworthTestApp {
 public:
-    // args: the process arguments after the program name; out receives the usage text.
-    CPellworthTestApp(std::vector<std::string> args, std::ostream& out);
+    // args: the process arguments after the program name; out receives the usage text, err the
+    // notes on what could not be done (such as a job log that cannot be opened).
+    CPellworthTestApp(std::vector<std::string> args, std::ostream& out, std::ostream& err = std::cerr);
 
     CPellworthTestApp(const CPellworthTestApp&) = delete;
     CPellworthTestApp& operator=(const CPellworthTestApp&) = delete;
@@ -21,12 +25,19 @@ public:
     int Run();
 
     CPellworthCmdLineInfo& GetCmdLineInfo() { return m_cmdInfo; }
+    // The job log, open for the whole run with "l1".
+    CLogMsgMng& GetLogManager() { return m_logMng; }
 
     static const char* UsageText();
 
 private:
+    // With "l1": opens the job log; when it cannot be opened the run goes on without it.
+    void OpenJobLog();
+
     std::vector<std::string> m_args;
     std::ostream& m_out;
+    std::ostream& m_err;
     CPosixPathSystem m_paths;  // before m_cmdInfo, which refers to it
     CPellworthCmdLineInfo m_cmdInfo;
+    CLogMsgMng m_logMng;
 };

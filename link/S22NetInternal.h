@@ -15,7 +15,7 @@
 
 class CS22NetworkEvents;
 
-class CS22NetInternal : public IS22Exchanger, public IS22TransferSink {
+class CS22NetInternal final : public IS22Exchanger, public IS22TransferSink {
 public:
     static constexpr short kDefaultMaxRetries = 2;
     static constexpr unsigned long kDefaultTimeOutMs = 1000;

@@ -25,7 +25,7 @@ public:
     virtual void OnBlockSent() = 0;
 };
 
-class CS22SignLink : private IS22Exchanger, private IS22TransferSink {
+class CS22SignLink final : private IS22Exchanger, private IS22TransferSink {
 public:
     static constexpr unsigned long kPortTimeOutMs = 3000;
     static constexpr short kMaxRetries = 3;
@@ -150,8 +150,9 @@ private:
     short m_nActualRetries = -1;
     bool m_bSequenceResetDone = false;
     std::vector<unsigned char> m_retrieved;
-    unsigned short m_nBlocksDone = 0;
-    unsigned short m_nBlocksTotal = 0;
+    // Polled by other threads while a transfer runs.
+    std::atomic<unsigned short> m_nBlocksDone{0};
+    std::atomic<unsigned short> m_nBlocksTotal{0};
     CS22NetSerialPort m_port;
     IPTANetListener* m_pListener = nullptr; // not owned
     IS22ProgressReceiver* m_pProgress = nullptr; // not owned

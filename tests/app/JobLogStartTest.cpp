@@ -1,0 +1,92 @@
+#include "app/PellworthTestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class JobLogStartTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() /
+                ("qvx-app-log-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    static std::size_t CountLines(const std::string& text)
+    {
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(JobLogStartTest, LogOpensInAMadeFolder)
+{
+    const std::string path = (m_dir / "a" / "b" / "run.txt").string();
+    std::ostringstream out, err;
+    CPellworthTestApp app({"-l1", "-lf", path}, out, err);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_TRUE(app.GetLogManager().IsLogOpen());
+    EXPECT_EQ(app.GetLogManager().GetLogPath(), path);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(err.str(), "");
+
+    // Lines handed to the manager reach the file.
+    ASSERT_TRUE(app.GetLogManager().WriteLine("written"));
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line.substr(line.size() - 10), "~  written");
+}
+
+TEST_F(JobLogStartTest, RunGoesOnWhenTheLogCannotBeOpened)
+{
+    std::ofstream(m_dir / "blocker") << "x";
+    const struct {
+        const char* name;
+        std::string path;
+    } cases[] = {
+        {"path is a folder", m_dir.string()},
+        {"folder cannot be made", (m_dir / "blocker" / "sub" / "log.txt").string()},
+        {"path too long", (m_dir / std::string(300, 'n')).string()},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::ostringstream out, err;
+        CPellworthTestApp app({"-l1", "-lf", test.path}, out, err);
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_FALSE(app.GetLogManager().IsLogOpen());
+        EXPECT_EQ(CountLines(err.str()), 1u) << err.str();
+        EXPECT_EQ(err.str().rfind("qvxfirminstaller: the job log could not be opened", 0), 0u) << err.str();
+        EXPECT_NE(err.str().find("the run goes on without it."), std::string::npos);
+        EXPECT_NE(out.str().find("--help"), std::string::npos);
+    }
+}
+
+TEST_F(JobLogStartTest, NoLogWithoutTheSwitchOrForHelp)
+{
+    const std::string path = (m_dir / "log.txt").string();
+    const std::vector<std::string> runs[] = {{"-lf", path}, {"-l1", "-lf", path, "-h"}};
+    for (const auto& args : runs) {
+        std::ostringstream out, err;
+        CPellworthTestApp app(args, out, err);
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_FALSE(app.GetLogManager().IsLogOpen());
+        EXPECT_FALSE(fs::exists(path));
+        EXPECT_EQ(err.str(), "");
+    }
+}
+
+}  // namespace
