@@ -5,7 +5,7 @@
 JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build test demo bench deps clean
+.PHONY: all build test demo bench fuzz install deps clean
 
 all: build
 
@@ -24,10 +24,27 @@ test: deps
 demo: build
 	scripts/demo.sh build/bin
 
-bench: deps
+bench:
+	@scripts/deps.sh --bench
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQVX_BUILD_TESTS=OFF
 	cmake --build build -j $(JOBS)
 	build/bin/bench_link
+	build/bin/bench_transfer
+	build/bin/bench_xml
+
+# libFuzzer targets, built with clang (ASan + UBSan) into build-fuzz/; each runs FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/deps.sh --fuzz
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQVX_SANITIZE=ON -DQVX_FUZZ=ON -DQVX_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
+	cmake --build build-fuzz -j $(JOBS) --target qvx_fuzzers
+	tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# The protocol library for other programs: library, headers and CMake package (find_package(S22Network)).
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -42,7 +42,7 @@ CPellworthCmdLineInfo::CPellworthCmdLineInfo(IPathSystem& paths, PathStyle style
 std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switches()
 {
     using C = CPellworthCmdLineInfo;
-    // A new switch word needs a row here and a mode after MODE_PING.
+    // A new switch word needs a row here and a mode of its own after the last one.
     static constexpr SwitchDef kSwitches[] = {
         {"a", MODE_AUTO, &C::m_bAuto, nullptr, nullptr},
         {"s", MODE_SILENT, &C::m_bAuto, &C::m_bSilent, nullptr},
@@ -53,6 +53,7 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {"anyfirm", MODE_ANY_FIRMWARE, &C::m_bAnyFirmware, nullptr, nullptr},
         {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud},
         {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing},
+        {"info", MODE_INFO, &C::m_bInfo, nullptr, &C::m_strInfo},
     };
     return kSwitches;
 }

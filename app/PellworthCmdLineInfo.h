@@ -24,7 +24,8 @@ public:
         MODE_ANY_FIRMWARE = 6,
         MODE_BAUD = 7,
         MODE_NONE = 8,  // no switch seen yet
-        MODE_PING = 9
+        MODE_PING = 9,
+        MODE_INFO = 10
     };
 
     // paths is not owned and must outlive this object.
@@ -41,12 +42,15 @@ public:
     bool IsBaudGiven() const { return m_bBaud; }
     bool IsHelp() const { return m_bHelp; }
     bool IsPing() const { return m_bPing; }
+    bool IsInfo() const { return m_bInfo; }
 
     std::string GetBaud() const { return m_strBaud; }
     // The "b" value read as a decimal up to its first non-digit; 0 when it is not a number.
     int GetBaudRate() const;
     // The "ping" value, COM<n>[:<address>] (see ParseComTarget).
     std::string GetPingTarget() const { return m_strPing; }
+    // The "info" value, COM<n>[:<address>] (see ParseComTarget).
+    std::string GetInfoTarget() const { return m_strInfo; }
 
     // Creates the folder of an absolute log path, and turns logging off when that fails or the
     // path is too long. Empty when the path is too long.
@@ -94,6 +98,8 @@ private:
     bool m_bHelp = false;
     bool m_bPing = false;
     std::string m_strPing;
+    bool m_bInfo = false;
+    std::string m_strInfo;
 };
 
 // Reads "COM<n>[:<address>]" ("com" in any case; address 1 when left out). False, with com and

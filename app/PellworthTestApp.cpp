@@ -1,11 +1,12 @@
 #include "PellworthTestApp.h"
 
 #include "PingCommand.h"
+#include "app/InfoCommand.h"
 
 #include <utility>
 
 CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out, std::ostream& err)
-    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths)
+    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths), m_view(out), m_core(m_view)
 {
 }
 
@@ -19,6 +20,8 @@ int CPellworthTestApp::Run()
     OpenJobLog();
     if (m_cmdInfo.IsPing())
         return RunPing(m_cmdInfo, m_out);
+    if (m_cmdInfo.IsInfo())
+        return RunInfo(m_cmdInfo, m_core);
     m_out << "qvxfirminstaller: the interactive window is not part of this build; see --help.\n";
     return 0;
 }
@@ -29,7 +32,7 @@ void CPellworthTestApp::OpenJobLog()
         return;
     // Resolving the path makes its folder, and turns logging off when that fails.
     const std::string path = m_cmdInfo.GetLogFilePath();
-    if (m_cmdInfo.IsLogging() && m_logMng.OpenLog(path))
+    if (m_cmdInfo.IsLogging() && m_core.OpenLog(path))
         return;
     m_err << "qvxfirminstaller: the job log could not be opened";
     if (path.empty())
@@ -60,6 +63,13 @@ const char* CPellworthTestApp::UsageText()
            "                       eight rates\n"
            "  -ping COM<n>[:<address>]\n"
            "                       ping the controller at <address> (default 1) on port COM<n>\n"
+           "  -info COM<n>[:<address>]\n"
+           "                       connect to the display at <address> (default 1) on port COM<n>\n"
+           "                       as Auto Connect does (-b applies), read its configuration and\n"
+           "                       status and print them; exit status 0 when both were read, else\n"
+           "                       the connection result (1 no answer, 2 port busy, 3 switch\n"
+           "                       refused, 4 aborted, 5 not a reader board of ours), 6 for a bad\n"
+           "                       port or address\n"
            "  -h, --help, /?       show this text\n"
            "\n"
            "A relative file name, in which '\\' counts as '/', is taken from the program's folder.\n"

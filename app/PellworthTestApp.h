@@ -1,10 +1,13 @@
 #pragma once
 // The application object: parses the command line, opens the job log with "l1" and runs what the
-// switches ask for. It owns the job log manager for the whole run. The main window is not part of
-// this build, so the interactive and job switches are parsed but not yet acted on.
+// switches ask for. It owns the window-free core (and through it the job log) for the whole run,
+// shown through a console view. The main window is not part of this build, so the interactive and
+// job switches are parsed but not yet acted on.
 
 #include "PathSystem.h"
 #include "PellworthCmdLineInfo.h"
+#include "app/ConsoleView.h"
+#include "connection/InstallerCore.h"
 #include "log/LogMsgMng.h"
 
 #include <iostream>
@@ -26,7 +29,8 @@ public:
 
     CPellworthCmdLineInfo& GetCmdLineInfo() { return m_cmdInfo; }
     // The job log, open for the whole run with "l1".
-    CLogMsgMng& GetLogManager() { return m_logMng; }
+    CLogMsgMng& GetLogManager() { return m_core.LogManager(); }
+    CInstallerCore& GetCore() { return m_core; }
 
     static const char* UsageText();
 
@@ -39,5 +43,6 @@ private:
     std::ostream& m_err;
     CPosixPathSystem m_paths;  // before m_cmdInfo, which refers to it
     CPellworthCmdLineInfo m_cmdInfo;
-    CLogMsgMng m_logMng;
+    CConsoleView m_view;
+    CInstallerCore m_core; // after m_view, which it reports to
 };

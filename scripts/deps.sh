@@ -5,6 +5,17 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev)
 
+# Extras for targets outside `make test`:
+#   --bench  libpugixml-dev: the reference XML parser the XML benchmark measures against
+#   --fuzz   clang and libclang-rt-dev: libFuzzer and the sanitizer runtimes for `make fuzz`
+for option in "$@"; do
+  case "$option" in
+    --bench) packages+=(libpugixml-dev) ;;
+    --fuzz) packages+=(clang libclang-rt-dev) ;;
+    *) echo "usage: $0 [--bench] [--fuzz]" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
 for pkg in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)

@@ -1,17 +1,33 @@
 #include "sim/Controller.h"
 
+#include "sim/Replies.h"
+
 namespace qvxsim {
 
 namespace {
 
-constexpr unsigned char kExtendedCommand = 0x80;
-constexpr std::size_t kCommandReplySize = 8; // code echo, status 0, zero padding
+constexpr char kHitechSignType[] = "HT3100-2.04";
+
+// Whether the answer to a command frame will carry data (all but the refusals of malformed ones).
+bool CarriesData(const Frame& frame)
+{
+    const std::optional<CommandKey> key = KeyOf(frame.data);
+    return key && (key->extended || key->code != 0);
+}
+
+std::string SignTypeText(const ControllerSettings& settings)
+{
+    if (!settings.signTypeText.empty())
+        return settings.signTypeText;
+    return settings.protocol == Protocol::Hitech ? kHitechSignType : settings.firmwareVersion;
+}
 
 } // namespace
 
 Controller::Controller(const ControllerConfig& config, unsigned long portRate)
     : m_address(config.address), m_portRate(portRate), m_rate(config.baud != 0 ? config.baud : portRate),
-      m_noise(config.address)
+      m_speaksS2200(config.settings.protocol == Protocol::S2200), m_noise(config.address),
+      m_state(config.address, config.settings)
 {
 }
 
@@ -27,7 +43,13 @@ std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hos
         ++m_stats.wrongRateFrames; // at another rate the frame is only noise to this receiver
         return std::nullopt;
     }
+    if (!m_speaksS2200) {
+        ++m_stats.framesIgnored;
+        return std::nullopt;
+    }
     Record(frame);
+    if (frame.Type() == kTypeCommand)
+        return HandleCommand(frame);
     const Answer answer = AnswerTo(frame);
     if (frame.address != m_address) {
         if (answer.accepted)
@@ -44,21 +66,52 @@ std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hos
     return Build(frame, answer, plan, replyRate);
 }
 
+std::optional<Outgoing> Controller::HandleCommand(const Frame& frame)
+{
+    if (frame.address != m_address) {
+        m_commands.Execute(m_state, frame.data, false); // broadcasts are carried out in silence
+        return std::nullopt;
+    }
+    const ReplyPlan plan = m_faults.Take(CarriesData(frame));
+    const Answer answer = plan.type ? PlainAnswer(frame) : Carry(frame);
+    if (plan.drop)
+        return std::nullopt;
+    ++m_stats.repliesSent;
+    return Build(frame, answer, plan, m_rate);
+}
+
+Controller::Answer Controller::Carry(const Frame& frame)
+{
+    if (m_last && m_last->sequence == frame.Sequence() && m_last->request == frame.data) {
+        ++m_stats.repeatsAnswered;
+        return m_last->answer;
+    }
+    CommandAnswer done = m_commands.Execute(m_state, frame.data, true);
+    Answer answer{done.type, std::move(done.data), true};
+    NoteStatus(answer);
+    m_last = LastCommand{frame.Sequence(), frame.data, answer};
+    return answer;
+}
+
+Controller::Answer Controller::PlainAnswer(const Frame& frame)
+{
+    // What a refusal carries: the command's reply layout with nothing in it.
+    return {kTypeGoodReply, CarriesData(frame) ? ReplyTo(frame.data) : Bytes{}, false};
+}
+
 Controller::Answer Controller::AnswerTo(const Frame& frame) const
 {
     const std::size_t size = frame.data.size();
     switch (frame.Type()) {
     case kTypeSequenceReset:
         return {kTypeSequenceReset, {}, true};
-    case kTypeCommand:
-        return AnswerCommand(frame);
     case kTypeEnableBroadcast:
     case kTypeDisableBroadcast:
         return size == 1 ? Answer{} : Answer{kTypeBadCommand, {}, false};
     case kTypeQueryBroadcast:
         return {kTypeQueryBroadcast, {m_enabledBroadcast, 0}, true};
     case kTypeSetBaudRate: {
-        const bool usable = size == 4 && (frame.data[0] | frame.data[1] | frame.data[2] | frame.data[3]) != 0;
+        const bool usable = size == 4 && Get32(frame.data, 0) != 0;
         return usable ? Answer{} : Answer{kTypeBadCommand, {}, false};
     }
     default:
@@ -66,26 +119,12 @@ Controller::Answer Controller::AnswerTo(const Frame& frame) const
     }
 }
 
-Controller::Answer Controller::AnswerCommand(const Frame& frame)
-{
-    const auto& request = frame.data;
-    if (request.empty() || (request[0] == kExtendedCommand && request.size() < 2))
-        return {kTypeBadCommand, {}, false};
-    if (request[0] == 0)
-        return {kTypeUnsupported, {}, false}; // its echo would read as "unsupported" anyway
-    Answer answer;
-    answer.data.assign(kCommandReplySize, 0);
-    answer.data[0] = request[0];
-    if (request[0] == kExtendedCommand)
-        answer.data[1] = request[1];
-    return answer;
-}
-
 void Controller::Act(const Frame& frame)
 {
     switch (frame.Type()) {
     case kTypeSequenceReset:
         ++m_stats.sequenceResets;
+        m_last.reset(); // the host starts counting again; nothing before is a retry any more
         break;
     case kTypeEnableBroadcast:
         m_enabledBroadcast = frame.data[0];
@@ -95,8 +134,7 @@ void Controller::Act(const Frame& frame)
             m_enabledBroadcast = 0;
         break;
     case kTypeSetBaudRate:
-        m_rate = static_cast<unsigned long>(frame.data[0]) | static_cast<unsigned long>(frame.data[1]) << 8
-               | static_cast<unsigned long>(frame.data[2]) << 16 | static_cast<unsigned long>(frame.data[3]) << 24;
+        m_rate = Get32(frame.data, 0);
         break;
     default:
         break;
@@ -111,6 +149,87 @@ void Controller::Record(const Frame& frame)
     m_stats.lastData = frame.data;
 }
 
+void Controller::NoteStatus(const Answer& answer)
+{
+    const std::optional<CommandKey> key = KeyOf(answer.data);
+    const std::size_t at = key ? LayoutOf(*key).statusAt : 0;
+    m_stats.lastStatus = answer.type == kTypeGoodReply && key && at < answer.data.size() ? answer.data[at] : 0;
+}
+
+std::optional<Outgoing> Controller::HandlePellworth(const PellworthFrame& frame, unsigned long hostRate)
+{
+    if (hostRate != m_rate) {
+        ++m_stats.wrongRateFrames;
+        return std::nullopt;
+    }
+    ++m_stats.pellworthFrames;
+    if (m_speaksS2200)
+        return std::nullopt; // switched over, or never spoke it
+    std::optional<Bytes> reply = PellworthReply(frame.command);
+    if (!reply)
+        return std::nullopt;
+    const ReplyPlan plan = m_faults.Take(true);
+    if (plan.drop)
+        return std::nullopt;
+    if (plan.address)
+        (*reply)[5] = *plan.address;
+    if (plan.badHeaderChecksum || plan.badDataChecksum)
+        ++reply->back();
+    ++m_stats.repliesSent;
+    return WithLineFaults(std::move(*reply), plan);
+}
+
+std::optional<Bytes> Controller::PellworthReply(unsigned char command)
+{
+    const ControllerSettings& settings = m_state.Settings();
+    const bool hitech = settings.protocol == Protocol::Hitech;
+    switch (command) {
+    case kPellworthQuery:
+        return SignTypeReply(m_address, SignTypeText(settings), settings.queryReplySize, hitech);
+    case kPellworthPing:
+        return hitech ? std::nullopt : std::optional(PingReply(m_address));
+    case kPellworthSwitch:
+        m_speaksS2200 = !hitech; // unanswered: the next S2200 frame shows whether it worked
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+void Controller::AddFault(const Fault& fault)
+{
+    if (fault.kind == FaultKind::GetBlockOverrun)
+        m_commands.AddGetOverrun(fault.count, fault.param);
+    else
+        m_faults.Add(fault);
+}
+
+void Controller::ClearFaults()
+{
+    m_faults.Clear();
+    m_commands.ClearFaults();
+}
+
+void Controller::Configure(const ControllerSettings& settings)
+{
+    m_state.Configure(settings);
+    SetProtocol(settings.protocol);
+}
+
+void Controller::SetProtocol(Protocol protocol)
+{
+    m_state.SetProtocol(protocol);
+    m_speaksS2200 = protocol == Protocol::S2200;
+    m_last.reset();
+}
+
+ControllerStats Controller::Stats() const
+{
+    ControllerStats stats = m_stats;
+    stats.speaksS2200 = m_speaksS2200;
+    return stats;
+}
+
 Outgoing Controller::Build(const Frame& request, const Answer& answer, const ReplyPlan& plan, unsigned long rate)
 {
     Frame reply;
@@ -122,12 +241,18 @@ Outgoing Controller::Build(const Frame& request, const Answer& answer, const Rep
         ++frameBytes[kHeaderSize - 1];
     if (plan.badDataChecksum && !reply.data.empty())
         ++frameBytes.back();
+    Outgoing out = WithLineFaults(std::move(frameBytes), plan);
+    out.rate = rate;
+    return out;
+}
 
+Outgoing Controller::WithLineFaults(Bytes reply, const ReplyPlan& plan)
+{
     Outgoing out;
     AppendNoise(plan.noiseBytes, out.bytes);
-    out.bytes.insert(out.bytes.end(), frameBytes.begin(), frameBytes.end());
+    out.bytes.insert(out.bytes.end(), reply.begin(), reply.end());
     out.delay = plan.delay;
-    out.rate = rate;
+    out.rate = m_rate;
     return out;
 }
 
@@ -135,7 +260,10 @@ void Controller::AppendNoise(int count, std::vector<unsigned char>& out)
 {
     for (int i = 0; i < count; ++i) {
         auto b = static_cast<unsigned char>(m_noise() & 0xFF);
-        out.push_back(b == kStart1 ? static_cast<unsigned char>(~kStart1) : b); // never a frame start
+        // Never a frame start of either protocol.
+        if (b == kStart1 || b == kPellworthStart)
+            b = static_cast<unsigned char>(~b);
+        out.push_back(b);
     }
 }
 

@@ -1,10 +1,12 @@
 #pragma once
-// One controller on the line: which frames it takes, what it does with them and what it answers.
-// Pure logic: the port server does the I/O and the locking.
+// One controller on the line: which frames it takes, in which protocol, what it does with them
+// and what it answers. Pure logic: the port server does the I/O and the locking.
 
+#include "sim/CommandSet.h"
 #include "sim/FaultSet.h"
 #include "sim/Frame.h"
-#include "sim/SignSim.h"
+#include "sim/Pellworth.h"
+#include "sim/SignState.h"
 
 #include <chrono>
 #include <optional>
@@ -23,19 +25,28 @@ struct Outgoing {
 class Controller {
 public:
     Controller(const ControllerConfig& config, unsigned long portRate);
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
 
     unsigned char Address() const { return m_address; }
     // Its own address, every broadcast address, and the broadcast address it has enabled.
     bool Listens(unsigned char address) const;
 
-    // Handles a frame that passed the checksums; the reply, if one goes out.
+    // Handle a frame that passed its checks; the reply, if one goes out.
     std::optional<Outgoing> Handle(const Frame& frame, unsigned long hostRate);
+    std::optional<Outgoing> HandlePellworth(const PellworthFrame& frame, unsigned long hostRate);
     void Reject() { ++m_stats.framesRejected; }
 
     void SetBaud(unsigned long baud) { m_rate = baud != 0 ? baud : m_portRate; }
-    void AddFault(const Fault& fault) { m_faults.Add(fault); }
-    void ClearFaults() { m_faults.Clear(); }
-    const ControllerStats& Stats() const { return m_stats; }
+    void AddFault(const Fault& fault);
+    void AddStatus(const StatusFault& fault) { m_commands.AddStatus(fault); }
+    void ClearFaults();
+
+    void Configure(const ControllerSettings& settings);
+    void SetProtocol(Protocol protocol);
+    SignState& State() { return m_state; }
+    const SignState& State() const { return m_state; }
+    ControllerStats Stats() const;
 
 private:
     struct Answer {
@@ -43,21 +54,38 @@ private:
         std::vector<unsigned char> data;
         bool accepted = true; // false: the frame is refused and changes nothing
     };
+    // The last command carried out, so that a retry of it (same sequence, same bytes) is answered
+    // again rather than done twice.
+    struct LastCommand {
+        unsigned char sequence = 0;
+        std::vector<unsigned char> request;
+        Answer answer;
+    };
 
+    std::optional<Outgoing> HandleCommand(const Frame& frame);
+    Answer Carry(const Frame& frame);
     Answer AnswerTo(const Frame& frame) const;
-    static Answer AnswerCommand(const Frame& frame);
+    static Answer PlainAnswer(const Frame& frame);
     void Act(const Frame& frame);
     void Record(const Frame& frame);
+    void NoteStatus(const Answer& answer);
+    std::optional<Bytes> PellworthReply(unsigned char command);
     Outgoing Build(const Frame& request, const Answer& answer, const ReplyPlan& plan, unsigned long rate);
+    // Noise and delay around a reply already spoiled as the plan says.
+    Outgoing WithLineFaults(Bytes reply, const ReplyPlan& plan);
     void AppendNoise(int count, std::vector<unsigned char>& out);
 
     unsigned char m_address;
     unsigned long m_portRate;
     unsigned long m_rate;
     unsigned char m_enabledBroadcast = 0; // 0: none
+    bool m_speaksS2200;
     FaultSet m_faults;
     ControllerStats m_stats;
     std::minstd_rand m_noise;
+    SignState m_state;
+    CommandSet m_commands;
+    std::optional<LastCommand> m_last;
 };
 
 } // namespace qvxsim

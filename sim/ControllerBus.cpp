@@ -24,62 +24,55 @@ bool ControllerBus::Check(const PortConfig& config, std::string* error)
 ControllerBus::ControllerBus(const PortConfig& config)
 {
     for (const ControllerConfig& c : config.controllers)
-        m_controllers.emplace_back(c, config.baud);
+        m_controllers.push_back(std::make_unique<Controller>(c, config.baud));
 }
 
 std::optional<Outgoing> ControllerBus::Deliver(const ReadResult& result, unsigned long hostRate)
 {
     std::lock_guard lock(m_mutex);
+    if (result.kind == FrameKind::Pellworth)
+        return DeliverPellworth(result, hostRate);
     std::optional<Outgoing> reply;
-    for (Controller& c : m_controllers) {
-        if (!c.Listens(result.frame.address))
+    for (const auto& c : m_controllers) {
+        if (!c->Listens(result.frame.address))
             continue;
         if (!result.valid) {
-            c.Reject();
+            c->Reject();
             continue;
         }
-        if (auto out = c.Handle(result.frame, hostRate))
+        if (auto out = c->Handle(result.frame, hostRate))
             reply = std::move(out);
     }
     return reply;
 }
 
-void ControllerBus::InjectFault(unsigned char address, const Fault& fault)
+std::optional<Outgoing> ControllerBus::DeliverPellworth(const ReadResult& result, unsigned long hostRate)
 {
-    std::lock_guard lock(m_mutex);
-    if (Controller* c = Find(address))
-        c->AddFault(fault);
-}
-
-void ControllerBus::ClearFaults(unsigned char address)
-{
-    std::lock_guard lock(m_mutex);
-    if (Controller* c = Find(address))
-        c->ClearFaults();
-}
-
-void ControllerBus::SetBaud(unsigned char address, unsigned long baud)
-{
-    std::lock_guard lock(m_mutex);
-    if (Controller* c = Find(address))
-        c->SetBaud(baud);
-}
-
-ControllerStats ControllerBus::Stats(unsigned char address) const
-{
-    std::lock_guard lock(m_mutex);
-    for (const Controller& c : m_controllers) {
-        if (c.Address() == address)
-            return c.Stats();
+    // These frames know no broadcast: only the addressed controller takes one.
+    Controller* c = Find(result.pellworth.address);
+    if (c == nullptr)
+        return std::nullopt;
+    if (!result.valid) {
+        c->Reject();
+        return std::nullopt;
     }
-    return {};
+    return c->HandlePellworth(result.pellworth, hostRate);
 }
 
-Controller* ControllerBus::Find(unsigned char address)
+bool ControllerBus::With(unsigned char address, const std::function<void(Controller&)>& action)
 {
-    for (Controller& c : m_controllers) {
-        if (c.Address() == address)
-            return &c;
+    std::lock_guard lock(m_mutex);
+    Controller* c = Find(address);
+    if (c != nullptr)
+        action(*c);
+    return c != nullptr;
+}
+
+Controller* ControllerBus::Find(unsigned char address) const
+{
+    for (const auto& c : m_controllers) {
+        if (c->Address() == address)
+            return c.get();
     }
     return nullptr;
 }

@@ -4,6 +4,8 @@
 #include "sim/Controller.h"
 #include "sim/FrameReader.h"
 
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,16 +24,15 @@ public:
     // from the controller whose own address it is.
     std::optional<Outgoing> Deliver(const ReadResult& result, unsigned long hostRate);
 
-    void InjectFault(unsigned char address, const Fault& fault);
-    void ClearFaults(unsigned char address);
-    void SetBaud(unsigned char address, unsigned long baud);
-    ControllerStats Stats(unsigned char address) const;
+    // Runs `action` on the controller at `address` under the bus lock; false when there is none.
+    bool With(unsigned char address, const std::function<void(Controller&)>& action);
 
 private:
-    Controller* Find(unsigned char address);
+    std::optional<Outgoing> DeliverPellworth(const ReadResult& result, unsigned long hostRate);
+    Controller* Find(unsigned char address) const;
 
     mutable std::mutex m_mutex;
-    std::vector<Controller> m_controllers;
+    std::vector<std::unique_ptr<Controller>> m_controllers;
 };
 
 } // namespace qvxsim

@@ -71,6 +71,8 @@ void FaultSet::Apply(const Fault& fault, ReplyPlan& plan)
     case FaultKind::Unsupported:
         plan.type = kTypeUnsupported;
         break;
+    case FaultKind::GetBlockOverrun:
+        break; // the controller's transfers take this one, not its replies
     }
 }
 

@@ -1,10 +1,14 @@
 #pragma once
-// Cuts the received byte stream into frames as a controller's receiver does: hunts for 0x55 0xAA,
-// checks both checksums, drops a partial frame when the line has been quiet for longer than the
-// inter-byte gap, and never holds more than one frame's worth of bytes.
+// Cuts the received byte stream into frames as a controller's receiver does. Two kinds share the
+// line: S2200 frames (0x55 0xAA, both checksums checked) and the 12-byte Pellworth requests
+// (0x10 0x02, fixed bytes and checksum checked). Bytes that fit neither are skipped one at a
+// time, so a false start never hides a real frame behind it. A partial frame is dropped when
+// the line has been quiet for longer than the inter-byte gap, and no more than one frame's worth
+// of bytes is ever held.
 
 #include "sim/Frame.h"
 #include "sim/Monotonic.h"
+#include "sim/Pellworth.h"
 
 #include <array>
 #include <chrono>
@@ -14,9 +18,15 @@
 
 namespace qvxsim {
 
+enum class FrameKind { S2200, Pellworth };
+
 struct ReadResult {
-    bool valid = false; // false: the frame failed a checksum (frame.address is as received)
-    Frame frame;
+    bool valid = false; // false: the frame failed a checksum (its address is as received)
+    FrameKind kind = FrameKind::S2200;
+    Frame frame{};               // S2200 frames
+    PellworthFrame pellworth{};  // Pellworth requests
+
+    std::size_t WireSize() const { return kind == FrameKind::S2200 ? frame.WireSize() : kPellworthFrameSize; }
 };
 
 class FrameReader {
@@ -31,11 +41,13 @@ public:
 
 private:
     void Push(unsigned char byte, std::vector<ReadResult>& out);
-    void CheckHeader(std::vector<ReadResult>& out);
-    void CheckData(std::vector<ReadResult>& out);
-    void Restart(std::size_t from, std::vector<ReadResult>& out);
+    // Each looks at a candidate at the front of the buffer and gives the number of bytes to drop
+    // from it, or 0 when it needs more bytes to decide.
+    std::size_t TakeS2200(std::vector<ReadResult>& out) const;
+    std::size_t TakePellworth(std::vector<ReadResult>& out) const;
+    void Drop(std::size_t count);
     std::size_t ExpectedSize() const;
-    Frame Current() const;
+    Frame Current(std::size_t size) const;
 
     std::chrono::nanoseconds m_gap;
     MonoTime m_lastByte{};

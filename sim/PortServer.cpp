@@ -117,7 +117,7 @@ bool PortServer::Answer(const ReadResult& request, MonoTime arrival)
         return true;
     MonoTime due = arrival + reply->delay;
     if (m_lineTime)
-        due += WireTime(request.frame.WireSize() + reply->bytes.size(), reply->rate);
+        due += WireTime(request.WireSize() + reply->bytes.size(), reply->rate);
     if (!m_wakeup.SleepUntil(due))
         return false;
     return WriteAll(reply->bytes);

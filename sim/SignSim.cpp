@@ -3,6 +3,7 @@
 #include "sim/PortServer.h"
 
 #include <map>
+#include <utility>
 
 namespace qvxsim {
 
@@ -13,6 +14,13 @@ struct SignSim::Impl {
     {
         const auto it = ports.find(comNumber);
         return it == ports.end() ? nullptr : it->second.get();
+    }
+
+    template <typename Action>
+    void With(int comNumber, unsigned char address, Action&& action) const
+    {
+        if (PortServer* server = Find(comNumber))
+            server->Bus().With(address, std::forward<Action>(action));
     }
 
     std::string portDir;
@@ -88,14 +96,12 @@ std::string SignSim::DevicePath(int comNumber) const
 
 void SignSim::InjectFault(int comNumber, unsigned char address, const Fault& fault)
 {
-    if (PortServer* server = m_impl->Find(comNumber))
-        server->Bus().InjectFault(address, fault);
+    m_impl->With(comNumber, address, [&](Controller& c) { c.AddFault(fault); });
 }
 
 void SignSim::ClearFaults(int comNumber, unsigned char address)
 {
-    if (PortServer* server = m_impl->Find(comNumber))
-        server->Bus().ClearFaults(address);
+    m_impl->With(comNumber, address, [](Controller& c) { c.ClearFaults(); });
 }
 
 void SignSim::SetLoopback(int comNumber, bool on)
@@ -112,14 +118,74 @@ void SignSim::SetLineTime(int comNumber, bool on)
 
 void SignSim::SetControllerBaud(int comNumber, unsigned char address, unsigned long baud)
 {
-    if (PortServer* server = m_impl->Find(comNumber))
-        server->Bus().SetBaud(address, baud);
+    m_impl->With(comNumber, address, [&](Controller& c) { c.SetBaud(baud); });
 }
 
 ControllerStats SignSim::Stats(int comNumber, unsigned char address) const
 {
-    const PortServer* server = m_impl->Find(comNumber);
-    return server ? server->Bus().Stats(address) : ControllerStats{};
+    ControllerStats stats;
+    m_impl->With(comNumber, address, [&](const Controller& c) { stats = c.Stats(); });
+    return stats;
+}
+
+void SignSim::InjectStatus(int comNumber, unsigned char address, const StatusFault& fault)
+{
+    m_impl->With(comNumber, address, [&](Controller& c) { c.AddStatus(fault); });
+}
+
+void SignSim::InjectStatus(int comNumber, unsigned char address, CommandKey command, unsigned char status, int count)
+{
+    InjectStatus(comNumber, address, StatusFault{command, status, count, 0});
+}
+
+ControllerSettings SignSim::Settings(int comNumber, unsigned char address) const
+{
+    ControllerSettings settings;
+    m_impl->With(comNumber, address, [&](const Controller& c) { settings = c.State().Settings(); });
+    return settings;
+}
+
+void SignSim::SetSettings(int comNumber, unsigned char address, const ControllerSettings& settings)
+{
+    m_impl->With(comNumber, address, [&](Controller& c) { c.Configure(settings); });
+}
+
+void SignSim::SetProtocol(int comNumber, unsigned char address, Protocol protocol)
+{
+    m_impl->With(comNumber, address, [&](Controller& c) { c.SetProtocol(protocol); });
+}
+
+std::optional<std::vector<unsigned char>> SignSim::ReadFile(int comNumber, unsigned char address,
+                                                            const std::string& name, FileArea area) const
+{
+    std::optional<std::vector<unsigned char>> bytes;
+    m_impl->With(comNumber, address, [&](const Controller& c) { bytes = c.State().Read(area, name); });
+    return bytes;
+}
+
+bool SignSim::WriteFile(int comNumber, unsigned char address, const std::string& name,
+                        std::vector<unsigned char> bytes, FileArea area)
+{
+    bool stored = false;
+    m_impl->With(comNumber, address, [&](Controller& c) { stored = c.State().Store(area, name, std::move(bytes)); });
+    return stored;
+}
+
+bool SignSim::RemoveFile(int comNumber, unsigned char address, const std::string& name, FileArea area)
+{
+    bool removed = false;
+    m_impl->With(comNumber, address, [&](Controller& c) { removed = c.State().Area(area).Remove(name); });
+    return removed;
+}
+
+std::vector<std::string> SignSim::FileNames(int comNumber, unsigned char address, FileArea area) const
+{
+    std::vector<std::string> names;
+    m_impl->With(comNumber, address, [&](const Controller& c) {
+        for (const StoredFile* file : c.State().Area(area).Files())
+            names.push_back(file->name);
+    });
+    return names;
 }
 
 } // namespace qvxsim

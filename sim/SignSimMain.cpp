@@ -21,6 +21,8 @@ int Serve(const qvxsim::SimOptions& options, const sigset_t& stopSignals)
     }
     for (const qvxsim::PortFault& f : options.faults)
         sim.InjectFault(f.comNumber, f.address, f.fault);
+    for (const qvxsim::PortStatus& s : options.statuses)
+        sim.InjectStatus(s.comNumber, s.address, s.fault);
     if (!sim.Start(&error)) {
         std::cerr << "qvx-signsim: " << error << '\n';
         return 1;

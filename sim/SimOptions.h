@@ -14,11 +14,18 @@ struct PortFault {
     Fault fault;
 };
 
+struct PortStatus {
+    int comNumber = 0;
+    unsigned char address = 0;
+    StatusFault fault;
+};
+
 struct SimOptions {
     bool help = false;
     std::string portDir;
     std::vector<PortConfig> ports;
     std::vector<PortFault> faults;
+    std::vector<PortStatus> statuses;
 };
 
 // args excludes the program name; envPortDir is $QVX_PORT_DIR or null. False with a message.
@@ -27,7 +34,8 @@ bool ParseSimOptions(const std::vector<std::string>& args, const char* envPortDi
 
 std::string SimUsage();
 
-// "COM<n> -> <slave path> (<rate> baud, addresses <list>)"
+// "COM<n> -> <slave path> (<rate> baud, addresses <list>)"; a list item is ADDR[@BAUD][/PROTOCOL],
+// the protocol shown only when it is not s2200.
 std::string DescribePort(const PortConfig& port, const std::string& slavePath);
 
 } // namespace qvxsim

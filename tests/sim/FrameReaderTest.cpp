@@ -45,7 +45,7 @@ TEST(FrameReader, GarbageNeverBreaksIt)
     // Biased towards start bytes and short lengths so that many false headers and truncated
     // frames go through; ASan/UBSan watch the buffer.
     std::mt19937 random(1234);
-    const unsigned char likely[] = {0x55, 0xAA, 0x00, 0x01, 0x03, 0xFF};
+    const unsigned char likely[] = {0x55, 0xAA, 0x00, 0x01, 0x03, 0xFF, 0x10, 0x02};
     FrameReader reader(200ms);
     std::vector<ReadResult> out;
     MonoTime now{};
@@ -63,6 +63,56 @@ TEST(FrameReader, GarbageNeverBreaksIt)
     reader.Feed(MakeFrame(1, 0x03), now + 1s, out);
     ASSERT_FALSE(out.empty());
     EXPECT_TRUE(out.back().valid);
+}
+
+const Bytes kQuery5{0x10, 0x02, 0x05, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x10, 0x03, 0xF8};
+
+TEST(FrameReader, PellworthRequestsAreFoundBetweenS2200Frames)
+{
+    const Bytes reset = MakeFrame(1, 0x03);
+    Bytes line = kQuery5;
+    line.insert(line.end(), reset.begin(), reset.end());
+    line.insert(line.end(), kQuery5.begin(), kQuery5.end());
+    for (std::size_t chunk : {1, 3, 11, 12, 64}) {
+        FrameReader reader;
+        const auto results = FeedInChunks(reader, line, chunk);
+        ASSERT_EQ(results.size(), 3u) << chunk;
+        for (std::size_t i : {0, 2}) {
+            EXPECT_TRUE(results[i].valid);
+            EXPECT_EQ(results[i].kind, qvxsim::FrameKind::Pellworth);
+            EXPECT_EQ(results[i].pellworth.address, 5);
+            EXPECT_EQ(results[i].pellworth.command, 0x02);
+            EXPECT_EQ(results[i].WireSize(), 12u);
+        }
+        EXPECT_EQ(results[1].kind, qvxsim::FrameKind::S2200);
+        EXPECT_EQ(results[1].frame.address, 1);
+    }
+}
+
+TEST(FrameReader, ACutShortRequestDoesNotHideTheNextFrame)
+{
+    const struct {
+        const char* name;
+        Bytes before;          // cut-off bytes in front of a whole query
+        std::size_t rejected;  // results before the query's that failed a check
+    } cases[] = {
+        {"request without its checksum", Bytes(kQuery5.begin(), kQuery5.end() - 1), 1},
+        {"request cut after its start", {0x10, 0x02}, 0},
+        {"request cut in its fixed bytes", {0x10, 0x02, 0x05, 0x00, 0x00}, 0},
+        {"S2200 start only", {0x55, 0xAA}, 1}, // the query's bytes make a header that fails
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes line = c.before;
+        line.insert(line.end(), kQuery5.begin(), kQuery5.end());
+        FrameReader reader;
+        const auto results = FeedInChunks(reader, line, 1);
+        ASSERT_EQ(results.size(), c.rejected + 1);
+        for (std::size_t i = 0; i < c.rejected; ++i)
+            EXPECT_FALSE(results[i].valid);
+        EXPECT_TRUE(results.back().valid);
+        EXPECT_EQ(results.back().kind, qvxsim::FrameKind::Pellworth);
+    }
 }
 
 } // namespace

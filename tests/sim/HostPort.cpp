@@ -11,6 +11,11 @@ namespace simtest {
 
 Bytes MakeFrame(unsigned char address, unsigned char control, std::initializer_list<unsigned char> data)
 {
+    return MakeFrame(address, control, Bytes(data));
+}
+
+Bytes MakeFrame(unsigned char address, unsigned char control, const Bytes& data)
+{
     Bytes frame{0x55, 0xAA, address, static_cast<unsigned char>(data.size()), control};
     unsigned sum = 0;
     for (unsigned char b : frame)
@@ -20,7 +25,7 @@ Bytes MakeFrame(unsigned char address, unsigned char control, std::initializer_l
         sum = 0;
         for (unsigned char b : data)
             sum += b;
-        frame.insert(frame.end(), data);
+        frame.insert(frame.end(), data.begin(), data.end());
         frame.push_back(static_cast<unsigned char>(-sum));
     }
     return frame;

@@ -13,6 +13,7 @@ using Bytes = std::vector<unsigned char>;
 
 // A request frame with both checksums worked out.
 Bytes MakeFrame(unsigned char address, unsigned char control, std::initializer_list<unsigned char> data = {});
+Bytes MakeFrame(unsigned char address, unsigned char control, const Bytes& data);
 
 class HostPort {
 public:

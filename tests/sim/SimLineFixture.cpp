@@ -16,7 +16,7 @@ void SimLine::SetUp()
     qvxsim::PortConfig config;
     config.comNumber = 3;
     config.baud = kRate;
-    config.controllers = {{1, 0}, {2, 0}};
+    config.controllers = Controllers();
     std::string error;
     ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
     ASSERT_TRUE(m_sim->Start(&error)) << error;

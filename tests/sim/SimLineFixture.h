@@ -1,5 +1,6 @@
 #pragma once
-// COM3 at 19200 baud with controllers 1 and 2, and a host already on the line.
+// COM3 at 19200 baud with controllers 1 and 2 (unless a test fixture says otherwise), and a host
+// already on the line.
 
 #include "HostPort.h"
 #include "sim/SignSim.h"
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace simtest {
 
@@ -18,6 +20,8 @@ class SimLine : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The controllers on the line; controller 1 must speak S2200 for ExpectLineQuiet.
+    virtual std::vector<qvxsim::ControllerConfig> Controllers() const { return {{1, 0}, {2, 0}}; }
 
     // Sends request and reads as many bytes as `reply` holds, expecting exactly those.
     void ExpectReply(const Bytes& request, const Bytes& reply);

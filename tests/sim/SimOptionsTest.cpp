@@ -47,6 +47,56 @@ TEST(SimOptions, PortsTakeTheOptionsThatFollowThem)
     EXPECT_EQ(qvxsim::DescribePort(com3, "/dev/pts/9"), "COM3 -> /dev/pts/9 (19200 baud, addresses 1,2@9600)");
 }
 
+TEST(SimOptions, ControllerSettingsApplyToTheLastAddressList)
+{
+    qvxsim::SimOptions options;
+    std::string error;
+    ASSERT_TRUE(qvxsim::ParseSimOptions(
+        {"--port", "3", "--addr", "1,2", "--protocol", "pellworth", "--sign-type", "FX40211-1.02.11",
+         "--addr", "3@9600",
+         "--protocol", "hitech", "--sign-type-reply", "11", "--no-compression", "--display-type",
+         "32X80MONO256.CRV.M3", "--firmware", "FP9023417-3.11.3", "--temp", "-4", "--free-memory", "1000", "--clock",
+         "5", "--zone", "60", "--dst", "--status", "3:X2:9", "--status", "1:B3:4:-1:2", "--fault", "1:get-overrun:2:3"},
+        "/dir", &options, &error))
+        << error;
+    const auto& controllers = options.ports.at(0).controllers;
+    ASSERT_EQ(controllers.size(), 3u);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(controllers[i].settings.protocol, qvxsim::Protocol::Pellworth);
+        EXPECT_EQ(controllers[i].settings.signTypeText, "FX40211-1.02.11");
+        EXPECT_TRUE(controllers[i].settings.compression);
+    }
+    const qvxsim::ControllerSettings& third = controllers[2].settings;
+    EXPECT_EQ(third.protocol, qvxsim::Protocol::Hitech);
+    EXPECT_EQ(third.signTypeText, "");
+    EXPECT_EQ(third.queryReplySize, 11u);
+    EXPECT_FALSE(third.compression);
+    EXPECT_EQ(third.displayType, "32X80MONO256.CRV.M3");
+    EXPECT_EQ(third.firmwareVersion, "FP9023417-3.11.3");
+    EXPECT_EQ(third.temperature, -4);
+    EXPECT_EQ(third.freeMemory, 1000u);
+    EXPECT_EQ(third.clock, 5u);
+    EXPECT_EQ(third.timeZone, 60);
+    EXPECT_TRUE(third.daylightSaving);
+
+    ASSERT_EQ(options.statuses.size(), 2u);
+    const qvxsim::StatusFault& get = options.statuses[0].fault;
+    EXPECT_EQ(options.statuses[0].address, 3);
+    EXPECT_TRUE(get.command == qvxsim::ExtendedCommand(2));
+    EXPECT_EQ(get.status, 9);
+    EXPECT_EQ(get.count, 1);
+    EXPECT_EQ(get.block, 0);
+    const qvxsim::StatusFault& block = options.statuses[1].fault;
+    EXPECT_TRUE(block.command == qvxsim::BasicCommand(3));
+    EXPECT_EQ(block.count, -1);
+    EXPECT_EQ(block.block, 2);
+    EXPECT_EQ(options.faults.at(0).fault.kind, FaultKind::GetBlockOverrun);
+    EXPECT_EQ(options.faults.at(0).fault.param, 3);
+
+    EXPECT_EQ(qvxsim::DescribePort(options.ports[0], "/dev/pts/4"),
+              "COM3 -> /dev/pts/4 (115200 baud, addresses 1/pellworth,2/pellworth,3@9600/hitech)");
+}
+
 TEST(SimOptions, PortDirectoryComesFromTheEnvironmentUnlessGiven)
 {
     qvxsim::SimOptions options;
@@ -78,6 +128,20 @@ TEST(SimOptions, BadCommandLinesAreRefused)
         {{"--port", "1", "--addr", "1", "--fault", "1:noise:1:2:3"}, "bad fault"},
         {{"--port", "1", "--addr", "1", "--fault", "2:noise"}, "not on COM1"},
         {{"--port", "1", "--addr", "1", "--verbose"}, "unknown option"},
+        {{"--port", "1", "--protocol", "hitech", "--addr", "1"}, "must follow an --addr"},
+        {{"--port", "1", "--addr", "1", "--port", "2", "--dst", "--addr", "2"}, "must follow an --addr"},
+        {{"--port", "1", "--addr", "1", "--protocol", "S2200"}, "bad value 'S2200' for --protocol"},
+        {{"--port", "1", "--addr", "1", "--sign-type", "FX40211-1.02.11-X"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--sign-type-reply", "0"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--sign-type-reply", "87"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--temp", "151"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--display-type", ""}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--status", "1:Y2:9"}, "bad status"},
+        {{"--port", "1", "--addr", "1", "--status", "1:X2:0"}, "bad status"},
+        {{"--port", "1", "--addr", "1", "--status", "1:X2"}, "bad status"},
+        {{"--port", "1", "--addr", "1", "--status", "1:X256:1"}, "bad status"},
+        {{"--port", "1", "--addr", "1", "--status", "1:X5:1:1:0"}, "bad status"},
+        {{"--port", "1", "--addr", "1", "--status", "2:X2:1"}, "not on COM1"},
     };
     for (const auto& c : cases) {
         qvxsim::SimOptions options;

@@ -12,10 +12,10 @@
 #endif
 #include <windows.h>
 #else
-#include <bit>
-
-static_assert(std::endian::native == std::endian::little,
-              "bitmap headers are read in place and need a little-endian host");
+// Callers may build with C++17, so the byte order comes from the compiler rather than <bit>.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "bitmap headers are read in place and need a little-endian host"
+#endif
 
 #pragma pack(push, 1)
 struct BITMAPINFOHEADER {

@@ -1,0 +1,37 @@
+#include "app/ConsoleView.h"
+
+#include <algorithm>
+#include <ostream>
+
+void CConsoleView::ShowMessageLine(const std::string& line)
+{
+    std::lock_guard guard(m_lock);
+    m_out << line << '\n' << std::flush;
+}
+
+void CConsoleView::ShowMessageBox(const std::string& text)
+{
+    // A box's line break would split one message over two lines of the log-like output.
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    ShowMessageLine(line);
+}
+
+void CConsoleView::ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status)
+{
+    std::lock_guard guard(m_lock);
+    m_out << '\n';
+    PrintRows(config);
+    m_out << '\n';
+    PrintRows(status);
+    m_out << std::flush;
+}
+
+void CConsoleView::PrintRows(const std::vector<InfoRow>& rows)
+{
+    std::size_t width = 0;
+    for (const InfoRow& row : rows)
+        width = std::max(width, row.strTag.size());
+    for (const InfoRow& row : rows)
+        m_out << row.strTag << std::string(width + 2 - row.strTag.size(), ' ') << row.strValue << '\n';
+}

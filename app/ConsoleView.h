@@ -1,0 +1,33 @@
+#pragma once
+// The core's view for runs without a window: message lines go to a stream as they come, questions
+// are never asked (answered no), message boxes become message lines, and long operations run inline.
+
+#include "connection/InstallerView.h"
+
+#include <iosfwd>
+#include <mutex>
+
+class CConsoleView final : public IInstallerView {
+public:
+    explicit CConsoleView(std::ostream& out) : m_out(out) {}
+
+    void ShowMessageLine(const std::string& line) override;
+    void ClearMessageLines() override {}
+    void RunWithProgress(const std::function<void()>& work) override { work(); }
+    void SetProgressText(const std::string&) override {}
+    void SetProgressSteps(int) override {}
+    void StepProgress() override {}
+    void EnableAbort(bool) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    void ShowMessageBox(const std::string& text) override;
+    void EnableControls(bool) override {}
+    void SetDisplayAddress(int) override {}
+    void SelectFirstPort() override {}
+    void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override;
+
+private:
+    void PrintRows(const std::vector<InfoRow>& rows);
+
+    std::ostream& m_out;
+    std::mutex m_lock;
+};

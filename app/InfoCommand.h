@@ -1,0 +1,12 @@
+#pragma once
+// The "info" switch: connects to one display (COM<n>[:<address>]) as Auto Connect does, reads its
+// CONFIG.XML and STATUS.XML and prints the message lines and both lists.
+
+class CInstallerCore;
+class CPellworthCmdLineInfo;
+
+// Exit status: 0 connected with both files read; else the connection result (1 to 5);
+// 6 when the target or the address is not usable.
+int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core);
+
+constexpr int INFO_BAD_TARGET = 6;

@@ -1,0 +1,143 @@
+#pragma once
+// The window-free core of the main window: it owns the one sign link, the two controller documents
+// last read from the display, the configuration summary, the sign type, the message store and the
+// job log, and runs every long operation through the view. Connecting, reading a display's state
+// and the keep-alive live here; the Qt window and the console only show what it reports.
+
+#include "connection/DisplayLists.h"
+#include "connection/InstallerView.h"
+#include "connection/KeepAliveTimer.h"
+#include "connection/MessageStore.h"
+#include "files/XmlDoc.h"
+#include "link/S22ServerSignType.h"
+#include "link/S22SignLink.h"
+#include "log/LogMsgMng.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One attempt of a connection: protocol, port, address, rate.
+struct CONNECTION_INFO {
+    int nProtocol = 0; // 0 S2200 Protocol, 1 Pellworth Protocol
+    unsigned short nPort = 0;
+    int nAddress = 0;
+    int nBaud = 0;
+};
+
+constexpr int PROTOCOL_S2200 = 0;
+constexpr int PROTOCOL_PELLWORTH = 1;
+
+// Results of a connection.
+constexpr int CONNECT_OK = 0;
+constexpr int CONNECT_NO_ANSWER = 1;
+constexpr int CONNECT_PORT_BUSY = 2;
+constexpr int CONNECT_SWITCH_REFUSED = 3;
+constexpr int CONNECT_ABORTED = 4;
+constexpr int CONNECT_NOT_OUR_DISPLAY = 5;
+
+// A COM port of the machine as the port list shows it.
+struct ComPortChoice {
+    std::string strName; // "COM3"
+    int nNumber = 0;
+};
+
+// How the attempt list is built: the "b" switch, with or without a rate.
+struct BaudChoice {
+    bool bGiven = false;
+    int nRate = 0; // 0: "b" without a rate
+};
+
+class CInstallerCore final : private IPTANetListener {
+public:
+    static constexpr unsigned long kKeepAliveMs = 180000;
+    static constexpr char kMainFirmware[] = "FX40211-1.02.11";
+    static constexpr char kLineFirmware[] = "FP9023417-3.11.3";
+
+    // timer: the view's own keep-alive timer, or null for one on a thread of the core's.
+    CInstallerCore(IInstallerView& view, std::unique_ptr<IKeepAliveTimer> timer = nullptr);
+    ~CInstallerCore() override;
+    CInstallerCore(const CInstallerCore&) = delete;
+    CInstallerCore& operator=(const CInstallerCore&) = delete;
+
+    // Reporting.
+    void AddStatusMessage(const std::string& text) { m_messages.AddStatusMessage(text); }
+    void AddErrorMessage(int taskCode, const std::string& text) { m_messages.AddErrorMessage(taskCode, text); }
+    CMessageStore& Messages() { return m_messages; }
+    CLogMsgMng& LogManager() { return m_logManager; }
+    // Opens the job log and hands every later line to it.
+    bool OpenLog(const std::string& path);
+
+    // Long operations: cancel and link abort cleared, then work through the view.
+    void RunJob(const std::function<void()>& work);
+    // The progress window's Abort: cancel flag and link abort, together.
+    void Cancel();
+    bool IsCancelled() const;
+    bool IsIdle() const;
+
+    // Ports and the address.
+    static std::vector<ComPortChoice> FillComPortList();
+    bool ValidateDisplayAddress(bool silent, int address);
+
+    // Connecting.
+    static void BuildConnectionList(std::vector<CONNECTION_INFO>& list, int address, int port, const BaudChoice& baud);
+    int ConnectToDisplay(bool runInline, const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome,
+                         int address);
+    int TryConnections(const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome);
+    static bool IsPortBusy(int port);
+    // Closes the link and clears the cancel flag; the link's close result.
+    short Disconnect();
+
+    // Reading the display's state.
+    bool RetrieveConfig(CXmlDoc& doc, int address);
+    bool RetrieveStatus(CXmlDoc& doc, int address);
+    void ShowDisplayInfo();
+    std::string GetFirmwareVersion() { return ::GetFirmwareVersion(m_statusDoc); }
+
+    CS22SignLink& Link() { return m_link; }
+    CXmlDoc& ConfigDoc() { return m_configDoc; }
+    CXmlDoc& StatusDoc() { return m_statusDoc; }
+    const ConfigSummary& Summary() const { return m_summary; }
+    const CS22Server_SignType& SignType() const { return m_signType; }
+    bool IsFirmwareLine() const { return m_bFirmwareLine; }
+    const std::string& RecommendedFirmware() const { return m_strRecommendedFirmware; }
+    // The address the keep-alive refreshes (the connected display's).
+    void SetConnectedAddress(int address) { m_nConnectedAddress = address; }
+
+    // The keep-alive's expiry: re-reads STATUS.XML while the link is open and nothing else runs.
+    void OnKeepAlive();
+
+private:
+    void BeginBusy() override;
+    void EndBusy() override;
+
+    int S2200Attempt(const CONNECTION_INFO& entry);
+    int PellworthAttempt(const CONNECTION_INFO& entry);
+    int SwitchPellworthDisplay(const CONNECTION_INFO& entry);
+    int UnansweredSignType(const CONNECTION_INFO& entry);
+    bool OpenForAttempt(const CONNECTION_INFO& entry);
+    void Progress(const std::string& text);
+    bool RetrieveFile(CXmlDoc& doc, int address, const char* name, const char* retrieving, const char* retrieved,
+                      const char* abortedLine, int taskCode, const char* failure);
+    void ConnectionWork(const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome, int address, int& result);
+    void SetIdle(bool idle);
+
+    IInstallerView& m_view;
+    CLogMsgMng m_logManager;
+    CMessageStore m_messages;
+    CS22SignLink m_link;
+    CXmlDoc m_configDoc;
+    CXmlDoc m_statusDoc;
+    ConfigSummary m_summary;
+    CS22Server_SignType m_signType;
+    bool m_bCancel = false; // guarded by the message store's lock
+    bool m_bIdle = true;    // likewise
+    bool m_bFirmwareLine = false;
+    std::string m_strRecommendedFirmware = kMainFirmware;
+    std::atomic<int> m_nConnectedAddress{1};
+    std::mutex m_jobLock; // one long operation at a time, the keep-alive's included
+    std::unique_ptr<IKeepAliveTimer> m_keepAlive;
+};

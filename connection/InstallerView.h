@@ -1,0 +1,38 @@
+#pragma once
+// What the window-free core needs from whatever shows it: a console for the unattended run and
+// the tests, the Qt window for technicians. Every call may come from a worker thread; a view that
+// owns a user interface thread hands the call over to it.
+
+#include "connection/DisplayLists.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class IInstallerView {
+public:
+    virtual ~IInstallerView() = default;
+
+    // The message list: one line appended, in the order the core reports them.
+    virtual void ShowMessageLine(const std::string& line) = 0;
+    virtual void ClearMessageLines() = 0;
+
+    // Runs a long operation. An interactive view runs work on a worker thread behind its modal
+    // progress window and returns when work has returned; the console runs it inline.
+    virtual void RunWithProgress(const std::function<void()>& work) = 0;
+    // The progress window of the running operation.
+    virtual void SetProgressText(const std::string& text) = 0;
+    virtual void SetProgressSteps(int steps) = 0;
+    virtual void StepProgress() = 0;
+    virtual void EnableAbort(bool enable) = 0;
+
+    // Questions and message boxes. A view that cannot ask (unattended) answers false.
+    virtual bool AskYesNo(const std::string& question) = 0;
+    virtual void ShowMessageBox(const std::string& text) = 0;
+
+    // Controls of the main window.
+    virtual void EnableControls(bool connected) = 0;
+    virtual void SetDisplayAddress(int address) = 0;
+    virtual void SelectFirstPort() = 0;
+    virtual void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) = 0;
+};

@@ -1,0 +1,51 @@
+#include "connection/MessageStore.h"
+
+#include "connection/InstallerView.h"
+#include "log/LogMsg.h"
+#include "log/LogMsgMng.h"
+
+#include <memory>
+
+void CMessageStore::AddStatusMessage(const std::string& text)
+{
+    std::lock_guard guard(m_lock);
+    if (m_bLogging)
+        m_log.AddMessage(std::make_unique<CLogMsg>(text));
+    Append(text);
+}
+
+void CMessageStore::AddErrorMessage(int taskCode, const std::string& text)
+{
+    std::lock_guard guard(m_lock);
+    CLogErrorMsg error(text, taskCode);
+    const std::string line = CLogMsgMng::LineOf(error);
+    if (m_bLogging)
+        m_log.AddMessage(std::make_unique<CLogErrorMsg>(error));
+    Append(line);
+}
+
+void CMessageStore::Append(const std::string& line)
+{
+    m_lines.push_back(line);
+    // Shown under the lock so that lines from several threads appear in the order they were added.
+    m_view.ShowMessageLine(line);
+}
+
+void CMessageStore::SetLogging(bool on)
+{
+    std::lock_guard guard(m_lock);
+    m_bLogging = on;
+}
+
+std::vector<std::string> CMessageStore::Lines() const
+{
+    std::lock_guard guard(m_lock);
+    return m_lines;
+}
+
+void CMessageStore::Clear()
+{
+    std::lock_guard guard(m_lock);
+    m_lines.clear();
+    m_view.ClearMessageLines();
+}

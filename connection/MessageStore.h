@@ -1,0 +1,36 @@
+#pragma once
+// The message channel every step reports through: lines in call order, shown by the view and,
+// while the job log is on, handed to the log manager. Safe from any thread.
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CLogMsgMng;
+class IInstallerView;
+
+class CMessageStore {
+public:
+    CMessageStore(IInstallerView& view, CLogMsgMng& log) : m_view(view), m_log(log) {}
+
+    void AddStatusMessage(const std::string& text);
+    // The line stored and shown is "[*TASK ERROR <code>*]  " followed by the text.
+    void AddErrorMessage(int taskCode, const std::string& text);
+
+    // While on, every line also goes to the job log.
+    void SetLogging(bool on);
+    std::vector<std::string> Lines() const;
+    void Clear();
+
+    // The lock that also guards the core's cancel and idle flags.
+    std::recursive_mutex& Lock() { return m_lock; }
+
+private:
+    void Append(const std::string& line);
+
+    IInstallerView& m_view;
+    CLogMsgMng& m_log;
+    mutable std::recursive_mutex m_lock;
+    std::vector<std::string> m_lines;
+    bool m_bLogging = false;
+};

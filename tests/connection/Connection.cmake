@@ -1,0 +1,3 @@
+qvx_add_test(test_connection
+  SOURCES ConnectionTest.cpp
+  LIBS qvx_connection qvx_sim)
