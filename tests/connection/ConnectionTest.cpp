@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -240,6 +241,71 @@ TEST_F(Connection, DisplayInfoFollowsTheConnection)
     EXPECT_EQ(m_view.statusRows[9].strTag, "Firmware Version");
     EXPECT_EQ(m_view.statusRows[9].strValue, m_sim->Settings(3, 1).firmwareVersion);
     EXPECT_EQ(m_core->GetFirmwareVersion(), m_sim->Settings(3, 1).firmwareVersion);
+}
+
+TEST_F(Connection, SummaryNeverCarriesAnotherDisplaysValues)
+{
+    StartDisplay(115200, Protocol::S2200);
+    ASSERT_EQ(Connect({true, 115200}), CONNECT_OK);
+    m_core->ShowDisplayInfo();
+    EXPECT_EQ(m_core->Summary().strBaud, "115200");
+    EXPECT_EQ(m_core->Summary().strProtocol, "HTCH");
+    // The same line, now a display whose configuration names no sign port.
+    const std::string bare = "<CFG type=\"32X80MONO64.CRV.M2\" mid=\"FX40529.RBF-004\"><ADDR sw=\"1\"/></CFG>";
+    ASSERT_TRUE(m_sim->WriteFile(3, 1, "CONFIG.XML", std::vector<unsigned char>(bare.begin(), bare.end())));
+    ASSERT_EQ(Connect({true, 115200}), CONNECT_OK);
+    m_core->ShowDisplayInfo();
+    EXPECT_EQ(m_core->Summary().strBaud, "");
+    EXPECT_EQ(m_core->Summary().strProtocol, "");
+}
+
+// A keep-alive timer the test drives by hand.
+class ManualTimer final : public IKeepAliveTimer {
+public:
+    void Start(std::chrono::milliseconds period) override
+    {
+        ++starts;
+        lastPeriod = period;
+        armed = true;
+    }
+    void Stop() override
+    {
+        ++stops;
+        armed = false;
+    }
+    int starts = 0;
+    int stops = 0;
+    bool armed = false;
+    std::chrono::milliseconds lastPeriod{0};
+};
+
+TEST_F(Connection, KeepAliveRereadsTheStatusWhileConnected)
+{
+    auto timer = std::make_unique<ManualTimer>();
+    ManualTimer* clock = timer.get();
+    m_core = std::make_unique<CInstallerCore>(m_view, std::move(timer));
+    StartDisplay(115200, Protocol::S2200);
+    ASSERT_EQ(Connect({true, 115200}), CONNECT_OK);
+    // Every exchange stops the countdown and the end of each starts it again.
+    EXPECT_GT(clock->stops, 0);
+    EXPECT_EQ(clock->starts, clock->stops);
+    EXPECT_TRUE(clock->armed);
+    EXPECT_EQ(clock->lastPeriod, std::chrono::milliseconds(3600)); // three minutes at the test's time scale
+
+    const std::size_t before = m_view.Lines().size();
+    m_core->OnKeepAlive();
+    const Lines lines = m_view.Lines();
+    EXPECT_EQ(Lines(lines.begin() + static_cast<long>(before), lines.end()),
+              (Lines{"Retrieving status file...", "The status file was retrieved."}));
+    EXPECT_EQ(m_view.progressTexts.back(), "Retrieving status file...");
+    EXPECT_NE(std::find(m_view.progressTexts.begin(), m_view.progressTexts.end(), "Refreshing sign connection"),
+              m_view.progressTexts.end());
+    EXPECT_TRUE(clock->armed);
+
+    m_core->Disconnect();
+    m_core->OnKeepAlive();
+    EXPECT_FALSE(clock->armed);
+    EXPECT_EQ(m_view.Lines().size(), lines.size());
 }
 
 TEST(ConnectionList, AttemptsWithAndWithoutTheBaudSwitch)

@@ -73,6 +73,18 @@ TEST_F(NetworkTransfer, SendThenGetKeepsEveryByte)
     }
 }
 
+TEST_F(NetworkTransfer, LargeFileRoundTrip)
+{
+    const auto data = Pattern(1500000);
+    ASSERT_EQ(m_net.M2SendFile(1, "LARGE.BIN", data.data(), static_cast<long>(data.size()), nullptr, 0), S22NET_OK);
+    EXPECT_EQ(m_progress.steps.back(), std::make_pair(6099, 6099)); // 6098 blocks and the start
+    short result = 1;
+    const unsigned char* got = m_net.M2GetFile(1, "LARGE.BIN", result, nullptr, 0);
+    ASSERT_EQ(result, S22NET_OK);
+    ASSERT_EQ(m_net.GetRetrievedSize(), 1500000);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), got));
+}
+
 TEST_F(NetworkTransfer, LastBlockIsPaddedWithZeros)
 {
     const auto data = Pattern(247);
