@@ -1,6 +1,7 @@
 #pragma once
-// The core's view for runs without a window: message lines go to a stream as they come, questions
-// are never asked (answered no), message boxes become message lines, and long operations run inline.
+// The core's view for runs without a window: message lines go to a stream as they come (in UTF-8),
+// questions are never asked (answered no), message boxes become message lines, and long operations
+// run inline.
 
 #include "connection/InstallerView.h"
 

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <string_view>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,8 +34,11 @@ std::vector<unsigned char> CompressibleFile()
         const char* word = words[(state >> 16) % 16];
         for (const char* c = word; *c != '\0' && data.size() < kFileSize; ++c)
             data.push_back(static_cast<unsigned char>(*c));
-        if ((state >> 8) % 3 == 0 && data.size() < kFileSize)
+        // Two bytes of noise after every word.
+        for (int i = 0; i < 2 && data.size() < kFileSize; ++i) {
+            state = state * 1103515245 + 12345;
             data.push_back(static_cast<unsigned char>(state >> 20));
+        }
     }
     return data;
 }
@@ -46,6 +50,13 @@ struct Run {
     std::size_t requestBytes = 0; // on the wire, start frame and blocks
     std::size_t replyBytes = 0;
 };
+
+// A result's text without its trailing newline.
+std::string_view ResultName(short result)
+{
+    std::string_view text = S22ResultText(result);
+    return text.substr(0, text.size() - 1);
+}
 
 Run Send(CS22SignLink& link, const std::vector<unsigned char>& data, const char* name)
 {
@@ -93,12 +104,14 @@ int main()
             status = 1;
         } else {
             const Run fast = Send(link, data, "FAST.BIN");
-            std::printf("without line time: %.3f s, %lu blocks (%s)", fast.seconds, fast.blocks, S22ResultText(fast.result));
+            std::printf("without line time: %.3f s, %lu blocks (%.*s)\n", fast.seconds, fast.blocks,
+                        static_cast<int>(ResultName(fast.result).size()), ResultName(fast.result).data());
             sim.SetLineTime(1, true);
             const Run timed = Send(link, data, "TIMED.BIN");
             const double bound = static_cast<double>(timed.requestBytes + timed.replyBytes) * 10.0 / kBaud;
-            std::printf("with line time at %lu baud: %.3f s, stop-and-wait bound %.3f s, %.1f%% of the bound (%s)",
-                        kBaud, timed.seconds, bound, 100.0 * bound / timed.seconds, S22ResultText(timed.result));
+            std::printf("with line time at %lu baud: %.3f s, stop-and-wait bound %.3f s, %.1f%% of the bound (%.*s)\n",
+                        kBaud, timed.seconds, bound, 100.0 * bound / timed.seconds,
+                        static_cast<int>(ResultName(timed.result).size()), ResultName(timed.result).data());
             std::printf("effective rate: %.0f file bytes/s\n", static_cast<double>(data.size()) / timed.seconds);
             link.ClosePort();
         }

@@ -14,11 +14,13 @@ export QVX_PORT_DIR=$dir
 # The link waits 3 s per try for a silent display; the demo runs its waits ten times faster.
 export QVX_TIME_SCALE=${QVX_TIME_SCALE:-0.1}
 
-echo "== stand-in controller: COM3 at 115200 baud with displays at addresses 1 and 5"
-"$bin/qvx-signsim" --port-dir "$dir" --port 3 --rate 115200 --addr 1,5 >"$dir/sim.out" 2>&1 &
+echo "== stand-in controllers: COM3 at 115200 baud with displays at addresses 1 and 5;"
+echo "   COM4 at 115200 baud with a display at address 2 that speaks the customer protocol"
+"$bin/qvx-signsim" --port-dir "$dir" --port 3 --rate 115200 --addr 1,5 \
+  --port 4 --rate 115200 --addr 2 --protocol pellworth >"$dir/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 1 100); do
-  grep -q '^COM3 ' "$dir/sim.out" 2>/dev/null && break
+  grep -q '^COM4 ' "$dir/sim.out" 2>/dev/null && break
   sleep 0.05
 done
 cat "$dir/sim.out"
@@ -36,3 +38,5 @@ run -ping COM3
 run -ping COM3:7
 run -b 19200 -ping COM3:1
 run -ping COM9:1
+run -info COM4:2
+run -b 115200 -info COM3:5

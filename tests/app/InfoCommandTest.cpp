@@ -76,7 +76,8 @@ TEST_F(InfoCommand, PrintsTheLinesAndBothLists)
     EXPECT_EQ(m_out.str().substr(0, expectedStart.size()), expectedStart);
     for (const char* row : {"Module Type               FX40529.RBF-004\n", "Baud Rate                 115200\n",
                             "Status Tag           Attribute\n", "Time                 01:00:00 AM\n",
-                            "Date                 1/1/70 \n", "Firmware Version     FX40211-1.02.11\n"})
+                            "Date                 1/1/70 \n", "Firmware Version     FX40211-1.02.11\n",
+                            "Temperature          87 F\xC2\xB0 / 31 C\xC2\xB0\n"})
         EXPECT_TRUE(Shows(row)) << row << m_out.str();
 }
 
