@@ -3,6 +3,7 @@
 #include "link/S22Network.h"
 
 #include "link/S22CommandBuffer.h"
+#include "link/S22ExtendedRequests.h"
 #include "link/S22NetInternal.h"
 
 #include <cstring>
@@ -13,7 +14,6 @@ constexpr int kBasicStatus = 1;    // reply status byte of basic commands
 constexpr int kExtendedStatus = 2; // reply status byte of extended commands
 constexpr int kGetStatusStatus = 80;
 constexpr std::size_t kNameOffsetBasic = 2;
-constexpr std::size_t kNameOffsetExtended = 3;
 
 // code, option in byte 1, name in bytes 2-18.
 CS22CommandBuffer BasicNamed(unsigned char code, std::size_t size, unsigned char option, const char* name)
@@ -21,15 +21,6 @@ CS22CommandBuffer BasicNamed(unsigned char code, std::size_t size, unsigned char
     auto request = CS22CommandBuffer::Basic(code, size);
     request.PutByte(1, option);
     request.PutName(kNameOffsetBasic, S22_BASIC_NAME_FIELD, name);
-    return request;
-}
-
-// 0x80, code, option in byte 2, name in bytes 3-112.
-CS22CommandBuffer ExtendedNamed(unsigned char code, std::size_t size, unsigned char option, const char* name)
-{
-    auto request = CS22CommandBuffer::Extended(code, size);
-    request.PutByte(2, option);
-    request.PutName(kNameOffsetExtended, S22_EXTENDED_NAME_FIELD, name);
     return request;
 }
 
@@ -231,35 +222,27 @@ short CS22Network::StopCounter(unsigned char addr, unsigned char counter, resp_s
 short CS22Network::M2RenameFile(unsigned char addr, const char* oldName, const char* newName, m2_resp_s* resp,
                                 unsigned char option)
 {
-    auto request = ExtendedNamed(3, 232, option, oldName);
+    auto request = S22ExtendedNamed(3, 232, option, oldName);
     request.PutName(113, S22_EXTENDED_NAME_FIELD, newName);
     return Extended(*m_pInternal, addr, request, resp);
 }
 
 short CS22Network::M2DeleteFile(unsigned char addr, const char* name, m2_resp_s* resp, unsigned char option)
 {
-    return Extended(*m_pInternal, addr, ExtendedNamed(4, 120, option, name), resp);
+    return Extended(*m_pInternal, addr, S22DeleteFileRequest(name, option), resp);
 }
 
 short CS22Network::M2RunMessage(unsigned char addr, const char* name, unsigned char b1, unsigned char b2,
                                 unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6,
                                 unsigned long dword, m2_resp_s* resp, unsigned char option)
 {
-    auto request = ExtendedNamed(7, 136, option, name);
-    request.PutByte(113, b5);
-    request.PutDword(114, static_cast<std::uint32_t>(dword));
-    request.PutByte(118, b4);
-    request.PutByte(119, b1);
-    request.PutByte(120, b3);
-    request.PutByte(121, b2);
-    request.PutByte(122, b6);
-    return Extended(*m_pInternal, addr, request, resp);
+    return Extended(*m_pInternal, addr, S22RunMessageRequest(name, b1, b2, b3, b4, b5, b6, dword, option), resp);
 }
 
 short CS22Network::M2StopMessage(unsigned char addr, const char* name, unsigned long dword, m2_resp_s* resp,
                                  unsigned char option)
 {
-    auto request = ExtendedNamed(8, 130, option, name);
+    auto request = S22ExtendedNamed(8, 130, option, name);
     request.PutDword(113, static_cast<std::uint32_t>(dword));
     return Extended(*m_pInternal, addr, request, resp);
 }
@@ -267,7 +250,7 @@ short CS22Network::M2StopMessage(unsigned char addr, const char* name, unsigned 
 short CS22Network::M2MoveMessage(unsigned char addr, const char* name, unsigned char b1, unsigned long dword,
                                  m2_resp_s* resp, unsigned char option)
 {
-    auto request = ExtendedNamed(9, 128, option, name);
+    auto request = S22ExtendedNamed(9, 128, option, name);
     request.PutDword(113, static_cast<std::uint32_t>(dword));
     request.PutByte(117, b1);
     return Extended(*m_pInternal, addr, request, resp);
@@ -275,27 +258,22 @@ short CS22Network::M2MoveMessage(unsigned char addr, const char* name, unsigned 
 
 short CS22Network::M2BlankDisplay(unsigned char addr, unsigned char b1, m2_resp_s* resp)
 {
-    auto request = CS22CommandBuffer::Extended(10, 8);
-    request.PutByte(2, b1);
-    return Extended(*m_pInternal, addr, request, resp);
+    return Extended(*m_pInternal, addr, S22BlankDisplayRequest(b1), resp);
 }
 
 short CS22Network::M2ResetDisplay(unsigned char addr, unsigned char b1, unsigned char b2, m2_resp_s* resp)
 {
-    auto request = CS22CommandBuffer::Extended(11, 16);
-    request.PutByte(2, b1);
-    request.PutByte(3, b2);
-    return Extended(*m_pInternal, addr, request, resp);
+    return Extended(*m_pInternal, addr, S22ResetDisplayRequest(b1, b2), resp);
 }
 
 short CS22Network::M2RunSchedule(unsigned char addr, const char* name, m2_resp_s* resp, unsigned char option)
 {
-    return Extended(*m_pInternal, addr, ExtendedNamed(12, 120, option, name), resp);
+    return Extended(*m_pInternal, addr, S22ExtendedNamed(12, 120, option, name), resp);
 }
 
 short CS22Network::M2StopSchedule(unsigned char addr, const char* name, m2_resp_s* resp, unsigned char option)
 {
-    return Extended(*m_pInternal, addr, ExtendedNamed(13, 120, option, name), resp);
+    return Extended(*m_pInternal, addr, S22ExtendedNamed(13, 120, option, name), resp);
 }
 
 short CS22Network::M2SetDimming(unsigned char addr, unsigned char b1, unsigned char b2, m2_resp_s* resp)
@@ -308,19 +286,12 @@ short CS22Network::M2SetDimming(unsigned char addr, unsigned char b1, unsigned c
 
 short CS22Network::M2SetTime(unsigned char addr, unsigned long time, m2_resp_s* resp, unsigned char option)
 {
-    auto request = CS22CommandBuffer::Extended(15, 16);
-    request.PutByte(2, option);
-    request.PutDword(3, static_cast<std::uint32_t>(time));
-    return Extended(*m_pInternal, addr, request, resp);
+    return Extended(*m_pInternal, addr, S22SetTimeRequest(time, option), resp);
 }
 
 short CS22Network::M2SetDisplayMode(unsigned char addr, unsigned char b1, unsigned char b2, m2_resp_s* resp)
 {
-    // The second argument goes first on the wire.
-    auto request = CS22CommandBuffer::Extended(16, 16);
-    request.PutByte(2, b2);
-    request.PutByte(3, b1);
-    return Extended(*m_pInternal, addr, request, resp);
+    return Extended(*m_pInternal, addr, S22SetDisplayModeRequest(b1, b2), resp);
 }
 
 short CS22Network::M2SelectFrame(unsigned char addr, unsigned char b1, unsigned short word, const char* name,

@@ -3,6 +3,7 @@
 #include "link/S22Network.h"
 
 #include "link/S22CommandBuffer.h"
+#include "link/S22ExtendedRequests.h"
 #include "link/S22NetGraphic.h"
 #include "link/S22NetInternal.h"
 #include "link/S22Transfer.h"
@@ -13,7 +14,6 @@
 namespace {
 
 constexpr std::size_t kMessageBlock = 247;
-constexpr std::size_t kFileBlock = 246;
 
 // Seconds, minutes, hours, day, month 1-12 and year - 1900 of the local time now; 0xFF each when
 // the local time cannot be had.
@@ -124,15 +124,10 @@ short SendRtdChunks(CS22NetInternal& engine, unsigned char addr, const RtdLayout
 short CS22Network::M2SendFile(unsigned char addr, const char* name, const unsigned char* data, long size,
                               m2_resp_send_file_s* resp, unsigned char option)
 {
-    const long count = size < 0 ? -1 : S22BlockCount(static_cast<unsigned long>(size), kFileBlock);
-    auto start = CS22CommandBuffer::Extended(1, 136);
-    start.PutByte(2, option);
-    start.PutName(3, S22_EXTENDED_NAME_FIELD, name);
-    start.PutDword(113, static_cast<std::uint32_t>(std::time(nullptr)));
-    start.PutWord(117, static_cast<std::uint16_t>(count < 0 ? 0 : count));
-    start.PutWord(119, kFileBlock);
-    start.PutDword(121, static_cast<std::uint32_t>(size));
-    if (!start.IsValid() || count < 0)
+    if (size < 0)
+        return ERR_COMMAND_BAD_ARGUMENT;
+    const auto start = S22FileSendStart(1, option, name, static_cast<unsigned long>(size));
+    if (!start.IsValid() || S22BlockCount(static_cast<unsigned long>(size), S22_FILE_BLOCK) < 0)
         return ERR_COMMAND_BAD_ARGUMENT;
     return m_pInternal->RunCommand(addr, false, [&] {
         return S22SendBlocks(*m_pInternal, *m_pInternal, addr, start, resp, sizeof(m2_resp_send_file_s), 2,
@@ -143,10 +138,8 @@ short CS22Network::M2SendFile(unsigned char addr, const char* name, const unsign
 unsigned char* CS22Network::M2GetFile(unsigned char addr, const char* name, short& result,
                                       m2_resp_retrieve_file_s* resp, unsigned char option)
 {
-    auto start = CS22CommandBuffer::Extended(2, 120);
-    start.PutByte(2, option);
-    start.PutName(3, S22_EXTENDED_NAME_FIELD, name);
-    return Get(*m_pInternal, addr, start, resp, S22FileAnnouncement(), S22FileRequests(), result);
+    return Get(*m_pInternal, addr, S22FileGetStart(option, name), resp, S22FileAnnouncement(), S22FileRequests(),
+               result);
 }
 
 short CS22Network::SendMessage(unsigned char addr, const char* name, const unsigned char* data, long size,

@@ -2,35 +2,14 @@
 #include "link/S22SignLink.h"
 
 #include "link/S22CommandBuffer.h"
+#include "link/S22ExtendedRequests.h"
 
 #include <zlib.h>
 
-#include <ctime>
 
 namespace {
 
 constexpr int kExtendedStatus = 2;
-constexpr std::size_t kFileBlock = 246;
-
-CS22CommandBuffer ExtendedNamed(unsigned char code, std::size_t size, unsigned char option, const char* name)
-{
-    auto request = CS22CommandBuffer::Extended(code, size);
-    request.PutByte(2, option);
-    request.PutName(3, S22_EXTENDED_NAME_FIELD, name);
-    return request;
-}
-
-// The 136-byte start of a file send (code 1) or a compressed send (code 20).
-CS22CommandBuffer FileSendStart(unsigned char code, unsigned char option, const char* name, unsigned long sentSize)
-{
-    const long count = S22BlockCount(sentSize, kFileBlock);
-    auto start = ExtendedNamed(code, 136, option, name);
-    start.PutDword(113, static_cast<std::uint32_t>(std::time(nullptr)));
-    start.PutWord(117, static_cast<std::uint16_t>(count < 0 ? 0 : count));
-    start.PutWord(119, kFileBlock);
-    start.PutDword(121, static_cast<std::uint32_t>(sentSize));
-    return start;
-}
 
 } // namespace
 
@@ -55,49 +34,31 @@ short CS22SignLink::FramedCommand(unsigned char address, const CS22CommandBuffer
 
 short CS22SignLink::ResetDisplay(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp)
 {
-    auto request = CS22CommandBuffer::Extended(11, 16);
-    request.PutByte(2, b1);
-    request.PutByte(3, b2);
-    return FramedCommand(address, request, resp, sizeof(m2_resp_s), kExtendedStatus);
+    return FramedCommand(address, S22ResetDisplayRequest(b1, b2), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
 short CS22SignLink::BlankDisplay(unsigned char address, unsigned char b1, m2_resp_s* resp)
 {
-    auto request = CS22CommandBuffer::Extended(10, 8);
-    request.PutByte(2, b1);
-    return FramedCommand(address, request, resp, sizeof(m2_resp_s), kExtendedStatus);
+    return FramedCommand(address, S22BlankDisplayRequest(b1), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
 short CS22SignLink::SetTime(unsigned char address, unsigned long time, m2_resp_s* resp, unsigned char option)
 {
-    auto request = CS22CommandBuffer::Extended(15, 16);
-    request.PutByte(2, option);
-    request.PutDword(3, static_cast<std::uint32_t>(time));
-    return FramedCommand(address, request, resp, sizeof(m2_resp_s), kExtendedStatus);
+    return FramedCommand(address, S22SetTimeRequest(time, option), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
 short CS22SignLink::SetDisplayMode(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp)
 {
-    // The second argument goes first on the wire.
-    auto request = CS22CommandBuffer::Extended(16, 16);
-    request.PutByte(2, b2);
-    request.PutByte(3, b1);
-    return FramedCommand(address, request, resp, sizeof(m2_resp_s), kExtendedStatus, false);
+    return FramedCommand(address, S22SetDisplayModeRequest(b1, b2), resp, sizeof(m2_resp_s), kExtendedStatus,
+                         false);
 }
 
 short CS22SignLink::RunMessage(unsigned char address, const char* name, unsigned char b1, unsigned char b2,
                                unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6,
                                unsigned long dword, m2_resp_run_message_s* resp, unsigned char option)
 {
-    auto request = ExtendedNamed(7, 136, option, name);
-    request.PutByte(113, b5);
-    request.PutDword(114, static_cast<std::uint32_t>(dword));
-    request.PutByte(118, b4);
-    request.PutByte(119, b1);
-    request.PutByte(120, b3);
-    request.PutByte(121, b2);
-    request.PutByte(122, b6);
-    return FramedCommand(address, request, resp, sizeof(m2_resp_run_message_s), kExtendedStatus);
+    return FramedCommand(address, S22RunMessageRequest(name, b1, b2, b3, b4, b5, b6, dword, option), resp,
+                         sizeof(m2_resp_run_message_s), kExtendedStatus);
 }
 
 short CS22SignLink::RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
@@ -109,7 +70,7 @@ short CS22SignLink::RunMessage(unsigned char address, const std::string& name, u
 
 short CS22SignLink::DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
 {
-    return FramedCommand(address, ExtendedNamed(4, 120, option, name), resp, sizeof(m2_resp_s), kExtendedStatus);
+    return FramedCommand(address, S22DeleteFileRequest(name, option), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
 short CS22SignLink::DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp,
@@ -139,7 +100,7 @@ void CS22SignLink::BlockDone(unsigned short done, unsigned short total)
 short CS22SignLink::SendStarted(unsigned char address, const CS22CommandBuffer& start, const unsigned char* data,
                                 unsigned long size, m2_resp_send_file_s* resp)
 {
-    if (!start.IsValid() || S22BlockCount(size, kFileBlock) < 0)
+    if (!start.IsValid() || S22BlockCount(size, S22_FILE_BLOCK) < 0)
         return ERR_COMMAND_BAD_ARGUMENT;
     // The receiver hears of sends only; gets keep their counters for polling.
     struct Reporter final : IS22TransferSink {
@@ -168,7 +129,7 @@ short CS22SignLink::SendStarted(unsigned char address, const CS22CommandBuffer& 
 short CS22SignLink::SendFile(unsigned char address, const char* name, const unsigned char* data, unsigned long size,
                              m2_resp_send_file_s* resp, unsigned char option)
 {
-    return SendStarted(address, FileSendStart(1, option, name, size), data, size, resp);
+    return SendStarted(address, S22FileSendStart(1, option, name, size), data, size, resp);
 }
 
 short CS22SignLink::SendFile(unsigned char address, const std::string& name, const unsigned char* data,
@@ -193,7 +154,7 @@ short CS22SignLink::SendCompressedFile(unsigned char address, const char* name, 
     } else if (size > 0) {
         sent.assign(data, data + size);
     }
-    auto start = FileSendStart(20, option, name, static_cast<unsigned long>(sent.size()));
+    auto start = S22FileSendStart(20, option, name, static_cast<unsigned long>(sent.size()));
     start.PutDword(125, static_cast<std::uint32_t>(size));
     return SendStarted(address, start, sent.data(), static_cast<unsigned long>(sent.size()), resp);
 }
@@ -208,7 +169,7 @@ short CS22SignLink::SendCompressedFile(unsigned char address, const std::string&
 unsigned char* CS22SignLink::GetFile(unsigned char address, const char* name, short& result,
                                      m2_resp_retrieve_file_s* resp, unsigned char option)
 {
-    const auto start = ExtendedNamed(2, 120, option, name);
+    const auto start = S22FileGetStart(option, name);
     if (!start.IsValid()) {
         result = ERR_COMMAND_BAD_ARGUMENT;
         return nullptr;
