@@ -229,6 +229,34 @@ TEST_F(CommandLayout, ReplyRecordsAreCopied)
     EXPECT_EQ(record.bytes[2], 0);
 }
 
+TEST_F(CommandLayout, StatusBytesTurnRepliesIntoResponseErrors)
+{
+    // GetStatus keeps its status at reply byte 80, not at byte 1.
+    Sim().InjectStatus(5, 1, qvxsim::BasicCommand(2), 5, 1);
+    resp_get_status_s status{};
+    EXPECT_EQ(m_net.GetStatus(1, &status, 0), ERR_SIGN_RESPONSE_ERROR);
+    EXPECT_EQ(status.bytes[80], 5);
+    EXPECT_EQ(status.bytes[1], 0);
+    EXPECT_EQ(m_net.GetStatus(1, &status, 0), S22NET_OK);
+
+    // Basic commands at byte 1, extended ones at byte 2; the record is copied before the check.
+    Sim().InjectStatus(5, 1, qvxsim::BasicCommand(15), 3, 1);
+    resp_s basic{};
+    EXPECT_EQ(m_net.BlankSign(1, &basic, 0), ERR_SIGN_RESPONSE_ERROR);
+    EXPECT_EQ(basic.bytes[0], 15);
+    EXPECT_EQ(basic.bytes[1], 3);
+    Sim().InjectStatus(5, 1, qvxsim::ExtendedCommand(10), 4, 1);
+    m2_resp_s extended{};
+    EXPECT_EQ(m_net.M2BlankDisplay(1, 0, &extended), ERR_SIGN_RESPONSE_ERROR);
+    EXPECT_EQ(extended.bytes[2], 4);
+    // A generic command checks no status byte.
+    Sim().InjectStatus(5, 1, qvxsim::ExtendedCommand(10), 4, 1);
+    const unsigned char blank[] = {0x80, 10, 0, 0, 0, 0, 0, 0};
+    unsigned char reply[8] = {};
+    EXPECT_EQ(m_net.GenericCommand(1, blank, sizeof blank, reply, sizeof reply), S22NET_OK);
+    EXPECT_EQ(reply[2], 4);
+}
+
 class SignLinkLayout : public SimLineTest {};
 
 TEST_F(SignLinkLayout, LinkCommandsByteForByte)
