@@ -27,8 +27,13 @@ CInstallerCore::CInstallerCore(IInstallerView& view, std::unique_ptr<IKeepAliveT
 
 CInstallerCore::~CInstallerCore()
 {
+    // No refresh may start now, and one already running is waited for before its timer goes.
+    m_bClosing = true;
+    {
+        std::lock_guard job(m_jobLock);
+        m_link.SetListener(nullptr);
+    }
     m_keepAlive.reset();
-    m_link.SetListener(nullptr);
     if (m_link.IsOpen())
         m_link.ClosePort();
 }
@@ -54,14 +59,18 @@ bool CInstallerCore::IsIdle() const
 
 void CInstallerCore::RunJob(const std::function<void()>& work)
 {
-    std::lock_guard job(m_jobLock);
     {
         std::lock_guard guard(m_messages.Lock());
         m_bCancel = false;
         m_link.ClearAbort();
         m_bIdle = false;
     }
-    m_view.RunWithProgress(work);
+    // Whichever thread the view runs the work on holds the link for it.
+    m_view.RunWithProgress([&] {
+        std::lock_guard job(m_jobLock);
+        if (!m_bClosing)
+            work();
+    });
     SetIdle(true);
 }
 
@@ -107,7 +116,8 @@ bool CInstallerCore::ValidateDisplayAddress(bool silent, int address)
 
 short CInstallerCore::Disconnect()
 {
-    const short result = m_link.IsOpen() ? m_link.ClosePort() : S22NET_OK;
+    std::lock_guard job(m_jobLock);
+    const short result = m_link.ClosePort();
     std::lock_guard guard(m_messages.Lock());
     m_bCancel = false;
     return result;
@@ -145,56 +155,64 @@ bool CInstallerCore::RetrieveFile(CXmlDoc& doc, int address, const char* name, c
 
 bool CInstallerCore::RetrieveStatus(CXmlDoc& doc, int address)
 {
+    std::lock_guard job(m_jobLock);
     return RetrieveFile(doc, address, "STATUS.XML", "Retrieving status file...", "The status file was retrieved.",
                         "Retrieving status file was aborted", 504, "Status file cannot be retrieved");
 }
 
 bool CInstallerCore::RetrieveConfig(CXmlDoc& doc, int address)
 {
+    std::lock_guard job(m_jobLock);
     return RetrieveFile(doc, address, "CONFIG.XML", "Retrieving configuration file...",
                         "The config file was retrieved.", nullptr, 512, "Config file cannot be retrieved");
 }
 
 void CInstallerCore::ShowDisplayInfo()
 {
+    std::lock_guard job(m_jobLock);
     const auto config = BuildConfigRows(m_configDoc, m_summary, m_signType);
     const auto status = BuildStatusRows(m_statusDoc);
     m_view.ShowDisplayLists(config, status);
+}
+
+std::string CInstallerCore::GetFirmwareVersion()
+{
+    std::lock_guard job(m_jobLock);
+    return ::GetFirmwareVersion(m_statusDoc);
 }
 
 // Keep-alive.
 
 void CInstallerCore::BeginBusy()
 {
-    m_keepAlive->Stop();
+    if (!m_bClosing)
+        m_keepAlive->Stop();
 }
 
 void CInstallerCore::EndBusy()
 {
-    m_keepAlive->Start(std::chrono::milliseconds(ScaledMs(kKeepAliveMs)));
+    if (!m_bClosing)
+        m_keepAlive->Start(std::chrono::milliseconds(ScaledMs(kKeepAliveMs)));
 }
 
 void CInstallerCore::OnKeepAlive()
 {
-    if (!m_link.IsOpen()) {
-        m_keepAlive->Stop();
-        return;
-    }
-    // Another operation is running: its own exchanges keep the line alive.
-    std::unique_lock job(m_jobLock, std::try_to_lock);
-    if (!job.owns_lock())
-        return;
     {
-        std::lock_guard guard(m_messages.Lock());
-        m_bCancel = false;
-        m_link.ClearAbort();
-        m_bIdle = false;
+        // Another operation is running: its own exchanges keep the line alive.
+        std::unique_lock job(m_jobLock, std::try_to_lock);
+        if (!job.owns_lock() || m_bClosing)
+            return;
+        if (!m_link.IsOpen()) {
+            m_keepAlive->Stop();
+            return;
+        }
     }
-    m_view.RunWithProgress([this] {
+    RunJob([this] {
+        if (!m_link.IsOpen())
+            return; // closed in the meantime
         m_view.SetProgressText("Refreshing sign connection");
         RetrieveStatus(m_statusDoc, m_nConnectedAddress);
     });
-    SetIdle(true);
 }
 
 // Connecting.
@@ -224,10 +242,12 @@ int CInstallerCore::ConnectToDisplay(bool runInline, const std::vector<CONNECTIO
 {
     int result = CONNECT_NO_ANSWER;
     auto work = [&] { ConnectionWork(list, outcome, address, result); };
-    if (runInline)
+    if (runInline) {
+        std::lock_guard job(m_jobLock);
         work();
-    else
+    } else {
         RunJob(work);
+    }
     return result;
 }
 
@@ -241,18 +261,22 @@ void CInstallerCore::ConnectionWork(const std::vector<CONNECTION_INFO>& list, CO
     // The summary keeps earlier values where a file has no sign port; never another display's.
     m_summary = ConfigSummary{};
     const bool config = RetrieveConfig(m_configDoc, address);
-    const bool status = config && RetrieveStatus(m_statusDoc, address);
-    std::string version = GetFirmwareVersion();
+    const bool status = RetrieveStatus(m_statusDoc, address);
+    // A status that could not be read is still the previous display's: never decide from it.
+    std::string version = status ? GetFirmwareVersion() : std::string();
     if (version.empty())
         version = "Unknown";
     m_bFirmwareLine = version.find("FP9023417") != std::string::npos;
     m_strRecommendedFirmware = m_bFirmwareLine ? kLineFirmware : kMainFirmware;
-    if (!config || !status)
+    if (!config || !status) {
         result = CONNECT_NOT_OUR_DISPLAY;
+        m_link.ClosePort(); // not a display to stay connected to
+    }
 }
 
 int CInstallerCore::TryConnections(const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome)
 {
+    std::lock_guard job(m_jobLock);
     {
         std::lock_guard guard(m_messages.Lock());
         m_bCancel = false;

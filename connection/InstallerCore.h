@@ -95,7 +95,7 @@ public:
     bool RetrieveConfig(CXmlDoc& doc, int address);
     bool RetrieveStatus(CXmlDoc& doc, int address);
     void ShowDisplayInfo();
-    std::string GetFirmwareVersion() { return ::GetFirmwareVersion(m_statusDoc); }
+    std::string GetFirmwareVersion();
 
     CS22SignLink& Link() { return m_link; }
     CXmlDoc& ConfigDoc() { return m_configDoc; }
@@ -138,6 +138,9 @@ private:
     bool m_bFirmwareLine = false;
     std::string m_strRecommendedFirmware = kMainFirmware;
     std::atomic<int> m_nConnectedAddress{1};
-    std::mutex m_jobLock; // one long operation at a time, the keep-alive's included
+    // The link is used by one thread at a time: every operation that touches it or the documents
+    // holds this (re-entrant: a job's work calls other operations); the keep-alive only tries it.
+    std::recursive_mutex m_jobLock;
+    std::atomic<bool> m_bClosing{false};
     std::unique_ptr<IKeepAliveTimer> m_keepAlive;
 };

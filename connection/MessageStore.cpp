@@ -8,26 +8,27 @@
 
 void CMessageStore::AddStatusMessage(const std::string& text)
 {
-    std::lock_guard guard(m_lock);
+    std::unique_lock guard(m_lock);
     if (m_bLogging)
         m_log.AddMessage(std::make_unique<CLogMsg>(text));
-    Append(text);
+    Append(text, guard);
 }
 
 void CMessageStore::AddErrorMessage(int taskCode, const std::string& text)
 {
-    std::lock_guard guard(m_lock);
+    std::unique_lock guard(m_lock);
     CLogErrorMsg error(text, taskCode);
     const std::string line = CLogMsgMng::LineOf(error);
     if (m_bLogging)
         m_log.AddMessage(std::make_unique<CLogErrorMsg>(error));
-    Append(line);
+    Append(line, guard);
 }
 
-void CMessageStore::Append(const std::string& line)
+void CMessageStore::Append(const std::string& line, std::unique_lock<std::recursive_mutex>& guard)
 {
     m_lines.push_back(line);
-    // Shown under the lock so that lines from several threads appear in the order they were added.
+    std::lock_guard show(m_showLock);
+    guard.unlock();
     m_view.ShowMessageLine(line);
 }
 

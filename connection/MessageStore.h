@@ -26,11 +26,15 @@ public:
     std::recursive_mutex& Lock() { return m_lock; }
 
 private:
-    void Append(const std::string& line);
+    // Stores the line, then shows it after leaving the store's lock.
+    void Append(const std::string& line, std::unique_lock<std::recursive_mutex>& guard);
 
     IInstallerView& m_view;
     CLogMsgMng& m_log;
     mutable std::recursive_mutex m_lock;
+    // Taken before m_lock is left, so lines reach the view in the order they were stored without
+    // the view being called under the lock that Cancel needs.
+    std::mutex m_showLock;
     std::vector<std::string> m_lines;
     bool m_bLogging = false;
 };

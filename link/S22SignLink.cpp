@@ -122,6 +122,8 @@ short CS22SignLink::Exchange(const S22Request& request)
 
 bool CS22SignLink::StartEchoTest(short comPort, int type)
 {
+    // A new operation: an abort left from an earlier one must not fail the test.
+    ClearAbort();
     m_nEchoDone = 0;
     if (type == 0) {
         m_echoText.assign(kEchoText, kEchoText + sizeof kEchoText);

@@ -73,7 +73,8 @@ struct CSerialDevice::Impl {
         struct serial_icounter_struct counters {};
         if (ioctl(fd, TIOCGICOUNT, &counters) != 0)
             return false;
-        *count = static_cast<unsigned long>(counters.overrun) + static_cast<unsigned long>(counters.buf_overrun);
+        // The UART's own overrun; a full receive buffer is another condition.
+        *count = static_cast<unsigned long>(counters.overrun);
         return true;
     }
 };

@@ -225,9 +225,12 @@ TEST_F(Connection, UnreadableConfigurationIsNotOurDisplay)
     m_sim->InjectStatus(3, 1, qvxsim::ExtendedCommand(2), 1, 1);
     EXPECT_EQ(Connect({true, 115200}), CONNECT_NOT_OUR_DISPLAY);
     const Lines lines = m_view.Lines();
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(Lines(lines.end() - 2, lines.end()),
-              (Lines{"Retrieving configuration file...", "[*TASK ERROR 512*]  Config file cannot be retrieved"}));
+    ASSERT_GE(lines.size(), 4u);
+    // The status is still read (and logged), but the display is not kept.
+    EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
+              (Lines{"Retrieving configuration file...", "[*TASK ERROR 512*]  Config file cannot be retrieved",
+                     "Retrieving status file...", "The status file was retrieved."}));
+    EXPECT_FALSE(m_core->Link().IsOpen());
 }
 
 TEST_F(Connection, DisplayInfoFollowsTheConnection)
@@ -302,10 +305,26 @@ TEST_F(Connection, KeepAliveRereadsTheStatusWhileConnected)
               m_view.progressTexts.end());
     EXPECT_TRUE(clock->armed);
 
-    m_core->Disconnect();
+    EXPECT_EQ(m_core->Disconnect(), S22NET_OK);
+    EXPECT_EQ(m_core->Disconnect(), ERR_COMMAND_NOT_CONFIGURED); // already closed
     m_core->OnKeepAlive();
     EXPECT_FALSE(clock->armed);
     EXPECT_EQ(m_view.Lines().size(), lines.size());
+}
+
+TEST_F(Connection, CoreGoesAwayWhileTheKeepAliveRuns)
+{
+    // Keep-alive after 1.8 s; the display never answers, so the refresh is still trying (four
+    // tries) when the core is destroyed.
+    ::setenv("QVX_TIME_SCALE", "0.01", 1);
+    StartDisplay(115200, Protocol::S2200);
+    ASSERT_EQ(m_core->Link().OpenPort(3, 115200, 0), S22NET_OK);
+    ASSERT_EQ(m_core->Link().SequenceReset(1), S22NET_OK); // its end arms the keep-alive
+    m_sim->InjectFault(3, 1, {qvxsim::FaultKind::DropReply, -1, 0});
+    while (m_view.Lines().empty() || m_view.Lines().back() != "Retrieving status file...")
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    m_core.reset(); // must wait for the refresh and not touch the timer it is destroying
+    EXPECT_EQ(m_view.Lines().back(), "[*TASK ERROR 504*]  Status file cannot be retrieved");
 }
 
 TEST(ConnectionList, AttemptsWithAndWithoutTheBaudSwitch)
