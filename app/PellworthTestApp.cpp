@@ -32,14 +32,17 @@ void CPellworthTestApp::OpenJobLog()
         return;
     // Resolving the path makes its folder, and turns logging off when that fails.
     const std::string path = m_cmdInfo.GetLogFilePath();
-    if (m_cmdInfo.IsLogging() && m_core.OpenLog(path))
+    if (path.empty()) {
+        m_err << "qvxfirminstaller: the job log's path is too long; the run goes on without a log.\n";
         return;
-    m_err << "qvxfirminstaller: the job log could not be opened";
-    if (path.empty())
-        m_err << " (its path is too long)";
-    else
-        m_err << " at " << path;
-    m_err << "; the run goes on without it.\n";
+    }
+    if (!m_cmdInfo.IsLogging()) {
+        m_err << "qvxfirminstaller: the job log's folder could not be made for " << path
+              << "; the run goes on without a log.\n";
+        return;
+    }
+    if (!m_core.OpenLog(path))
+        m_err << "qvxfirminstaller: the job log could not be opened at " << path << "; the run goes on without it.\n";
 }
 
 const char* CPellworthTestApp::UsageText()

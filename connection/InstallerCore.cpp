@@ -40,9 +40,10 @@ CInstallerCore::~CInstallerCore()
 
 bool CInstallerCore::OpenLog(const std::string& path)
 {
-    const bool opened = m_logManager.OpenLog(path);
-    m_messages.SetLogging(opened);
-    return opened;
+    // With "l1" the manager keeps every line and the job's result even when its file cannot be
+    // written: unattended callers still get the job result code.
+    m_messages.SetLogging(true);
+    return m_logManager.OpenLog(path);
 }
 
 void CInstallerCore::SetIdle(bool idle)

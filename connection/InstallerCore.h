@@ -68,7 +68,8 @@ public:
     void AddErrorMessage(int taskCode, const std::string& text) { m_messages.AddErrorMessage(taskCode, text); }
     CMessageStore& Messages() { return m_messages; }
     CLogMsgMng& LogManager() { return m_logManager; }
-    // Opens the job log and hands every later line to it.
+    // Hands every later line to the job log manager ("l1") and opens its file; false when the file
+    // cannot be opened (the lines are still kept for the job's result).
     bool OpenLog(const std::string& path);
 
     // Long operations: cancel and link abort cleared, then work through the view.

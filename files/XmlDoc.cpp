@@ -74,13 +74,17 @@ bool NextToken(std::string_view text, std::size_t pos, std::size_t limit, Token&
 }
 
 // A document type declaration ends at the first '>' outside square brackets (which nest) and
-// outside quotes.
+// outside quoted tokens. A quote starts one only where a token starts: inside a word ("don't") it
+// is a plain character.
 bool SkipDocType(std::string_view text, std::size_t pos, std::size_t& end)
 {
     std::size_t depth = 0;
+    bool tokenStart = true;
     for (; pos < text.size(); ++pos) {
         const char c = text[pos];
-        if (c == '"' || c == '\'') {
+        const bool startsToken = tokenStart;
+        tokenStart = ClassOf(c) != kPlain || c == '[' || c == ']';
+        if ((c == '"' || c == '\'') && startsToken) {
             pos = text.find(c, pos + 1);
             if (pos == npos)
                 return false;
@@ -452,15 +456,16 @@ std::string CXmlDoc::GetTagName() const
     return m_iPos != 0 ? std::string(TagNameOf(m_iPos)) : std::string();
 }
 
-// Tokens of the start tag after its name: name '=' "value" triples, read only up to the tag's '>'
-// so a value never reaches into the element's content. The first matching name decides.
+// Tokens of the start tag after its name: name '=' "value" triples, up to a '>', '/' or '?' token.
+// A quoted value runs to its closing quote, so a raw '>' inside one (which ends the tag for the
+// index) does not hide the attributes after it. The first matching name decides.
 std::string CXmlDoc::GetAttribute(std::string_view name) const
 {
     if (m_iPos == 0)
         return {};
     const ElementRecord& record = m_aRecords[static_cast<std::size_t>(m_iPos)];
     const std::string_view text = m_strDoc;
-    const auto limit = static_cast<std::size_t>(record.nStartTagEnd);
+    const std::size_t limit = text.size();
     Token token;
     NextToken(text, static_cast<std::size_t>(record.nStartTagStart) + 1, limit, token); // the tag name
 

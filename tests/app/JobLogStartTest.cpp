@@ -57,10 +57,12 @@ TEST_F(JobLogStartTest, RunGoesOnWhenTheLogCannotBeOpened)
     const struct {
         const char* name;
         std::string path;
+        const char* says;
     } cases[] = {
-        {"path is a folder", m_dir.string()},
-        {"folder cannot be made", (m_dir / "blocker" / "sub" / "log.txt").string()},
-        {"path too long", (m_dir / std::string(300, 'n')).string()},
+        {"path is a folder", m_dir.string(), "qvxfirminstaller: the job log could not be opened at "},
+        {"folder cannot be made", (m_dir / "blocker" / "sub" / "log.txt").string(),
+         "qvxfirminstaller: the job log's folder could not be made for "},
+        {"path too long", (m_dir / std::string(300, 'n')).string(), "qvxfirminstaller: the job log's path is too long"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
@@ -69,10 +71,20 @@ TEST_F(JobLogStartTest, RunGoesOnWhenTheLogCannotBeOpened)
         EXPECT_EQ(app.Run(), 0);
         EXPECT_FALSE(app.GetLogManager().IsLogOpen());
         EXPECT_EQ(CountLines(err.str()), 1u) << err.str();
-        EXPECT_EQ(err.str().rfind("qvxfirminstaller: the job log could not be opened", 0), 0u) << err.str();
-        EXPECT_NE(err.str().find("the run goes on without it."), std::string::npos);
+        EXPECT_EQ(err.str().rfind(test.says, 0), 0u) << err.str();
+        EXPECT_NE(err.str().find("; the run goes on without"), std::string::npos);
         EXPECT_NE(out.str().find("--help"), std::string::npos);
     }
+}
+
+TEST_F(JobLogStartTest, LinesReachTheManagerEvenWithoutAFile)
+{
+    // The job result is computed from the kept messages, file or not.
+    std::ostringstream out, err;
+    CPellworthTestApp app({"-l1", "-lf", m_dir.string(), "-info", "COM3:0"}, out, err);
+    app.Run();
+    EXPECT_FALSE(app.GetLogManager().IsLogOpen());
+    EXPECT_EQ(app.GetLogManager().GetMessageCount(), 1u); // the bad address's task error
 }
 
 TEST_F(JobLogStartTest, NoLogWithoutTheSwitchOrForHelp)

@@ -354,7 +354,7 @@ const AttributeCase kAttributeCases[] = {
     {"slash ends the search", "<a / x=\"1\"></a>", "x", ""},
     {"question mark ends the search", "<a ? x=\"1\"></a>", "x", ""},
     {"with children", "<a x=\"1\"><b x=\"2\"/></a>", "x", "1"},
-    {"gt in a value ends the tag", "<a x=\"1>2\"></a>", "x", ""},
+    {"gt in a value stays in the value", "<a x=\"1>2\"></a>", "x", "1>2"},
     {"value with line breaks", "<a x=\"1\n2\"/>", "x", "1\n2"},
     {"NUL inside a value", "<a x=\"1\0" "2\"/>"s, "x", "1\0" "2"s},
     {"entities decoded", "<a x=\"&lt;&amp;&gt;&apos;&quot;\"/>", "x", "<&>'\""},
@@ -409,3 +409,24 @@ TEST(XmlDoc, ValueDecoding)
 }
 
 } // namespace
+
+TEST(XmlDocValues, RawGreaterThanInsideAValueHidesNothing)
+{
+    CXmlDoc doc;
+    ASSERT_TRUE(doc.SetDocument("<STATUS ds=\"Aisle 3 -> Front\" ms=\"\" vr=\"FX40211 v2\"><TIME sec=\"5\"/></STATUS>"));
+    ASSERT_TRUE(doc.FindElement("STATUS"));
+    EXPECT_EQ(doc.GetAttribute("ds"), "Aisle 3 -> Front");
+    EXPECT_EQ(doc.GetAttribute("vr"), "FX40211 v2");
+    ASSERT_TRUE(doc.FindChildElement("TIME"));
+    ASSERT_TRUE(doc.IntoElement());
+    EXPECT_EQ(doc.GetAttribute("sec"), "5");
+}
+
+TEST(XmlDocValues, ApostropheInsideADoctypeWordIsPlain)
+{
+    CXmlDoc doc;
+    EXPECT_TRUE(doc.SetDocument("<!DOCTYPE a don't><a x=\"1\"/>")) << doc.GetError();
+    ASSERT_TRUE(doc.FindElement("a"));
+    EXPECT_EQ(doc.GetAttribute("x"), "1");
+    EXPECT_TRUE(doc.SetDocument("<!DOCTYPE a 'q > x'><a/>")) << doc.GetError();
+}
