@@ -17,8 +17,12 @@ test -f "$work/prefix/include/s22network/S22Network.h"
 cmake -S "$src/examples" -B "$work/example" -DCMAKE_PREFIX_PATH="$work/prefix" \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
 cmake --build "$work/example" >/dev/null
-# The program must use the installed library, not the build tree's.
-ldd "$work/example/s22network-example" | grep -q "$work/prefix/.*libs22network"
+# The program must use the installed library, not the build tree's. (ldd's output is taken whole
+# first: grep -q stopping early would give ldd a broken pipe, which pipefail counts as failure.)
+libraries=$(ldd "$work/example/s22network-example")
+if ! grep -q "$work/prefix/.*libs22network" <<<"$libraries"; then
+  echo "the example does not use the installed library:"; echo "$libraries"; exit 1
+fi
 
 mkdir "$work/ports"
 "$sim" --port-dir "$work/ports" --port 4 --rate 57600 --addr 3 >"$work/sim.out" 2>&1 &
