@@ -11,7 +11,6 @@ namespace {
 constexpr std::size_t kNameAt = 2;
 constexpr std::size_t kNameSize = 17;
 constexpr std::size_t kSendStartSize = 64;
-constexpr std::size_t kBlockFrameSize = 255;
 constexpr std::size_t kGetStartSize = 32;
 constexpr std::size_t kListStartSize = 8;
 constexpr std::size_t kBlockRequestSize = 8;
@@ -81,16 +80,7 @@ unsigned char BasicTransfers::StartUpload(std::span<const unsigned char> request
 
 Bytes BasicTransfers::SendBlock(SignState& state, std::span<const unsigned char> request)
 {
-    if (!m_upload)
-        return ReplyTo(request, kStatusOutOfSequence);
-    const std::span<const unsigned char> field =
-        request.size() == kBlockFrameSize ? request.subspan(kBlockDataAt) : std::span<const unsigned char>();
-    unsigned char status = m_upload->Accept(Get16(request, 2), field);
-    if (status == kStatusOk && m_upload->Complete())
-        status = Finish(state);
-    if (status != kStatusOk)
-        m_upload.reset(); // a refused block ends the transfer
-    return ReplyTo(request, status);
+    return ReplyTo(request, FeedUpload(m_upload, request, 2, kBlockDataAt, [&] { return Finish(state); }));
 }
 
 unsigned char BasicTransfers::Finish(SignState& state)

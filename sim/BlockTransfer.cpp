@@ -6,6 +6,22 @@
 
 namespace qvxsim {
 
+unsigned char FeedUpload(std::optional<Upload>& upload, std::span<const unsigned char> request, std::size_t numberAt,
+                         std::size_t dataAt, const std::function<unsigned char()>& finish)
+{
+    constexpr std::size_t kBlockFrameSize = 255;
+    if (!upload)
+        return kStatusOutOfSequence;
+    const std::span<const unsigned char> field =
+        request.size() == kBlockFrameSize ? request.subspan(dataAt) : std::span<const unsigned char>();
+    unsigned char status = upload->Accept(Get16(request, numberAt), field);
+    if (status == kStatusOk && upload->Complete())
+        status = finish();
+    if (status != kStatusOk)
+        upload.reset(); // a refused block ends the transfer
+    return status;
+}
+
 unsigned char Upload::CheckStart(std::uint32_t size, unsigned count, unsigned blockSize, std::size_t expectedBlockSize,
                                  std::size_t maxSize)
 {

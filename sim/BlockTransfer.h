@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,6 +40,12 @@ private:
     unsigned m_next = 1;
     Bytes m_data;
 };
+
+// One data block of an open upload, as both kinds of send carry it: the block number at numberAt and
+// the data field from dataAt to the end of a full 255-byte request. A completed upload goes to
+// finish; a refused block (or a failed finish) ends the upload. The status for the reply.
+unsigned char FeedUpload(std::optional<Upload>& upload, std::span<const unsigned char> request, std::size_t numberAt,
+                         std::size_t dataAt, const std::function<unsigned char()>& finish);
 
 class Download {
 public:

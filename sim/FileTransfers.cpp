@@ -13,7 +13,6 @@ constexpr std::size_t kNameAt = 3;
 constexpr std::size_t kNameSize = 110;
 constexpr std::size_t kSendStartSize = 136;
 constexpr std::size_t kGetStartSize = 120;
-constexpr std::size_t kBlockFrameSize = 255;
 constexpr std::size_t kBlockRequestSize = 16;
 constexpr std::size_t kRenameSize = 232;
 constexpr std::size_t kDeleteSize = 120;
@@ -67,16 +66,7 @@ unsigned char FileTransfers::StartUpload(std::span<const unsigned char> request,
 
 Bytes FileTransfers::SendBlock(SignState& state, std::span<const unsigned char> request)
 {
-    if (!m_upload)
-        return ReplyTo(request, kStatusOutOfSequence);
-    const std::span<const unsigned char> field =
-        request.size() == kBlockFrameSize ? request.subspan(kBlockDataAt) : std::span<const unsigned char>();
-    unsigned char status = m_upload->Accept(Get16(request, 3), field);
-    if (status == kStatusOk && m_upload->Complete())
-        status = Finish(state);
-    if (status != kStatusOk)
-        m_upload.reset(); // a refused block ends the transfer
-    return ReplyTo(request, status);
+    return ReplyTo(request, FeedUpload(m_upload, request, 3, kBlockDataAt, [&] { return Finish(state); }));
 }
 
 unsigned char FileTransfers::Finish(SignState& state)
