@@ -1,5 +1,7 @@
 #include "link/S22SignLink.h"
 
+#include "res/Resources.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -129,8 +131,14 @@ bool CS22SignLink::StartEchoTest(short comPort, int type)
         m_echoText.assign(kEchoText, kEchoText + sizeof kEchoText);
         m_pEchoData = m_echoText.data();
         m_nEchoSize = static_cast<unsigned long>(m_echoText.size());
+    } else if (type == 1) {
+        // The long test sends the firmware package as it is embedded, read in place.
+        const auto package = qvxres::FindResource("BIN", qvxres::kFirmwareFX40211);
+        if (package.empty())
+            return false;
+        m_pEchoData = package.data();
+        m_nEchoSize = static_cast<unsigned long>(package.size());
     } else {
-        // The long test sends the embedded firmware package, which this build does not carry yet.
         return false;
     }
     if (!m_bOpen) {
@@ -183,6 +191,8 @@ void CS22SignLink::EndEchoTest(int type)
     if (type == 0) {
         m_echoText.clear();
         m_echoText.shrink_to_fit();
+    }
+    if (type == 0 || type == 1) {
         m_pEchoData = nullptr;
         m_nEchoSize = 0;
     }

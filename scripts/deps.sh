@@ -3,7 +3,8 @@
 # missing (one apt-get update first); otherwise it prints the exact command to run.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev)
+# binutils-powerpc-linux-gnu: the tests build a real PowerPC executable to read its firmware version.
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev binutils-powerpc-linux-gnu)
 
 # Extras for targets outside `make test`:
 #   --bench  libpugixml-dev: the reference XML parser the XML benchmark measures against
