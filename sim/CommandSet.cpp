@@ -14,7 +14,7 @@ constexpr int kMaxOverrunBlocks = 16;
 enum : unsigned char {
     // Extended codes.
     kSendFile = 1, kGetFile = 2, kRenameFile = 3, kDeleteFile = 4, kFileBlock = 5, kFileBlockRequest = 6,
-    kSendCompressed = 20,
+    kResetDisplay = 11, kSendCompressed = 20,
     // Basic codes.
     kBlock = 3, kBlockRequest = 4, kSendMessage = 5, kGetMessage = 8, kGetMessageList = 9, kRemoveMessage = 10,
     kSendSchedule = 11, kSendGraphic = 26, kGetGraphicList = 27, kRemoveGraphic = 30, kGetGraphic = 37,
@@ -59,7 +59,8 @@ CommandAnswer CommandSet::Dispatch(SignState& state, CommandKey key, std::span<c
         m_files.DropUpload();
         return {kTypeUnsupported, {}};
     }
-    return {kTypeGoodReply, key.extended ? Extended(state, key, request) : Basic(state, key, request)};
+    Bytes data = key.extended ? Extended(state, key, request) : Basic(state, key, request);
+    return {kTypeGoodReply, std::move(data), key == ExtendedCommand(kResetDisplay)};
 }
 
 Bytes CommandSet::Extended(SignState& state, CommandKey key, std::span<const unsigned char> request)
@@ -120,6 +121,14 @@ void CommandSet::DropTransfer(CommandKey key)
         key.extended ? m_files.DropUpload() : m_basic.DropUpload();
     else if (IsGetStart(key))
         key.extended ? m_files.DropDownload() : m_basic.DropDownload();
+}
+
+void CommandSet::DropTransfers()
+{
+    m_files.DropUpload();
+    m_files.DropDownload();
+    m_basic.DropUpload();
+    m_basic.DropDownload();
 }
 
 void CommandSet::AddGetOverrun(int count, int extraBlocks)

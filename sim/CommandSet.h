@@ -15,6 +15,7 @@ namespace qvxsim {
 struct CommandAnswer {
     unsigned char type = kTypeGoodReply;
     Bytes data;
+    bool reboot = false; // carried out a reset-display: the controller reboots once it has answered
 };
 
 class CommandSet {
@@ -25,6 +26,9 @@ public:
     void AddStatus(const StatusFault& fault) { m_statuses.Add(fault); }
     void AddGetOverrun(int count, int extraBlocks);
     void ClearFaults();
+    void SetRefuseDirectory(bool on) { m_files.SetRefuseDirectory(on); }
+    // A reboot forgets every transfer under way.
+    void DropTransfers();
 
 private:
     CommandAnswer Dispatch(SignState& state, CommandKey key, std::span<const unsigned char> request);

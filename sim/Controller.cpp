@@ -1,5 +1,6 @@
 #include "sim/Controller.h"
 
+#include "sim/FirmwareImage.h"
 #include "sim/Replies.h"
 
 namespace qvxsim {
@@ -7,6 +8,7 @@ namespace qvxsim {
 namespace {
 
 constexpr char kHitechSignType[] = "HT3100-2.04";
+constexpr CommandKey kFileBlock = ExtendedCommand(5);
 
 // Whether the answer to a command frame will carry data (all but the refusals of malformed ones).
 bool CarriesData(const Frame& frame)
@@ -27,8 +29,9 @@ std::string SignTypeText(const ControllerSettings& settings)
 Controller::Controller(const ControllerConfig& config, unsigned long portRate)
     : m_address(config.address), m_portRate(portRate), m_rate(config.baud != 0 ? config.baud : portRate),
       m_speaksS2200(config.settings.protocol == Protocol::S2200), m_noise(config.address),
-      m_state(config.address, config.settings)
+      m_state(config.address, config.settings), m_dice(config.randomFaults)
 {
+    SetBehaviour(config.behaviour);
 }
 
 bool Controller::Listens(unsigned char address) const
@@ -37,8 +40,24 @@ bool Controller::Listens(unsigned char address) const
         || (m_enabledBroadcast != 0 && address == m_enabledBroadcast);
 }
 
-std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hostRate)
+bool Controller::Unheard(MonoTime now)
 {
+    if (!m_downtime.Down(now))
+        return false;
+    ++m_stats.framesWhileDown;
+    return true;
+}
+
+void Controller::Reject(MonoTime now)
+{
+    if (!Unheard(now))
+        ++m_stats.framesRejected;
+}
+
+std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hostRate, MonoTime now)
+{
+    if (Unheard(now))
+        return std::nullopt;
     if (hostRate != m_rate) {
         ++m_stats.wrongRateFrames; // at another rate the frame is only noise to this receiver
         return std::nullopt;
@@ -49,7 +68,7 @@ std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hos
     }
     Record(frame);
     if (frame.Type() == kTypeCommand)
-        return HandleCommand(frame);
+        return HandleCommand(frame, now);
     const Answer answer = AnswerTo(frame);
     if (frame.address != m_address) {
         if (answer.accepted)
@@ -62,22 +81,88 @@ std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hos
         Act(frame);
     if (plan.drop)
         return std::nullopt;
-    ++m_stats.repliesSent;
-    return Build(frame, answer, plan, replyRate);
+    return Emit(Build(frame, answer, plan), plan, replyRate);
 }
 
-std::optional<Outgoing> Controller::HandleCommand(const Frame& frame)
+std::optional<Outgoing> Controller::HandleCommand(const Frame& frame, MonoTime now)
 {
+    const unsigned long imagesBefore = m_state.ImagesStored();
     if (frame.address != m_address) {
-        m_commands.Execute(m_state, frame.data, false); // broadcasts are carried out in silence
+        // Broadcasts are carried out in silence.
+        if (m_commands.Execute(m_state, frame.data, false).reboot || TookSelfRebootingImage(imagesBefore))
+            Reboot(now);
+        return std::nullopt;
+    }
+    if (RebootsOnBlock(frame)) {
+        Reboot(now);
         return std::nullopt;
     }
     const ReplyPlan plan = m_faults.Take(CarriesData(frame));
     const Answer answer = plan.type ? PlainAnswer(frame) : Carry(frame);
-    if (plan.drop)
+    const bool selfReboot = TookSelfRebootingImage(imagesBefore);
+    if (selfReboot && m_behaviour.noFinalReplyForLineImages) {
+        Reboot(now);
         return std::nullopt;
-    ++m_stats.repliesSent;
-    return Build(frame, answer, plan, m_rate);
+    }
+    std::optional<Outgoing> reply = plan.drop ? std::nullopt : Emit(Build(frame, answer, plan), plan, m_rate);
+    if (answer.reboot || selfReboot)
+        Reboot(now); // the reply is on its way first
+    return reply;
+}
+
+bool Controller::RebootsOnBlock(const Frame& frame)
+{
+    if (KeyOf(frame.data) != kFileBlock)
+        return false;
+    // Drawn on every block, so that the draws do not depend on the planned reboot.
+    const bool drawn = m_dice.DrawRebootOnBlock();
+    const unsigned number = BlockNumberOf(kFileBlock, frame.data);
+    const bool planned = m_behaviour.rebootAtBlock != 0 && number == m_behaviour.rebootAtBlock;
+    if (planned)
+        m_behaviour.rebootAtBlock = 0; // once
+    return drawn || planned;
+}
+
+bool Controller::TookSelfRebootingImage(unsigned long imagesBefore) const
+{
+    const std::optional<std::string>& image = m_state.NewImage();
+    return m_state.ImagesStored() != imagesBefore && image && RebootsByItself(*image);
+}
+
+void Controller::Reboot(MonoTime now)
+{
+    ++m_stats.reboots;
+    m_commands.DropTransfers();
+    m_last.reset();
+    m_speaksS2200 = m_state.Settings().protocol == Protocol::S2200;
+    m_state.Display().ClearShowing();
+    Boot();
+    m_downtime.Begin(now, m_behaviour.rebootMs, m_behaviour.silentAfterReboot);
+}
+
+void Controller::Boot()
+{
+    m_stats.refusedImage.clear();
+    const std::optional<std::string> image = m_state.TakeNewImage();
+    if (!image || m_behaviour.keepOldFirmware)
+        return;
+    const StoredFile* file = m_state.Area(FileArea::Files).Find(*image);
+    std::optional<std::string> version = file ? BootedVersion(file->name, file->bytes) : std::nullopt;
+    if (!version) {
+        m_stats.refusedImage = *image;
+        return;
+    }
+    m_state.SetFirmwareVersion(std::move(*version));
+    m_stats.bootedImage = *image;
+}
+
+void Controller::SetBehaviour(const FirmwareBehaviour& behaviour)
+{
+    m_behaviour = behaviour;
+    m_downtime.SetRebootTime(behaviour.rebootMs);
+    if (!behaviour.silentAfterReboot)
+        m_downtime.Revive();
+    m_commands.SetRefuseDirectory(behaviour.refuseDirectory);
 }
 
 Controller::Answer Controller::Carry(const Frame& frame)
@@ -87,7 +172,7 @@ Controller::Answer Controller::Carry(const Frame& frame)
         return m_last->answer;
     }
     CommandAnswer done = m_commands.Execute(m_state, frame.data, true);
-    Answer answer{done.type, std::move(done.data), true};
+    Answer answer{done.type, std::move(done.data), true, done.reboot};
     NoteStatus(answer);
     m_last = LastCommand{frame.Sequence(), frame.data, answer};
     return answer;
@@ -156,8 +241,10 @@ void Controller::NoteStatus(const Answer& answer)
     m_stats.lastStatus = answer.type == kTypeGoodReply && key && at < answer.data.size() ? answer.data[at] : 0;
 }
 
-std::optional<Outgoing> Controller::HandlePellworth(const PellworthFrame& frame, unsigned long hostRate)
+std::optional<Outgoing> Controller::HandlePellworth(const PellworthFrame& frame, unsigned long hostRate, MonoTime now)
 {
+    if (Unheard(now))
+        return std::nullopt;
     if (hostRate != m_rate) {
         ++m_stats.wrongRateFrames;
         return std::nullopt;
@@ -175,8 +262,7 @@ std::optional<Outgoing> Controller::HandlePellworth(const PellworthFrame& frame,
         (*reply)[5] = *plan.address;
     if (plan.badHeaderChecksum || plan.badDataChecksum)
         ++reply->back();
-    ++m_stats.repliesSent;
-    return WithLineFaults(std::move(*reply), plan);
+    return Emit(std::move(*reply), plan, m_rate);
 }
 
 std::optional<Bytes> Controller::PellworthReply(unsigned char command)
@@ -208,6 +294,7 @@ void Controller::ClearFaults()
 {
     m_faults.Clear();
     m_commands.ClearFaults();
+    m_dice.Set({});
 }
 
 void Controller::Configure(const ControllerSettings& settings)
@@ -227,44 +314,44 @@ ControllerStats Controller::Stats() const
 {
     ControllerStats stats = m_stats;
     stats.speaksS2200 = m_speaksS2200;
+    stats.down = m_downtime.Down(MonotonicNow());
     return stats;
 }
 
-Outgoing Controller::Build(const Frame& request, const Answer& answer, const ReplyPlan& plan, unsigned long rate)
+Bytes Controller::Build(const Frame& request, const Answer& answer, const ReplyPlan& plan) const
 {
     Frame reply;
     reply.address = plan.address.value_or(m_address);
     reply.control = static_cast<unsigned char>(request.Sequence() | plan.type.value_or(answer.type));
     reply.data = answer.data;
-    std::vector<unsigned char> frameBytes = EncodeFrame(reply);
+    Bytes frameBytes = EncodeFrame(reply);
     if (plan.badHeaderChecksum)
         ++frameBytes[kHeaderSize - 1];
     if (plan.badDataChecksum && !reply.data.empty())
         ++frameBytes.back();
-    Outgoing out = WithLineFaults(std::move(frameBytes), plan);
-    out.rate = rate;
-    return out;
+    return frameBytes;
 }
 
-Outgoing Controller::WithLineFaults(Bytes reply, const ReplyPlan& plan)
+std::optional<Outgoing> Controller::Emit(Bytes reply, const ReplyPlan& plan, unsigned long rate)
 {
+    const ReplyDraw draw = m_dice.DrawReply();
+    if (draw.drop)
+        return std::nullopt;
+    FaultDice::Corrupt(draw, reply);
     Outgoing out;
     AppendNoise(plan.noiseBytes, out.bytes);
+    out.bytes.insert(out.bytes.end(), draw.noise.begin(), draw.noise.end());
     out.bytes.insert(out.bytes.end(), reply.begin(), reply.end());
     out.delay = plan.delay;
-    out.rate = m_rate;
+    out.rate = rate;
+    ++m_stats.repliesSent;
     return out;
 }
 
 void Controller::AppendNoise(int count, std::vector<unsigned char>& out)
 {
-    for (int i = 0; i < count; ++i) {
-        auto b = static_cast<unsigned char>(m_noise() & 0xFF);
-        // Never a frame start of either protocol.
-        if (b == kStart1 || b == kPellworthStart)
-            b = static_cast<unsigned char>(~b);
-        out.push_back(b);
-    }
+    for (int i = 0; i < count; ++i)
+        out.push_back(NoiseByte(static_cast<std::uint32_t>(m_noise())));
 }
 
 } // namespace qvxsim

@@ -27,36 +27,37 @@ ControllerBus::ControllerBus(const PortConfig& config)
         m_controllers.push_back(std::make_unique<Controller>(c, config.baud));
 }
 
-std::optional<Outgoing> ControllerBus::Deliver(const ReadResult& result, unsigned long hostRate)
+std::optional<Outgoing> ControllerBus::Deliver(const ReadResult& result, unsigned long hostRate, MonoTime now)
 {
     std::lock_guard lock(m_mutex);
     if (result.kind == FrameKind::Pellworth)
-        return DeliverPellworth(result, hostRate);
+        return DeliverPellworth(result, hostRate, now);
     std::optional<Outgoing> reply;
     for (const auto& c : m_controllers) {
         if (!c->Listens(result.frame.address))
             continue;
         if (!result.valid) {
-            c->Reject();
+            c->Reject(now);
             continue;
         }
-        if (auto out = c->Handle(result.frame, hostRate))
+        if (auto out = c->Handle(result.frame, hostRate, now))
             reply = std::move(out);
     }
     return reply;
 }
 
-std::optional<Outgoing> ControllerBus::DeliverPellworth(const ReadResult& result, unsigned long hostRate)
+std::optional<Outgoing> ControllerBus::DeliverPellworth(const ReadResult& result, unsigned long hostRate,
+                                                        MonoTime now)
 {
     // These frames know no broadcast: only the addressed controller takes one.
     Controller* c = Find(result.pellworth.address);
     if (c == nullptr)
         return std::nullopt;
     if (!result.valid) {
-        c->Reject();
+        c->Reject(now);
         return std::nullopt;
     }
-    return c->HandlePellworth(result.pellworth, hostRate);
+    return c->HandlePellworth(result.pellworth, hostRate, now);
 }
 
 bool ControllerBus::With(unsigned char address, const std::function<void(Controller&)>& action)

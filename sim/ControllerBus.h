@@ -20,15 +20,15 @@ public:
 
     explicit ControllerBus(const PortConfig& config);
 
-    // Hands a frame to every controller that listens to its address; at most one reply results,
-    // from the controller whose own address it is.
-    std::optional<Outgoing> Deliver(const ReadResult& result, unsigned long hostRate);
+    // Hands a frame that arrived at `now` to every controller that listens to its address; at most
+    // one reply results, from the controller whose own address it is.
+    std::optional<Outgoing> Deliver(const ReadResult& result, unsigned long hostRate, MonoTime now);
 
     // Runs `action` on the controller at `address` under the bus lock; false when there is none.
     bool With(unsigned char address, const std::function<void(Controller&)>& action);
 
 private:
-    std::optional<Outgoing> DeliverPellworth(const ReadResult& result, unsigned long hostRate);
+    std::optional<Outgoing> DeliverPellworth(const ReadResult& result, unsigned long hostRate, MonoTime now);
     Controller* Find(unsigned char address) const;
 
     mutable std::mutex m_mutex;

@@ -24,15 +24,6 @@ std::string ExtendedName(std::span<const unsigned char> request)
     return GetName(request, kExtendedNameAt, kExtendedNameSize).text;
 }
 
-void ResetDisplay(DisplayState& display)
-{
-    display.message.clear();
-    display.schedule.clear();
-    display.blank = false;
-    display.testPattern = 0;
-    display.frame = 0;
-}
-
 // The six bytes of a basic SetTime: second, minute, hour, day, month 1-12, year - 1900 (UTC).
 std::optional<std::uint32_t> SecondsOf(std::span<const unsigned char> request)
 {
@@ -88,7 +79,7 @@ Bytes Basic(SignState& state, CommandKey key, std::span<const unsigned char> req
         display.testPattern = static_cast<unsigned char>(ByteAt(request, 1));
         break;
     case 18:
-        ResetDisplay(display);
+        display.ClearShowing();
         break;
     case 23: // SetDefaultMessage: 1 on/off, name
         display.defaultMessage = ByteAt(request, 1) != 0 ? BasicName(request) : std::string();
@@ -128,7 +119,7 @@ Bytes Extended(SignState& state, CommandKey key, std::span<const unsigned char> 
             display.message.clear();
         break;
     case 11:
-        ResetDisplay(display);
+        display.ClearShowing();
         break;
     case 12: {
         const std::optional<std::string> name = RequiredName(request, kExtendedNameAt, kExtendedNameSize);

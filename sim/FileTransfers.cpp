@@ -92,6 +92,8 @@ Bytes FileTransfers::GetStart(SignState& state, std::span<const unsigned char> r
     const std::optional<std::string> name = RequiredName(request, kNameAt, kNameSize);
     if (request.size() != kGetStartSize || !name)
         return ReplyTo(request, kStatusBadRequest);
+    if (m_refuseDirectory && UpperCase(*name) == kDirectoryFile)
+        return ReplyTo(request, kStatusNotFound);
     std::optional<Bytes> data = state.Read(FileArea::Files, *name);
     if (!data)
         return ReplyTo(request, kStatusNotFound);

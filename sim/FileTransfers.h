@@ -25,6 +25,8 @@ public:
 
     void DropUpload() { m_upload.reset(); }
     void DropDownload() { m_download.reset(); }
+    // On: a get of DIRECTORY.XML is answered as one of a missing file.
+    void SetRefuseDirectory(bool on) { m_refuseDirectory = on; }
 
 private:
     unsigned char StartUpload(std::span<const unsigned char> request, bool compressed);
@@ -33,6 +35,7 @@ private:
     std::optional<Upload> m_upload;
     std::optional<std::uint32_t> m_inflatedSize; // compressed uploads only
     std::optional<Download> m_download;
+    bool m_refuseDirectory = false;
 };
 
 } // namespace qvxsim

@@ -3,6 +3,7 @@
 #include "link/posix/SerialLineRate.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <array>
@@ -74,6 +75,8 @@ void PortServer::Stop()
 
 void PortServer::Serve()
 {
+    // Replies timed by the line-time model go out when due, not up to the default 50 us late.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::array<unsigned char, 512> buffer{};
     for (;;) {
         std::array<pollfd, 2> fds{{{m_pty.Master(), POLLIN, 0}, {m_wakeup.Fd(), POLLIN, 0}}};
@@ -112,7 +115,7 @@ bool PortServer::Receive(std::span<const unsigned char> bytes, MonoTime arrival)
 
 bool PortServer::Answer(const ReadResult& request, MonoTime arrival)
 {
-    const std::optional<Outgoing> reply = m_bus.Deliver(request, HostRate());
+    const std::optional<Outgoing> reply = m_bus.Deliver(request, HostRate(), arrival);
     if (!reply)
         return true;
     MonoTime due = arrival + reply->delay;

@@ -128,6 +128,35 @@ ControllerStats SignSim::Stats(int comNumber, unsigned char address) const
     return stats;
 }
 
+FirmwareBehaviour SignSim::Behaviour(int comNumber, unsigned char address) const
+{
+    FirmwareBehaviour behaviour;
+    m_impl->With(comNumber, address, [&](const Controller& c) { behaviour = c.Behaviour(); });
+    return behaviour;
+}
+
+void SignSim::SetBehaviour(int comNumber, unsigned char address, const FirmwareBehaviour& behaviour)
+{
+    m_impl->With(comNumber, address, [&](Controller& c) { c.SetBehaviour(behaviour); });
+}
+
+RandomFaults SignSim::RandomFaultSettings(int comNumber, unsigned char address) const
+{
+    RandomFaults faults;
+    m_impl->With(comNumber, address, [&](const Controller& c) { faults = c.Random(); });
+    return faults;
+}
+
+void SignSim::SetRandomFaults(int comNumber, unsigned char address, const RandomFaults& faults)
+{
+    m_impl->With(comNumber, address, [&](Controller& c) { c.SetRandom(faults); });
+}
+
+void SignSim::Reboot(int comNumber, unsigned char address)
+{
+    m_impl->With(comNumber, address, [](Controller& c) { c.Reboot(MonotonicNow()); });
+}
+
 void SignSim::InjectStatus(int comNumber, unsigned char address, const StatusFault& fault)
 {
     m_impl->With(comNumber, address, [&](Controller& c) { c.AddStatus(fault); });

@@ -6,7 +6,8 @@
 // message and graphic transfers into per-controller file areas, generated CONFIG.XML,
 // STATUS.XML and DIRECTORY.XML, and, for displays configured so, the Pellworth protocol until
 // switched over. A retried command (same sequence number, same bytes) is answered again without
-// being carried out twice. Usable in-process (tests, benchmarks) and from qvx-signsim.
+// being carried out twice. The reset-display command reboots a controller, which then boots the
+// firmware image it was sent. Usable in-process (tests, benchmarks) and from qvx-signsim.
 
 #include <cstdint>
 #include <memory>
@@ -59,7 +60,7 @@ struct ControllerSettings {
     std::string displayType = "32X80MONO64.CRV.M2"; // CONFIG.XML type; ".M3" types get the M3 layout
     std::string description{};                     // STATUS.XML ds; empty: derived from the type
     std::string moduleType = "FX40529.RBF-004";
-    std::string firmwareVersion = "FX40211-1.02.11";
+    std::string firmwareVersion = "FX40211-1.02.11"; // the version it runs; a booted image sets it
     int temperature = 31;                    // degrees Celsius
     unsigned long totalMemory = 33554432;    // bytes
     unsigned long freeMemory = 29360128;     // bytes before any file is stored
@@ -72,10 +73,43 @@ struct ControllerSettings {
     unsigned long signPortBaud = 115200;
 };
 
+// How a controller takes firmware and reboots. It reboots after answering the extended
+// reset-display command (0x80 11), and by itself once it has stored an image whose name holds
+// "FP9023417" (that line's controllers do; the others wait for the reset). For the reboot time it
+// answers no frame of either protocol; it comes back in the protocol it powers up in, with no
+// transfer open, no retry memory and nothing showing; stored files stay. A reboot boots the newest
+// complete ".EXE" file stored since the last boot when that is a 32-bit big-endian ELF executable
+// whose ".m2_rev_id" section starts with a 25-character revision text ("Gen II Firmware REV 1.2.;"):
+// firmwareVersion becomes the name before its last '.' + "-" + characters 20, 22 and 24 minus '0'
+// ("FX40211-1.2.11"). Any other image is not booted and the old version stays.
+struct FirmwareBehaviour {
+    unsigned long rebootMs = 8000;  // silence after a reboot; scaled by QVX_TIME_SCALE as the sim reads it
+    bool keepOldFirmware = false;   // reboots, but always comes back on the version it ran before
+    bool silentAfterReboot = false; // the next reboot is its last: silent for good (until this is cleared)
+    // The last block of an "FP9023417" image is stored but not answered, and the reboot follows at
+    // once (otherwise it is answered first).
+    bool noFinalReplyForLineImages = false;
+    unsigned rebootAtBlock = 0;   // once: reboot when file upload block N arrives (unanswered); 0 = never
+    bool refuseDirectory = false; // every get of DIRECTORY.XML is answered with status 2 (no files)
+};
+
+// Faults drawn at random for soak runs. Each reply draws each fault independently, and each file
+// upload block (0x80 5) draws a reboot; the same seed and the same frames give the same faults.
+// Chances run from 0 to 1. The controller never stores a file it did not get whole.
+struct RandomFaults {
+    std::uint32_t seed = 1;
+    double noise = 0;       // 1..16 noise bytes (none of them a frame start) before the reply
+    double corrupt = 0;     // one byte of the reply changed, so that a checksum fails
+    double drop = 0;        // no reply (the command is still carried out)
+    double rebootEarly = 0; // the block goes unanswered and the controller reboots, dropping the partial file
+};
+
 struct ControllerConfig {
     unsigned char address = 1;
     unsigned long baud = 0; // the controller's own line rate; 0 = the port's rate
     ControllerSettings settings{};
+    FirmwareBehaviour behaviour{};
+    RandomFaults randomFaults{};
 };
 
 // A command as the controller tells them apart: data byte 0, or data byte 1 after 0x80.
@@ -124,6 +158,11 @@ struct ControllerStats {
     unsigned long repeatsAnswered = 0;  // retried commands answered again without acting twice
     bool speaksS2200 = true;            // false: Pellworth not yet switched, or HITECH
     unsigned char lastStatus = 0;       // status byte of the last command reply
+    unsigned long reboots = 0;
+    unsigned long framesWhileDown = 0;  // frames to it (either protocol) that went unheard during a reboot
+    bool down = false;                  // rebooting now, or silent for good
+    std::string bootedImage{};          // the image whose firmware it runs; empty: the one it powered up with
+    std::string refusedImage{};         // the image its last reboot could not boot; empty: none
 };
 
 class SignSim {
@@ -150,6 +189,16 @@ public:
     void SetLineTime(int comNumber, bool on);
     void SetControllerBaud(int comNumber, unsigned char address, unsigned long baud);
     ControllerStats Stats(int comNumber, unsigned char address) const;
+
+    // Firmware and reboots. A new behaviour applies at once: a reboot under way ends rebootMs after
+    // it began (0 ends it now), and clearing silentAfterReboot brings a silent controller back.
+    FirmwareBehaviour Behaviour(int comNumber, unsigned char address) const;
+    void SetBehaviour(int comNumber, unsigned char address, const FirmwareBehaviour& behaviour);
+    // Random faults; setting them starts the draws again from the seed. ClearFaults turns them off.
+    RandomFaults RandomFaultSettings(int comNumber, unsigned char address) const;
+    void SetRandomFaults(int comNumber, unsigned char address, const RandomFaults& faults);
+    // Reboots the controller now, as the reset-display command does.
+    void Reboot(int comNumber, unsigned char address);
 
     // Status bytes (ClearFaults removes these too).
     void InjectStatus(int comNumber, unsigned char address, const StatusFault& fault);

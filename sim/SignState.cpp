@@ -1,6 +1,7 @@
 #include "sim/SignState.h"
 
 #include "sim/ControllerXml.h"
+#include "sim/FirmwareImage.h"
 
 namespace qvxsim {
 
@@ -52,7 +53,13 @@ std::optional<Bytes> SignState::Read(FileArea area, const std::string& name) con
 
 bool SignState::Store(FileArea area, const std::string& name, Bytes bytes)
 {
-    return Area(area).Put(name, std::move(bytes), m_clock.Now());
+    if (!Area(area).Put(name, std::move(bytes), m_clock.Now()))
+        return false;
+    if (area == FileArea::Files && IsFirmwareImage(name)) {
+        m_newImage = UpperCase(name);
+        ++m_imagesStored;
+    }
+    return true;
 }
 
 unsigned long SignState::FreeMemory() const

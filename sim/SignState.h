@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace qvxsim {
 
@@ -27,6 +28,16 @@ struct DisplayState {
     unsigned char testPattern = 0;
     std::uint16_t frame = 0; // selected frame of the running message
     unsigned char softwareAddress = 0;
+
+    // What a display reset (and a reboot) clears: what is showing, not how it is shown.
+    void ClearShowing()
+    {
+        message.clear();
+        schedule.clear();
+        blank = false;
+        testPattern = 0;
+        frame = 0;
+    }
 };
 
 class SignState {
@@ -36,6 +47,7 @@ public:
     // New settings: a fresh clock and CONFIG.XML; the other files stay.
     void Configure(const ControllerSettings& settings);
     void SetProtocol(Protocol protocol) { m_settings.protocol = protocol; }
+    void SetFirmwareVersion(std::string version) { m_settings.firmwareVersion = std::move(version); }
 
     unsigned char Address() const { return m_address; }
     const ControllerSettings& Settings() const { return m_settings; }
@@ -48,6 +60,12 @@ public:
     std::optional<Bytes> Read(FileArea area, const std::string& name) const;
     bool Store(FileArea area, const std::string& name, Bytes bytes);
     unsigned long FreeMemory() const;
+
+    // The newest firmware image (".EXE" in the file area) stored since the last boot, and how many
+    // images have been stored in all; a boot takes the image.
+    const std::optional<std::string>& NewImage() const { return m_newImage; }
+    unsigned long ImagesStored() const { return m_imagesStored; }
+    std::optional<std::string> TakeNewImage() { return std::exchange(m_newImage, std::nullopt); }
 
 private:
     template <typename Self>
@@ -74,6 +92,8 @@ private:
     FileStore m_messages;
     FileStore m_schedules;
     FileStore m_graphics;
+    std::optional<std::string> m_newImage;
+    unsigned long m_imagesStored = 0;
 };
 
 } // namespace qvxsim

@@ -1,8 +1,10 @@
 #include "sim/SimOptions.h"
 
+#include "sim/ControllerOptions.h"
+#include "sim/OptionValues.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -32,17 +34,6 @@ constexpr std::array<std::pair<std::string_view, Protocol>, 3> kProtocolNames{{
 
 constexpr std::size_t kMaxSignTypeText = 16;
 constexpr unsigned kMaxSignTypeReply = 86;
-
-template <typename T>
-bool ParseNumber(std::string_view text, T min, T max, T* value)
-{
-    T parsed{};
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (ec != std::errc() || end != text.data() + text.size() || parsed < min || parsed > max)
-        return false;
-    *value = parsed;
-    return true;
-}
 
 std::vector<std::string_view> Split(std::string_view text, char separator)
 {
@@ -223,6 +214,13 @@ private:
                 && (ForControllers([&](ControllerSettings& s) { return setting->second(value, s); })
                     || Fail("bad value '" + value + "' for " + name));
         }
+        if (const ControllerOption* option = FindControllerOption(name)) {
+            if (option->takesValue && !Value(name, &value))
+                return false;
+            return CurrentControllers(name)
+                && (ForConfigs([&](ControllerConfig& c) { return option->apply(value, c); })
+                    || Fail("bad value '" + value + "' for " + name));
+        }
         if (const auto flag = FindOption(kSettingFlags, name); flag != kSettingFlags.end()) {
             return CurrentControllers(name) && ForControllers([&](ControllerSettings& s) {
                        flag->second(s);
@@ -248,14 +246,20 @@ private:
     }
 
     template <typename Setter>
-    bool ForControllers(const Setter& set)
+    bool ForConfigs(const Setter& set)
     {
         auto& controllers = Port().controllers;
         for (std::size_t i = *m_addrStart; i < controllers.size(); ++i) {
-            if (!set(controllers[i].settings))
+            if (!set(controllers[i]))
                 return false;
         }
         return true;
+    }
+
+    template <typename Setter>
+    bool ForControllers(const Setter& set)
+    {
+        return ForConfigs([&](ControllerConfig& c) { return set(c.settings); });
     }
 
     bool PortValue(const std::string& name, const std::string& value)
@@ -427,6 +431,9 @@ std::string SimUsage()
            "  --sign-port-protocol P, --sign-port-baud BAUD\n"
            "                        the first DIRECT port of CONFIG.XML (defaults: HTCH for .M2 types,\n"
            "                        S22 for .M3 types; 115200)\n"
+           "\n"
+         + ControllerOptionsUsage()
+         + "\n"
            "  -h, --help            this text\n"
            "\n"
            "Prints one line per port, 'COM<n> -> <device> (<rate> baud, addresses <list>)', then serves\n"

@@ -118,12 +118,22 @@ std::vector<LayoutCase> Cases()
     };
 }
 
+// These tests are about the bytes of each command: a reset-display must not leave the controller
+// rebooting for the commands that follow it.
+void NoRebootPause(qvxsim::SignSim& sim, unsigned char address)
+{
+    qvxsim::FirmwareBehaviour behaviour;
+    behaviour.rebootMs = 0;
+    sim.SetBehaviour(5, address, behaviour);
+}
+
 class CommandLayout : public SimLineTest {
 protected:
     void SetUp() override
     {
         SimLineTest::SetUp();
         StartLine(5, 115200, {1});
+        NoRebootPause(Sim(), 1);
         ASSERT_EQ(m_net.ConfigureDirect(5, 115200, false), S22NET_OK);
         m_net.SetTimeOut(300);
         ASSERT_EQ(m_net.Connect(), S22NET_OK);
@@ -262,6 +272,7 @@ class SignLinkLayout : public SimLineTest {};
 TEST_F(SignLinkLayout, LinkCommandsByteForByte)
 {
     StartLine(5, 115200, {2});
+    NoRebootPause(Sim(), 2);
     CS22SignLink link;
     ASSERT_EQ(link.OpenPort(5, 115200, 0), S22NET_OK);
     const auto sent = [&] {

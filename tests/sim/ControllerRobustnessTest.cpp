@@ -14,6 +14,7 @@ using qvxsim::Controller;
 using qvxsim::Frame;
 
 constexpr unsigned long kRate = 19200;
+constexpr qvxsim::MonoTime kNow{std::chrono::hours(1)};
 
 // Codes that lead somewhere, so that random bytes reach the transfers and not only the default.
 Bytes RandomRequest(std::mt19937& random)
@@ -53,13 +54,13 @@ TEST(ControllerRobustness, RandomCommandsNeverBreakIt)
         case 3: frame.data = BasicSendStart(5, "M", Bytes(random() % 2000)); break;
         default: frame.data = RandomRequest(random);
         }
-        const auto reply = controller.Handle(frame, kRate);
+        const auto reply = controller.Handle(frame, kRate, kNow);
         ASSERT_TRUE(reply) << round;
         ASSERT_LE(reply->bytes.size(), 262u) << round;
         if (random() % 64 == 0)
-            controller.HandlePellworth({1, static_cast<unsigned char>(random())}, kRate);
+            controller.HandlePellworth({1, static_cast<unsigned char>(random())}, kRate, kNow);
     }
-    const auto reset = controller.Handle(Frame{1, 0x03, {}}, kRate);
+    const auto reset = controller.Handle(Frame{1, 0x03, {}}, kRate, kNow);
     ASSERT_TRUE(reset);
     EXPECT_EQ(reset->bytes, MakeFrame(1, 0x03));
 }

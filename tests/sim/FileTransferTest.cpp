@@ -3,8 +3,6 @@
 #include "RawHost.h"
 #include "SimLineFixture.h"
 
-#include <zlib.h>
-
 namespace simtest {
 namespace {
 
@@ -195,15 +193,6 @@ TEST_F(FileTransfer, RetriedFramesAreAnsweredWithoutActingTwice)
     ASSERT_EQ(m_raw.Exchange(1, DeleteFile("R.BIN")).data[2], 0);
     EXPECT_EQ(m_raw.Repeat(1, DeleteFile("R.BIN")).data[2], 0);
     EXPECT_EQ(m_raw.Exchange(1, DeleteFile("R.BIN")).data[2], 2);
-}
-
-Bytes Compress(const Bytes& data)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    Bytes out(size);
-    compress(out.data(), &size, data.data(), static_cast<uLong>(data.size()));
-    out.resize(size);
-    return out;
 }
 
 TEST_F(FileTransfer, CompressedSendIsInflatedAndChecked)

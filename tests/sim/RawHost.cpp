@@ -188,6 +188,16 @@ Bytes Pattern(std::size_t size, unsigned seed)
     return b;
 }
 
+Bytes Compress(const Bytes& data)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    Bytes out(size);
+    if (compress(out.data(), &size, data.data(), static_cast<uLong>(data.size())) != Z_OK)
+        return {};
+    out.resize(size);
+    return out;
+}
+
 RawReply RawHost::Exchange(unsigned char address, const Bytes& request)
 {
     m_sequence = static_cast<unsigned char>(m_sequence == 0xF0 ? 0x10 : m_sequence + 0x10);
@@ -235,11 +245,7 @@ unsigned char RawHost::SendFile(unsigned char address, const std::string& name, 
 
 unsigned char RawHost::SendCompressed(unsigned char address, const std::string& name, const Bytes& data)
 {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    Bytes compressed(size);
-    if (compress(compressed.data(), &size, data.data(), static_cast<uLong>(data.size())) != Z_OK)
-        return 0xFF;
-    compressed.resize(size);
+    const Bytes compressed = Compress(data);
     return SendBlocks(address, CompressedStart(name, compressed, static_cast<std::uint32_t>(data.size())), compressed);
 }
 

@@ -33,6 +33,7 @@ std::uint16_t Le16(const Bytes& data, std::size_t at);
 std::uint32_t Le32(const Bytes& data, std::size_t at);
 Bytes Text(const std::string& text);
 Bytes Pattern(std::size_t size, unsigned seed = 1); // bytes that are neither all zero nor periodic at 246/247
+Bytes Compress(const Bytes& data);                   // one zlib stream
 
 struct RawReply {
     bool ok = false;        // a complete frame with both checksums right

@@ -97,6 +97,38 @@ TEST(SimOptions, ControllerSettingsApplyToTheLastAddressList)
               "COM3 -> /dev/pts/4 (115200 baud, addresses 1/pellworth,2/pellworth,3@9600/hitech)");
 }
 
+TEST(SimOptions, FirmwareAndRandomFaultOptionsApplyToTheLastAddressList)
+{
+    qvxsim::SimOptions options;
+    std::string error;
+    ASSERT_TRUE(qvxsim::ParseSimOptions({"--port", "3", "--addr", "1", "--reboot-ms", "0", "--addr", "2,4",
+                                         "--reboot-ms", "1500", "--keep-old-firmware", "--silent-after-reboot",
+                                         "--no-final-reply", "--reboot-at-block", "7", "--refuse-directory", "--seed",
+                                         "4294967295", "--random-noise", "0.25", "--random-corrupt", "1",
+                                         "--random-drop", "0", "--random-reboot", "0.001"},
+                                        "/dir", &options, &error))
+        << error;
+    const auto& controllers = options.ports.at(0).controllers;
+    ASSERT_EQ(controllers.size(), 3u);
+    EXPECT_EQ(controllers[0].behaviour.rebootMs, 0u);
+    EXPECT_FALSE(controllers[0].behaviour.keepOldFirmware);
+    EXPECT_EQ(controllers[0].randomFaults.noise, 0.0);
+    for (int i : {1, 2}) {
+        const qvxsim::FirmwareBehaviour& b = controllers[i].behaviour;
+        EXPECT_EQ(b.rebootMs, 1500u);
+        EXPECT_TRUE(b.keepOldFirmware && b.silentAfterReboot && b.noFinalReplyForLineImages && b.refuseDirectory);
+        EXPECT_EQ(b.rebootAtBlock, 7u);
+        const qvxsim::RandomFaults& r = controllers[i].randomFaults;
+        EXPECT_EQ(r.seed, 4294967295u);
+        EXPECT_EQ(r.noise, 0.25);
+        EXPECT_EQ(r.corrupt, 1.0);
+        EXPECT_EQ(r.drop, 0.0);
+        EXPECT_EQ(r.rebootEarly, 0.001);
+    }
+    EXPECT_EQ(qvxsim::ControllerConfig{}.behaviour.rebootMs, 8000u);
+    EXPECT_NE(qvxsim::SimUsage().find("--random-reboot P"), std::string::npos);
+}
+
 TEST(SimOptions, PortDirectoryComesFromTheEnvironmentUnlessGiven)
 {
     qvxsim::SimOptions options;
@@ -142,6 +174,13 @@ TEST(SimOptions, BadCommandLinesAreRefused)
         {{"--port", "1", "--addr", "1", "--status", "1:X256:1"}, "bad status"},
         {{"--port", "1", "--addr", "1", "--status", "1:X5:1:1:0"}, "bad status"},
         {{"--port", "1", "--addr", "1", "--status", "2:X2:1"}, "not on COM1"},
+        {{"--port", "1", "--reboot-ms", "5", "--addr", "1"}, "must follow an --addr"},
+        {{"--port", "1", "--addr", "1", "--reboot-ms", "3600001"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--reboot-at-block", "0"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--seed", "-1"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--random-drop", "1.5"}, "bad value '1.5' for --random-drop"},
+        {{"--port", "1", "--addr", "1", "--random-noise", "nan"}, "bad value"},
+        {{"--port", "1", "--addr", "1", "--random-corrupt"}, "needs a value"},
     };
     for (const auto& c : cases) {
         qvxsim::SimOptions options;
