@@ -5,7 +5,7 @@
 JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build test demo bench fuzz install deps clean
+.PHONY: all build test demo bench soak fuzz install deps clean
 
 all: build
 
@@ -30,7 +30,16 @@ bench:
 	cmake --build build -j $(JOBS)
 	build/bin/bench_link
 	build/bin/bench_transfer
+	build/bin/bench_firmware
 	build/bin/bench_xml
+
+# The firmware fault soak at length: SOAK_RUNS seeded installs against controllers that corrupt,
+# drop and garble replies and restart early (`make test` runs a few).
+SOAK_RUNS ?= 100
+soak: deps
+	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQVX_SANITIZE=ON -DQVX_BUILD_BENCH=OFF
+	cmake --build build-asan -j $(JOBS) --target test_firmware_soak
+	QVX_SOAK_RUNS=$(SOAK_RUNS) build-asan/bin/test_firmware_soak
 
 # libFuzzer targets, built with clang (ASan + UBSan) into build-fuzz/; each runs FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60

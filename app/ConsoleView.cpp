@@ -39,6 +39,14 @@ void CConsoleView::ShowMessageBox(const std::string& text)
     ShowMessageLine(line);
 }
 
+bool CConsoleView::AskYesNo(const std::string& question)
+{
+    std::string line = question;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    ShowMessageLine(line + " -> No (not asked on the command line)");
+    return false;
+}
+
 void CConsoleView::ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status)
 {
     std::lock_guard guard(m_lock);

@@ -1,7 +1,7 @@
 #pragma once
 // The core's view for runs without a window: message lines go to a stream as they come (in UTF-8),
-// questions are never asked (answered no), message boxes become message lines, and long operations
-// run inline.
+// questions are shown and answered no (as an unattended run would), message boxes become message
+// lines, and long operations run inline.
 
 #include "connection/InstallerView.h"
 
@@ -14,12 +14,13 @@ public:
 
     void ShowMessageLine(const std::string& line) override;
     void ClearMessageLines() override {}
-    void RunWithProgress(const std::function<void()>& work) override { work(); }
+    void RunWithProgress(const std::function<void()>& work, ProgressKind) override { work(); }
     void SetProgressText(const std::string&) override {}
     void SetProgressSteps(int) override {}
     void StepProgress() override {}
     void EnableAbort(bool) override {}
-    bool AskYesNo(const std::string&) override { return false; }
+    // Nobody answers on the command line: the question is shown with its answer, no.
+    bool AskYesNo(const std::string& question) override;
     void ShowMessageBox(const std::string& text) override;
     void EnableControls(bool) override {}
     void SetDisplayAddress(int) override {}

@@ -2,8 +2,9 @@
 
 #include "app/PellworthCmdLineInfo.h"
 #include "connection/InstallerCore.h"
+#include "update/AutoConnect.h"
 
-int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core)
+int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwareInstaller& firmware)
 {
     int com = 0;
     int address = 0;
@@ -11,15 +12,8 @@ int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core)
         core.AddStatusMessage("info: \"" + cmdInfo.GetInfoTarget() + "\" is not a port, use COM<n>[:<address>]");
         return INFO_BAD_TARGET;
     }
-    if (!core.ValidateDisplayAddress(false, address))
-        return INFO_BAD_TARGET;
-    std::vector<CONNECTION_INFO> attempts;
     const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};
-    CInstallerCore::BuildConnectionList(attempts, address, com, baud);
-    CONNECTION_INFO outcome;
-    const int result = core.ConnectToDisplay(false, attempts, outcome, address);
-    if (result == CONNECT_OK)
-        core.ShowDisplayInfo();
+    const int result = AutoConnect(core, firmware, com, address, baud);
     core.Disconnect();
-    return result;
+    return result == AUTO_CONNECT_BAD_ADDRESS ? INFO_BAD_TARGET : result;
 }

@@ -6,7 +6,8 @@
 #include <utility>
 
 CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out, std::ostream& err)
-    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths), m_view(out), m_core(m_view)
+    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths), m_view(out), m_core(m_view),
+      m_firmware(m_core, FirmwareSwitches{})
 {
 }
 
@@ -18,10 +19,11 @@ int CPellworthTestApp::Run()
         return 0;
     }
     OpenJobLog();
+    m_firmware.SetSwitches(ReadFirmwareSwitches());
     if (m_cmdInfo.IsPing())
         return RunPing(m_cmdInfo, m_out);
     if (m_cmdInfo.IsInfo())
-        return RunInfo(m_cmdInfo, m_core);
+        return RunInfo(m_cmdInfo, m_core, m_firmware);
     m_out << "qvxfirminstaller: the interactive window is not part of this build; see --help.\n";
     return 0;
 }
@@ -43,6 +45,16 @@ void CPellworthTestApp::OpenJobLog()
     }
     if (!m_core.OpenLog(path))
         m_err << "qvxfirminstaller: the job log could not be opened at " << path << "; the run goes on without it.\n";
+}
+
+FirmwareSwitches CPellworthTestApp::ReadFirmwareSwitches() const
+{
+    FirmwareSwitches switches;
+    switches.bFirmwareFile = m_cmdInfo.IsFirmwareFile();
+    switches.strFirmwarePath = m_cmdInfo.GetFirmwareFilePath();
+    switches.strFirmwareFileName = m_cmdInfo.GetFirmwareFileName();
+    switches.bAnyFirmware = m_cmdInfo.IsAnyFirmware();
+    return switches;
 }
 
 const char* CPellworthTestApp::UsageText()

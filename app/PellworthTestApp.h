@@ -9,6 +9,7 @@
 #include "app/ConsoleView.h"
 #include "connection/InstallerCore.h"
 #include "log/LogMsgMng.h"
+#include "update/FirmwareInstaller.h"
 
 #include <iostream>
 #include <ostream>
@@ -31,12 +32,15 @@ public:
     // The job log, open for the whole run with "l1".
     CLogMsgMng& GetLogManager() { return m_core.LogManager(); }
     CInstallerCore& GetCore() { return m_core; }
+    CFirmwareInstaller& GetFirmware() { return m_firmware; }
 
     static const char* UsageText();
 
 private:
     // With "l1": opens the job log; when it cannot be opened the run goes on without it.
     void OpenJobLog();
+    // The switches that steer the firmware decision, once they are parsed.
+    FirmwareSwitches ReadFirmwareSwitches() const;
 
     std::vector<std::string> m_args;
     std::ostream& m_out;
@@ -45,4 +49,5 @@ private:
     CPellworthCmdLineInfo m_cmdInfo;
     CConsoleView m_view;
     CInstallerCore m_core; // after m_view, which it reports to
+    CFirmwareInstaller m_firmware; // after m_core, which it works through
 };

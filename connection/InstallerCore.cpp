@@ -4,6 +4,7 @@
 #include "link/TimeScale.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -23,6 +24,7 @@ CInstallerCore::CInstallerCore(IInstallerView& view, std::unique_ptr<IKeepAliveT
     if (!m_keepAlive)
         m_keepAlive = std::make_unique<CThreadKeepAliveTimer>([this] { OnKeepAlive(); });
     m_link.SetListener(this);
+    m_link.SetProgressReceiver(this);
 }
 
 CInstallerCore::~CInstallerCore()
@@ -58,7 +60,7 @@ bool CInstallerCore::IsIdle() const
     return m_bIdle;
 }
 
-void CInstallerCore::RunJob(const std::function<void()>& work)
+void CInstallerCore::RunJob(const std::function<void()>& work, ProgressKind kind)
 {
     {
         std::lock_guard guard(m_messages.Lock());
@@ -71,7 +73,7 @@ void CInstallerCore::RunJob(const std::function<void()>& work)
         std::lock_guard job(m_jobLock);
         if (!m_bClosing)
             work();
-    });
+    }, kind);
     SetIdle(true);
 }
 
@@ -80,6 +82,14 @@ void CInstallerCore::Cancel()
     std::lock_guard guard(m_messages.Lock());
     m_bCancel = true;
     m_link.Abort();
+    m_cancelled.notify_all();
+}
+
+bool CInstallerCore::WaitUnlessCancelled(unsigned long ms)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ScaledMs(ms));
+    std::unique_lock guard(m_messages.Lock());
+    return !m_cancelled.wait_until(guard, until, [this] { return m_bCancel; });
 }
 
 bool CInstallerCore::IsCancelled() const
@@ -176,6 +186,36 @@ void CInstallerCore::ShowDisplayInfo()
     m_view.ShowDisplayLists(config, status);
 }
 
+void CInstallerCore::SetFirmwareLine(bool line)
+{
+    m_bFirmwareLine = line;
+    m_strRecommendedFirmware = line ? kLineFirmware : kMainFirmware;
+}
+
+bool CInstallerCore::SendFileToSign(int address, const std::string& name, const unsigned char* data,
+                                    unsigned long size, bool compress)
+{
+    std::lock_guard job(m_jobLock);
+    const short result =
+        m_link.SendCompressedFile(static_cast<unsigned char>(address), name, data, size, nullptr, 0, compress);
+    if (result == S22NET_OK)
+        return true;
+    if (result == ERR_SIGN_NO_RESPONSE && m_bFirmwareLine && name.find("FP9023417") != std::string::npos)
+        return true;
+    if (result != ERR_SIGN_ABORT) {
+        // The task line says only that it failed; where and why helps whoever is on the ladder.
+        std::string reason = S22ResultText(result);
+        if (!reason.empty() && reason.back() == '\n')
+            reason.pop_back();
+        char detail[200];
+        std::snprintf(detail, sizeof detail, "Sending %s stopped after %u of %u blocks (%s).", name.c_str(),
+                      static_cast<unsigned>(m_link.GetBlocksDone()), static_cast<unsigned>(m_link.GetBlocksTotal()),
+                      reason.c_str());
+        AddStatusMessage(detail);
+    }
+    return false;
+}
+
 std::string CInstallerCore::GetFirmwareVersion()
 {
     std::lock_guard job(m_jobLock);
@@ -194,6 +234,16 @@ void CInstallerCore::EndBusy()
 {
     if (!m_bClosing)
         m_keepAlive->Start(std::chrono::milliseconds(ScaledMs(kKeepAliveMs)));
+}
+
+void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
+{
+    m_view.SetProgressSteps(static_cast<int>(totalBlocks));
+}
+
+void CInstallerCore::OnBlockSent()
+{
+    m_view.StepProgress();
 }
 
 void CInstallerCore::OnKeepAlive()
@@ -267,8 +317,7 @@ void CInstallerCore::ConnectionWork(const std::vector<CONNECTION_INFO>& list, CO
     std::string version = status ? GetFirmwareVersion() : std::string();
     if (version.empty())
         version = "Unknown";
-    m_bFirmwareLine = version.find("FP9023417") != std::string::npos;
-    m_strRecommendedFirmware = m_bFirmwareLine ? kLineFirmware : kMainFirmware;
+    SetFirmwareLine(version.find("FP9023417") != std::string::npos);
     if (!config || !status) {
         result = CONNECT_NOT_OUR_DISPLAY;
         m_link.ClosePort(); // not a display to stay connected to
@@ -293,7 +342,7 @@ int CInstallerCore::TryConnections(const std::vector<CONNECTION_INFO>& list, CON
         if (previous == nullptr || previous->nAddress != entry.nAddress)
             AddStatusMessage(Format("Connecting to Sign at address %d...", entry.nAddress));
         previous = &entry;
-        result = entry.nProtocol == PROTOCOL_PELLWORTH ? PellworthAttempt(entry) : S2200Attempt(entry);
+        result = ConnectAttempt(entry);
         if (result == CONNECT_OK) {
             outcome = entry;
         } else if (result == CONNECT_NOT_OUR_DISPLAY) {
@@ -312,6 +361,12 @@ int CInstallerCore::TryConnections(const std::vector<CONNECTION_INFO>& list, CON
         AddStatusMessage("The display may not have power or a connectivity problem exists");
     }
     return result;
+}
+
+int CInstallerCore::ConnectAttempt(const CONNECTION_INFO& entry)
+{
+    std::lock_guard job(m_jobLock);
+    return entry.nProtocol == PROTOCOL_PELLWORTH ? PellworthAttempt(entry) : S2200Attempt(entry);
 }
 
 bool CInstallerCore::OpenForAttempt(const CONNECTION_INFO& entry)

@@ -14,6 +14,7 @@
 #include "log/LogMsgMng.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,7 +52,7 @@ struct BaudChoice {
     int nRate = 0; // 0: "b" without a rate
 };
 
-class CInstallerCore final : private IPTANetListener {
+class CInstallerCore final : private IPTANetListener, private IS22ProgressReceiver {
 public:
     static constexpr unsigned long kKeepAliveMs = 180000;
     static constexpr char kMainFirmware[] = "FX40211-1.02.11";
@@ -72,12 +73,16 @@ public:
     // cannot be opened (the lines are still kept for the job's result).
     bool OpenLog(const std::string& path);
 
-    // Long operations: cancel and link abort cleared, then work through the view.
-    void RunJob(const std::function<void()>& work);
+    // Long operations: cancel and link abort cleared, then work through the view behind a progress
+    // window of the given kind.
+    void RunJob(const std::function<void()>& work, ProgressKind kind = ProgressKind::Running);
     // The progress window's Abort: cancel flag and link abort, together.
     void Cancel();
     bool IsCancelled() const;
     bool IsIdle() const;
+    // A fixed wait of the protocol (scaled like every wait); cut short by Cancel. False when the
+    // operation was cancelled before or during the wait.
+    bool WaitUnlessCancelled(unsigned long ms);
 
     // Ports and the address.
     static std::vector<ComPortChoice> FillComPortList();
@@ -88,9 +93,18 @@ public:
     int ConnectToDisplay(bool runInline, const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome,
                          int address);
     int TryConnections(const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome);
+    // One attempt of the list by its protocol, with its lines, and nothing around it: no closing
+    // "could not connect" report. The link should be closed before.
+    int ConnectAttempt(const CONNECTION_INFO& entry);
     static bool IsPortBusy(int port);
     // Closes the link and clears the cancel flag; the link's close result.
     short Disconnect();
+
+    // The file send of every download: a compressed-start send with option 0, its progress shown
+    // as steps. True when the controller took the file; on the FP9023417 line an unanswered last
+    // block of an FP9023417 file also counts (those controllers restart as soon as they have it).
+    bool SendFileToSign(int address, const std::string& name, const unsigned char* data, unsigned long size,
+                        bool compress);
 
     // Reading the display's state.
     bool RetrieveConfig(CXmlDoc& doc, int address);
@@ -99,11 +113,17 @@ public:
     std::string GetFirmwareVersion();
 
     CS22SignLink& Link() { return m_link; }
+    IInstallerView& View() { return m_view; }
+    // Holds the link for one thread across several steps (re-entrant; the keep-alive waits its
+    // turn). Operations that run through RunJob already hold it.
+    std::unique_lock<std::recursive_mutex> HoldLink() { return std::unique_lock(m_jobLock); }
     CXmlDoc& ConfigDoc() { return m_configDoc; }
     CXmlDoc& StatusDoc() { return m_statusDoc; }
     const ConfigSummary& Summary() const { return m_summary; }
     const CS22Server_SignType& SignType() const { return m_signType; }
     bool IsFirmwareLine() const { return m_bFirmwareLine; }
+    // Set from the connected display's firmware version text after every connection.
+    void SetFirmwareLine(bool line);
     const std::string& RecommendedFirmware() const { return m_strRecommendedFirmware; }
     // The address the keep-alive refreshes (the connected display's).
     void SetConnectedAddress(int address) { m_nConnectedAddress = address; }
@@ -114,6 +134,9 @@ public:
 private:
     void BeginBusy() override;
     void EndBusy() override;
+    // The link's send progress, shown as the progress window's steps.
+    void OnTransferStart(unsigned long totalBlocks) override;
+    void OnBlockSent() override;
 
     int S2200Attempt(const CONNECTION_INFO& entry);
     int PellworthAttempt(const CONNECTION_INFO& entry);
@@ -136,6 +159,7 @@ private:
     CS22Server_SignType m_signType;
     bool m_bCancel = false; // guarded by the message store's lock
     bool m_bIdle = true;    // likewise
+    std::condition_variable_any m_cancelled; // wakes fixed waits when the cancel flag is set
     bool m_bFirmwareLine = false;
     std::string m_strRecommendedFirmware = kMainFirmware;
     std::atomic<int> m_nConnectedAddress{1};

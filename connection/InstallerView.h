@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// How the progress window of an operation shows its progress: a bar that the operation steps
+// (the firmware download), or a running indicator (everything else).
+enum class ProgressKind { Running, Stepped };
+
 class IInstallerView {
 public:
     virtual ~IInstallerView() = default;
@@ -18,10 +22,13 @@ public:
     virtual void ClearMessageLines() = 0;
 
     // Runs a long operation. An interactive view runs work on a worker thread behind its modal
-    // progress window and returns when work has returned; the console runs it inline.
-    virtual void RunWithProgress(const std::function<void()>& work) = 0;
+    // progress window of the given kind and returns when work has returned; the console runs it
+    // inline.
+    virtual void RunWithProgress(const std::function<void()>& work, ProgressKind kind) = 0;
     // The progress window of the running operation.
     virtual void SetProgressText(const std::string& text) = 0;
+    // The bar's number of steps (its upper end), and one step forward; a running indicator
+    // ignores both.
     virtual void SetProgressSteps(int steps) = 0;
     virtual void StepProgress() = 0;
     virtual void EnableAbort(bool enable) = 0;

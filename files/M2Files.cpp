@@ -40,8 +40,22 @@ bool CM2Files::Load(const std::filesystem::path& path)
     std::string bytes;
     if (!ReadWholeFile(path, bytes))
         return false;
+    return LoadText(bytes);
+}
+
+bool CM2Files::LoadText(std::string_view bytes)
+{
     m_bLoaded = m_xmlDoc.SetDocument(RepairLineEnds(Utf8ToSingleByte(bytes)));
     return m_bLoaded;
+}
+
+bool CM2Files::LoadDirectoryText(std::string_view bytes, std::vector<std::string>& names)
+{
+    names.clear();
+    if (!LoadText(bytes))
+        return false;
+    ReadDirectoryNames(m_xmlDoc, names);
+    return true;
 }
 
 bool CM2Files::LoadDirectory(const std::filesystem::path& path, std::vector<std::string>& names)

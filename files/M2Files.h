@@ -26,6 +26,9 @@ public:
     // Empties `names`, loads the file and, when that worked, appends the directory's file names.
     // Returns the load result.
     bool LoadDirectory(const std::filesystem::path& path, std::vector<std::string>& names);
+    // The same for a file's bytes as they came from the controller.
+    bool LoadText(std::string_view bytes);
+    bool LoadDirectoryText(std::string_view bytes, std::vector<std::string>& names);
 
     bool IsLoaded() const { return m_bLoaded; }
     // The file's text after line-end repair.

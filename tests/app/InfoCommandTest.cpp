@@ -33,7 +33,10 @@ protected:
         qvxsim::ControllerConfig hitech;
         hitech.address = 9;
         hitech.settings.protocol = qvxsim::Protocol::Hitech;
-        config.controllers = {reader, hitech};
+        qvxsim::ControllerConfig older;
+        older.address = 4;
+        older.settings.firmwareVersion = "FX40211-1.01.05";
+        config.controllers = {reader, hitech, older};
         std::string error;
         ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
@@ -52,6 +55,14 @@ protected:
         return app.Run();
     }
     bool Shows(const std::string& text) const { return m_out.str().find(text) != std::string::npos; }
+    int Count(const std::string& text) const
+    {
+        int count = 0;
+        const std::string out = m_out.str();
+        for (auto at = out.find(text); at != std::string::npos; at = out.find(text, at + 1))
+            ++count;
+        return count;
+    }
 
     std::filesystem::path m_dir;
     std::unique_ptr<qvxsim::SignSim> m_sim;
@@ -100,6 +111,22 @@ TEST_F(InfoCommand, ExitStatusTellsWhatHappened)
         EXPECT_EQ(Run(c.args), c.status) << c.args.back() << "\n" << m_out.str();
         EXPECT_TRUE(Shows(c.line)) << c.args.back() << "\n" << m_out.str();
     }
+}
+
+TEST_F(InfoCommand, HitechDisplayIsReportedByTheAttemptAndByAutoConnect)
+{
+    EXPECT_EQ(Run({"-b", "115200", "-info", "COM3:9"}), 5) << m_out.str();
+    EXPECT_EQ(Count("[*TASK ERROR 101*]  Display is not a Quorvantix Reader Board\n"), 2) << m_out.str();
+}
+
+TEST_F(InfoCommand, OlderFirmwareIsShownAsAQuestionAnsweredNo)
+{
+    EXPECT_EQ(Run({"-b", "115200", "-info", "COM3:4"}), 0) << m_out.str();
+    EXPECT_TRUE(Shows("\nYou do not have the recommended firmware downloaded. Do you want to download it now? "
+                      "-> No (not asked on the command line)\n"))
+        << m_out.str();
+    EXPECT_FALSE(Shows("Downloading firmware"));
+    EXPECT_EQ(m_sim->Stats(3, 4).reboots, 0u);
 }
 
 } // namespace

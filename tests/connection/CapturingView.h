@@ -19,7 +19,7 @@ public:
         std::lock_guard guard(m_lock);
         lines.clear();
     }
-    void RunWithProgress(const std::function<void()>& work) override
+    void RunWithProgress(const std::function<void()>& work, ProgressKind) override
     {
         ++jobs;
         work();
@@ -29,16 +29,21 @@ public:
         std::lock_guard guard(m_lock);
         progressTexts.push_back(text);
     }
-    void SetProgressSteps(int) override {}
-    void StepProgress() override {}
-    void EnableAbort(bool) override {}
-    bool AskYesNo(const std::string&) override { return false; }
+    void SetProgressSteps(int steps) override { progressSteps = steps; }
+    void StepProgress() override { ++progressStepped; }
+    void EnableAbort(bool enable) override { abortEnabled = enable; }
+    bool AskYesNo(const std::string& question) override
+    {
+        std::lock_guard guard(m_lock);
+        questions.push_back(question);
+        return answerYes;
+    }
     void ShowMessageBox(const std::string& text) override
     {
         std::lock_guard guard(m_lock);
         boxes.push_back(text);
     }
-    void EnableControls(bool) override {}
+    void EnableControls(bool connected) override { controlsConnected = connected; }
     void SetDisplayAddress(int) override {}
     void SelectFirstPort() override {}
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override
@@ -56,6 +61,12 @@ public:
     std::vector<std::string> lines;
     std::vector<std::string> progressTexts;
     std::vector<std::string> boxes;
+    std::vector<std::string> questions;
+    bool answerYes = false;
+    int progressSteps = 0;
+    int progressStepped = 0;
+    bool abortEnabled = true;
+    bool controlsConnected = false;
     std::vector<InfoRow> configRows;
     std::vector<InfoRow> statusRows;
     int jobs = 0;

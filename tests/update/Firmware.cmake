@@ -1,0 +1,12 @@
+qvx_add_test(test_firmware_version
+  SOURCES FirmwareVersionTest.cpp FirmwareFixture.cpp FirmwareDecisionTest.cpp
+  LIBS qvx_update qvx_sim)
+
+qvx_add_test(test_firmware_install
+  SOURCES FirmwareFixture.cpp FirmwareInstallTest.cpp AutoConnectTest.cpp
+  LIBS qvx_update qvx_sim)
+
+# The fault soak: a few seeded runs here; `make soak` runs many (QVX_SOAK_RUNS).
+qvx_add_test(test_firmware_soak
+  SOURCES FirmwareFixture.cpp FirmwareSoakTest.cpp
+  LIBS qvx_update qvx_sim)

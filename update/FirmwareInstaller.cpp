@@ -1,0 +1,327 @@
+#include "update/FirmwareInstaller.h"
+
+#include "connection/InstallerCore.h"
+#include "files/M2Files.h"
+#include "res/Resources.h"
+#include "update/FirmwareVersion.h"
+#include "update/package/FirmwareElf.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr char kAborted[] = "Aborted command to download the file to sign";
+constexpr char kCheckAborted[] = "Checking the firmware download was aborted";
+constexpr int kReconnectAttempts = 15;
+constexpr int kStatusReads = 2;
+constexpr int kDirectoryWaits = 30;
+
+std::string Format(const char* pattern, const std::string& text, int value)
+{
+    char line[512];
+    std::snprintf(line, sizeof line, pattern, text.c_str(), value);
+    return line;
+}
+
+bool HasExeExtension(const std::string& name)
+{
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = name.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return extension == ".EXE";
+}
+
+} // namespace
+
+CFirmwareInstaller::CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches switches)
+    : m_core(core), m_switches(std::move(switches))
+{
+}
+
+// The decision.
+
+bool CFirmwareInstaller::IsFirmwareUpdateNeeded()
+{
+    const std::string current = m_core.GetFirmwareVersion();
+    const std::string fileVersion =
+        m_switches.strFirmwarePath.empty() ? std::string() : GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
+    if (m_switches.bAnyFirmware)
+        return true;
+    const std::string lineFamily = qvxres::LoadString(qvxres::kStrFP9023417);
+    if (current.find(lineFamily) != std::string::npos)
+        return IsUpdateNeeded(lineFamily, current, fileVersion, qvxres::LoadString(qvxres::kStrFP9023417Version));
+    if (current.find(kFamilyMain) != std::string::npos)
+        return IsUpdateNeeded(kFamilyMain, current, fileVersion, qvxres::LoadString(qvxres::kStrFX40211Version));
+    m_core.AddErrorMessage(511, "Display does not have FX40211 or FP9023417 firmware installed");
+    return false;
+}
+
+bool CFirmwareInstaller::IsUpdateNeeded(const std::string& family, const std::string& current,
+                                        const std::string& fileVersion, const std::string& resourceVersion)
+{
+    std::string target = resourceVersion;
+    if (m_switches.bFirmwareFile) {
+        if (m_switches.strFirmwareFileName.find(family) == std::string::npos) {
+            m_core.AddErrorMessage(301, "The selected firmware file is not " + family);
+            return false;
+        }
+        target = fileVersion;
+    }
+    if (CompareFirmwareVersions(current, target) == 0) {
+        m_core.AddErrorMessage(100, "Display already has the most current firmware installed");
+        return false;
+    }
+    return true;
+}
+
+std::string CFirmwareInstaller::GetRecommendedFirmwareVersion()
+{
+    if (m_switches.bFirmwareFile)
+        return GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
+    return ChooseFirmwarePackage(m_core.IsFirmwareLine()).strTargetVersion;
+}
+
+// Installing.
+
+bool CFirmwareInstaller::LoadFirmware(bool external, const std::string& path, LoadedFirmware& firmware)
+{
+    if (external) {
+        firmware.strTargetVersion = GetFirmwareVersionFromFile(path);
+        firmware.strFileName = FirmwareFileNameOf(path);
+        return LoadFirmwareFromFile(m_core.Messages(), path, firmware.image);
+    }
+    const FirmwarePackageChoice choice = ChooseFirmwarePackage(m_core.IsFirmwareLine());
+    firmware.strTargetVersion = choice.strTargetVersion;
+    firmware.strFileName = choice.strFileName;
+    return LoadFirmwareFromResource(m_core.Messages(), firmware.image, choice.nResourceId);
+}
+
+bool CFirmwareInstaller::InstallFirmware(bool unattended, bool external, const std::string& path,
+                                         const std::string& /*fileName*/, std::string& targetVersion, int address)
+{
+    LoadedFirmware firmware;
+    const bool loaded = LoadFirmware(external, path, firmware);
+    targetVersion = firmware.strTargetVersion;
+    if (!loaded)
+        return false;
+    bool sent = false;
+    if (unattended) {
+        auto link = m_core.HoldLink();
+        sent = DownloadWork(firmware, address);
+    } else {
+        m_core.RunJob([&] { sent = DownloadWork(firmware, address); }, ProgressKind::Stepped);
+    }
+    if (!sent)
+        return false;
+    const bool closed = m_core.Disconnect() == S22NET_OK;
+    if (!unattended && closed)
+        m_core.View().EnableControls(false);
+    return true;
+}
+
+bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int address)
+{
+    IInstallerView& view = m_core.View();
+    m_core.AddStatusMessage("Downloading firmware...");
+    view.SetProgressText("Downloading firmware to sign");
+    const auto size = static_cast<unsigned long>(firmware.image.size());
+    if (!m_core.SendFileToSign(address, firmware.strFileName, firmware.image.data(), size, true)) {
+        if (m_core.IsCancelled())
+            m_core.AddStatusMessage(kAborted);
+        else
+            m_core.AddErrorMessage(503, "Transmission failed");
+        return false;
+    }
+    view.EnableAbort(false);
+    if (!m_core.WaitUnlessCancelled(500)) {
+        m_core.AddStatusMessage(kAborted);
+        return false;
+    }
+    if (!m_core.IsFirmwareLine() && !ResetAfterDirectory(firmware.strFileName, address))
+        return false;
+    m_core.AddStatusMessage("Firmware has been downloaded.");
+    return true;
+}
+
+bool CFirmwareInstaller::ResetAfterDirectory(const std::string& fileName, int address)
+{
+    IInstallerView& view = m_core.View();
+    view.SetProgressText("Retrieving File Directory of Sign");
+    view.SetProgressSteps(kDirectoryWaits + 2);
+    for (int second = 0; second < kDirectoryWaits; ++second) {
+        // Only a signal can cut this short (the Abort button is off by now): stop before the reset.
+        if (!m_core.WaitUnlessCancelled(1000)) {
+            m_core.AddStatusMessage(kAborted);
+            return false;
+        }
+        view.StepProgress();
+    }
+    std::vector<std::string> names;
+    if (!GetSignDirectory(names, address)) {
+        m_core.AddStatusMessage("Firmware could not be downloaded.");
+        return true; // the file went over; without the directory the display is not reset
+    }
+    // The other ".EXE" files stay: nothing says which one a controller may still boot from.
+    const auto sent = std::find(names.begin(), names.end(), fileName);
+    if (sent != names.end())
+        names.erase(sent);
+    view.StepProgress();
+    view.SetProgressText("Reseting display");
+    ResetDisplay(address);
+    m_core.WaitUnlessCancelled(500);
+    return true;
+}
+
+void CFirmwareInstaller::ResetDisplay(int address)
+{
+    m_core.Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
+}
+
+bool CFirmwareInstaller::GetSignDirectory(std::vector<std::string>& names, int address)
+{
+    auto link = m_core.HoldLink();
+    names.clear();
+    short result = S22NET_OK;
+    m2_resp_retrieve_file_s record{};
+    const unsigned char* data =
+        m_core.Link().GetFile(static_cast<unsigned char>(address), "DIRECTORY.XML", result, &record, 0);
+    if (result == S22NET_OK) {
+        // Parsed in memory: a fixed file name in a shared temporary folder is not worth the risk.
+        const std::string text = data == nullptr ? std::string()
+                                                 : std::string(reinterpret_cast<const char*>(data),
+                                                               m_core.Link().GetRetrievedSize());
+        CM2Files directory;
+        if (directory.LoadDirectoryText(text, names))
+            std::erase_if(names, [](const std::string& name) { return !HasExeExtension(name); });
+        return true;
+    }
+    constexpr std::size_t kStartStatusAt = 124;
+    if (result == ERR_SIGN_RESPONSE_ERROR && record.bytes[kStartStatusAt] == 2)
+        return true; // the controller has no files
+    m_core.AddErrorMessage(505, "Display file directory could not be retrieved");
+    return false;
+}
+
+// Verifying.
+
+bool CFirmwareInstaller::VerifyFirmwareUpdate(bool unattended, unsigned short comPort, unsigned long baud,
+                                              int address, const std::string& displayName,
+                                              const std::string& targetVersion)
+{
+    bool verified = false;
+    auto work = [&] { verified = VerifyWork(comPort, baud, address, displayName, targetVersion); };
+    if (unattended) {
+        auto link = m_core.HoldLink();
+        work();
+    } else {
+        m_core.RunJob(work, ProgressKind::Running);
+    }
+    return verified;
+}
+
+bool CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned long baud, int address,
+                                    const std::string& displayName, const std::string& targetVersion)
+{
+    IInstallerView& view = m_core.View();
+    auto progress = [&](const std::string& text) {
+        m_core.AddStatusMessage(text);
+        view.SetProgressText(text);
+    };
+    view.EnableAbort(false);
+    bool waited = m_core.WaitUnlessCancelled(500);
+    if (waited) {
+        progress("Waiting for display to reboot");
+        waited = m_core.WaitUnlessCancelled(20000);
+    }
+    if (!waited) {
+        m_core.AddStatusMessage(kCheckAborted);
+        return false;
+    }
+    progress(Format("Attempting to reconnect to display %s at address %d", displayName, address));
+    if (!Reconnect(comPort, baud, address)) {
+        if (m_core.IsCancelled()) {
+            m_core.AddStatusMessage(kCheckAborted);
+            return false;
+        }
+        m_core.AddErrorMessage(508, "Could not reconnect to display after firmware download");
+        return false;
+    }
+    m_core.SetConnectedAddress(address);
+    bool read = false;
+    for (int attempt = 0; attempt < kStatusReads && !read; ++attempt) {
+        if (!m_core.WaitUnlessCancelled(1500)) {
+            m_core.AddStatusMessage(kCheckAborted);
+            return false;
+        }
+        read = m_core.RetrieveStatus(m_core.StatusDoc(), address);
+    }
+    bool verified = false;
+    if (!read) {
+        m_core.AddStatusMessage("Unable to check success of firmware download");
+    } else if (CompareFirmwareVersions(m_core.GetFirmwareVersion(), targetVersion) == 0) {
+        char line[512];
+        std::snprintf(line, sizeof line, "%s has been updated successfully to firmware version: %s",
+                      displayName.c_str(), targetVersion.c_str());
+        m_core.AddErrorMessage(0, line);
+        verified = true;
+    } else {
+        char line[512];
+        std::snprintf(line, sizeof line, "Firmware was downloaded on %s, but failed to take effect",
+                      displayName.c_str());
+        m_core.AddErrorMessage(514, line);
+    }
+    ResetDisplay(address);
+    return verified;
+}
+
+// A display still restarting costs an attempt, not a task code: the single attempts are used,
+// not the connection list with its closing report.
+bool CFirmwareInstaller::Reconnect(unsigned short comPort, unsigned long baud, int address)
+{
+    const CONNECTION_INFO pellworth{PROTOCOL_PELLWORTH, comPort, address, static_cast<int>(baud)};
+    const CONNECTION_INFO s2200{PROTOCOL_S2200, comPort, address, static_cast<int>(baud)};
+    for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
+        if (m_core.IsCancelled())
+            return false;
+        if (m_core.Link().IsOpen())
+            m_core.Link().ClosePort();
+        if (m_core.ConnectAttempt(pellworth) == CONNECT_OK || m_core.ConnectAttempt(s2200) == CONNECT_OK)
+            return true;
+        if (!m_core.WaitUnlessCancelled(1000))
+            return false;
+    }
+    return false;
+}
+
+// The operator's side.
+
+bool CFirmwareInstaller::DownloadFirmwareFromPage(int source, const std::string& path, int address)
+{
+    const bool external = source == 1;
+    if (external && path.empty()) {
+        m_core.View().ShowMessageBox("Please enter a Firmware File before downloading.");
+        return false;
+    }
+    std::string target;
+    if (!InstallFirmware(false, external, path, std::string(), target, address))
+        return false;
+    m_core.View().ShowMessageBox("The new firmware has been downloaded successfully and the connection will be "
+                                 "closed.\nWait until the boot sequence is complete before reconnecting.");
+    return true;
+}
+
+void CFirmwareInstaller::OfferRecommendedFirmware(int address)
+{
+    const std::string current = m_core.GetFirmwareVersion();
+    if (IsRecommendedFirmwareInstalled(current, m_core.RecommendedFirmware()))
+        return;
+    if (m_core.View().AskYesNo("You do not have the recommended firmware downloaded.\n"
+                               "Do you want to download it now?"))
+        DownloadFirmwareFromPage(0, std::string(), address);
+}

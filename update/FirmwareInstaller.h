@@ -1,0 +1,68 @@
+#pragma once
+// Firmware on a connected display: whether it needs new firmware, sending it compressed, letting
+// the controller restart, and, for the automatic job, reconnecting and confirming the version it
+// now reports. Every step reports through the core's message store with its task code.
+
+#include "update/FirmwareSources.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CInstallerCore;
+
+// The command-line switches that steer the firmware decision.
+struct FirmwareSwitches {
+    bool bFirmwareFile = false;      // "f": install this file instead of the embedded firmware
+    std::string strFirmwarePath;     // its resolved path
+    std::string strFirmwareFileName; // its file-name part, as written
+    bool bAnyFirmware = false;       // "anyfirm": every display gets the firmware
+};
+
+class CFirmwareInstaller {
+public:
+    // The two firmware lines, as the version texts and file names carry them.
+    static constexpr char kFamilyMain[] = "FX40211";
+
+    CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches switches);
+    // The switches are known only once the command line is parsed.
+    void SetSwitches(FirmwareSwitches switches) { m_switches = std::move(switches); }
+
+    // The automatic job's decision for the connected display.
+    bool IsFirmwareUpdateNeeded();
+    bool IsUpdateNeeded(const std::string& family, const std::string& current, const std::string& fileVersion,
+                        const std::string& resourceVersion);
+    // The version the job announces and verifies.
+    std::string GetRecommendedFirmwareVersion();
+
+    // Loads the firmware, sends it and lets the controller restart; on success the connection is
+    // closed. targetVersion receives the version the display must report afterwards. fileName is
+    // not used: the name on the controller comes from the firmware's source.
+    bool InstallFirmware(bool unattended, bool external, const std::string& path, const std::string& fileName,
+                         std::string& targetVersion, int address);
+    // The names of the controller's ".EXE" files, in directory order.
+    bool GetSignDirectory(std::vector<std::string>& names, int address);
+    // Waits for the reboot, reconnects and compares the version; true when the display reports
+    // the target version.
+    bool VerifyFirmwareUpdate(bool unattended, unsigned short comPort, unsigned long baud, int address,
+                              const std::string& displayName, const std::string& targetVersion);
+
+    // The firmware page's download (source 0: the recommended firmware; 1: the file at path).
+    bool DownloadFirmwareFromPage(int source, const std::string& path, int address);
+    // After an operator's connect: asks to install the recommended firmware when the display does
+    // not have it (or something later), and installs it on yes.
+    void OfferRecommendedFirmware(int address);
+
+private:
+    bool LoadFirmware(bool external, const std::string& path, LoadedFirmware& firmware);
+    bool DownloadWork(const LoadedFirmware& firmware, int address);
+    // The directory and the reset of the main line, after the controller had time to take the file.
+    bool ResetAfterDirectory(const std::string& fileName, int address);
+    bool VerifyWork(unsigned short comPort, unsigned long baud, int address, const std::string& displayName,
+                    const std::string& targetVersion);
+    bool Reconnect(unsigned short comPort, unsigned long baud, int address);
+    void ResetDisplay(int address);
+
+    CInstallerCore& m_core;
+    FirmwareSwitches m_switches;
+};
