@@ -31,6 +31,7 @@ bench:
 	build/bin/bench_link
 	build/bin/bench_transfer
 	build/bin/bench_firmware
+	build/bin/bench_job
 	build/bin/bench_xml
 
 # The firmware fault soak at length: SOAK_RUNS seeded installs against controllers that corrupt,

@@ -1,34 +1,15 @@
 #include "app/ConsoleView.h"
 
+#include "update/JobReport.h"
+
 #include <algorithm>
 #include <ostream>
 
-namespace {
-
-// The tool's texts are single-byte (Latin-1, as the controller files are read); terminals and
-// logs on this side expect UTF-8, so the degree sign of a temperature must not reach them raw.
-std::string ToUtf8(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 void CConsoleView::ShowMessageLine(const std::string& line)
 {
     std::lock_guard guard(m_lock);
-    m_out << ToUtf8(line) << '\n' << std::flush;
+    m_out << Latin1ToUtf8(line) << '\n' << std::flush;
 }
 
 void CConsoleView::ShowMessageBox(const std::string& text)
@@ -63,5 +44,5 @@ void CConsoleView::PrintRows(const std::vector<InfoRow>& rows)
     for (const InfoRow& row : rows)
         width = std::max(width, row.strTag.size());
     for (const InfoRow& row : rows)
-        m_out << ToUtf8(row.strTag) << std::string(width + 2 - row.strTag.size(), ' ') << ToUtf8(row.strValue) << '\n';
+        m_out << Latin1ToUtf8(row.strTag) << std::string(width + 2 - row.strTag.size(), ' ') << Latin1ToUtf8(row.strValue) << '\n';
 }

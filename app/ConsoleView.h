@@ -8,23 +8,14 @@
 #include <iosfwd>
 #include <mutex>
 
-class CConsoleView final : public IInstallerView {
+class CConsoleView final : public CNoView {
 public:
     explicit CConsoleView(std::ostream& out) : m_out(out) {}
 
     void ShowMessageLine(const std::string& line) override;
-    void ClearMessageLines() override {}
-    void RunWithProgress(const std::function<void()>& work, ProgressKind) override { work(); }
-    void SetProgressText(const std::string&) override {}
-    void SetProgressSteps(int) override {}
-    void StepProgress() override {}
-    void EnableAbort(bool) override {}
     // Nobody answers on the command line: the question is shown with its answer, no.
     bool AskYesNo(const std::string& question) override;
     void ShowMessageBox(const std::string& text) override;
-    void EnableControls(bool) override {}
-    void SetDisplayAddress(int) override {}
-    void SelectFirstPort() override {}
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override;
 
 private:

@@ -54,6 +54,7 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud},
         {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing},
         {"info", MODE_INFO, &C::m_bInfo, nullptr, &C::m_strInfo},
+        {"report", MODE_REPORT, &C::m_bReport, nullptr, &C::m_strReport},
     };
     return kSwitches;
 }
@@ -101,8 +102,11 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
 {
     if (bFlag) {
         const SwitchDef* def = FindSwitch(text);
-        if (def == nullptr)
+        if (def == nullptr) {
+            if (!text.empty())
+                m_unknownSwitches.push_back(text);
             return;
+        }
         if (def->flag != nullptr)
             this->*def->flag = true;
         if (def->alsoFlag != nullptr)
@@ -115,6 +119,11 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
         if (def.mode == m_nMode && def.parameter != nullptr)
             this->*def.parameter = text;
     }
+}
+
+std::string CPellworthCmdLineInfo::GetReportFilePath() const
+{
+    return m_strReport.empty() ? std::string() : Resolve(m_strReport);
 }
 
 int CPellworthCmdLineInfo::GetBaudRate() const

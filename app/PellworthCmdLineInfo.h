@@ -25,7 +25,8 @@ public:
         MODE_BAUD = 7,
         MODE_NONE = 8,  // no switch seen yet
         MODE_PING = 9,
-        MODE_INFO = 10
+        MODE_INFO = 10,
+        MODE_REPORT = 11
     };
 
     // paths is not owned and must outlive this object.
@@ -43,6 +44,9 @@ public:
     bool IsHelp() const { return m_bHelp; }
     bool IsPing() const { return m_bPing; }
     bool IsInfo() const { return m_bInfo; }
+    bool IsReport() const { return m_bReport; }
+    // Switch words that are none of the above, as written (without their '-' or '/').
+    const std::vector<std::string>& GetUnknownSwitches() const { return m_unknownSwitches; }
 
     std::string GetBaud() const { return m_strBaud; }
     // The "b" value read as a decimal up to its first non-digit; 0 when it is not a number.
@@ -61,6 +65,8 @@ public:
     std::string GetFirmwareFileName() const;
     // Empty when not given, too long, or absolute and not an existing file.
     std::string GetDisplaysFilePath() const;
+    // The job report's path ("report"), resolved like the log's; empty when not given or too long.
+    std::string GetReportFilePath() const;
 
 private:
     struct SwitchDef {
@@ -100,6 +106,9 @@ private:
     std::string m_strPing;
     bool m_bInfo = false;
     std::string m_strInfo;
+    bool m_bReport = false;
+    std::string m_strReport;
+    std::vector<std::string> m_unknownSwitches;
 };
 
 // Reads "COM<n>[:<address>]" ("com" in any case; address 1 when left out). False, with com and

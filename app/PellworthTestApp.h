@@ -7,9 +7,11 @@
 #include "PathSystem.h"
 #include "PellworthCmdLineInfo.h"
 #include "app/ConsoleView.h"
+#include "app/ViewSwitch.h"
 #include "connection/InstallerCore.h"
 #include "log/LogMsgMng.h"
 #include "update/FirmwareInstaller.h"
+#include "update/JobReport.h"
 
 #include <iostream>
 #include <ostream>
@@ -41,13 +43,25 @@ private:
     void OpenJobLog();
     // The switches that steer the firmware decision, once they are parsed.
     FirmwareSwitches ReadFirmwareSwitches() const;
+    // The automatic update job without a window ("s"): its job result code, or kCannotStart.
+    int RunUnattendedJob();
+    // Switches that make an unattended job pointless to start; false after saying why.
+    bool CheckJobSwitches();
+    void WriteReport(const JobReport& report);
+
+public:
+    // Exit status of a run that could not do what it was asked at all (bad switches, no window).
+    static constexpr int kCannotStart = 2;
+
+private:
 
     std::vector<std::string> m_args;
     std::ostream& m_out;
     std::ostream& m_err;
     CPosixPathSystem m_paths;  // before m_cmdInfo, which refers to it
     CPellworthCmdLineInfo m_cmdInfo;
-    CConsoleView m_view;
+    CConsoleView m_console;
+    CViewSwitch m_view{m_console}; // the console, or the unattended job's own view
     CInstallerCore m_core; // after m_view, which it reports to
     CFirmwareInstaller m_firmware; // after m_core, which it works through
 };

@@ -28,13 +28,10 @@ constexpr unsigned long kBaud = 115200;
 
 // Records when the file send begins and ends: the caption comes just before it, and Abort is
 // turned off just after it went over. Nothing is shown.
-class TimingView final : public IInstallerView {
+class TimingView final : public CNoView {
 public:
     explicit TimingView(CInstallerCore*& core) : m_core(core) {}
 
-    void ShowMessageLine(const std::string&) override {}
-    void ClearMessageLines() override {}
-    void RunWithProgress(const std::function<void()>& work, ProgressKind) override { work(); }
     void SetProgressText(const std::string& text) override
     {
         if (text == "Downloading firmware to sign")
@@ -45,7 +42,6 @@ public:
         if (steps > 100)
             blocks = steps - 1; // the start frame counts as one
     }
-    void StepProgress() override {}
     void EnableAbort(bool enable) override
     {
         if (enable || sendEnd != Clock::time_point{})
@@ -57,12 +53,6 @@ public:
         blockWire = sent[3] + 7u;
         replyWire = received[3] == 0 ? 6u : received[3] + 7u;
     }
-    bool AskYesNo(const std::string&) override { return false; }
-    void ShowMessageBox(const std::string&) override {}
-    void EnableControls(bool) override {}
-    void SetDisplayAddress(int) override {}
-    void SelectFirstPort() override {}
-    void ShowDisplayLists(const std::vector<InfoRow>&, const std::vector<InfoRow>&) override {}
 
     Clock::time_point sendStart{};
     Clock::time_point sendEnd{};

@@ -48,6 +48,32 @@ bool CInstallerCore::OpenLog(const std::string& path)
     return m_logManager.OpenLog(path);
 }
 
+bool CInstallerCore::BeginJob()
+{
+    std::lock_guard guard(m_messages.Lock());
+    return m_logManager.BeginJob();
+}
+
+bool CInstallerCore::BeginTask()
+{
+    std::lock_guard guard(m_messages.Lock());
+    return m_logManager.BeginTask();
+}
+
+bool CInstallerCore::EndTask()
+{
+    std::lock_guard guard(m_messages.Lock());
+    return m_logManager.EndTask();
+}
+
+int CInstallerCore::EndJob()
+{
+    std::lock_guard guard(m_messages.Lock());
+    const int result = m_logManager.GetJobResult();
+    m_logManager.EndJob();
+    return result;
+}
+
 void CInstallerCore::SetIdle(bool idle)
 {
     std::lock_guard guard(m_messages.Lock());
@@ -64,8 +90,9 @@ void CInstallerCore::RunJob(const std::function<void()>& work, ProgressKind kind
 {
     {
         std::lock_guard guard(m_messages.Lock());
-        m_bCancel = false;
-        m_link.ClearAbort();
+        m_bCancel = m_bInterrupted;
+        if (!m_bInterrupted)
+            m_link.ClearAbort();
         m_bIdle = false;
     }
     // Whichever thread the view runs the work on holds the link for it.
@@ -85,11 +112,48 @@ void CInstallerCore::Cancel()
     m_cancelled.notify_all();
 }
 
+std::chrono::steady_clock::duration CInstallerCore::TimeWaited() const
+{
+    std::lock_guard guard(const_cast<CMessageStore&>(m_messages).Lock());
+    return m_waited;
+}
+
+void CInstallerCore::Interrupt()
+{
+    std::lock_guard guard(m_messages.Lock());
+    m_bInterrupted = true;
+    m_bCancel = true;
+    m_link.Abort();
+    m_cancelled.notify_all();
+}
+
+bool CInstallerCore::IsInterrupted() const
+{
+    std::lock_guard guard(const_cast<CMessageStore&>(m_messages).Lock());
+    return m_bInterrupted;
+}
+
+void CInstallerCore::ClearCancel()
+{
+    std::lock_guard guard(m_messages.Lock());
+    m_bCancel = m_bInterrupted;
+}
+
+void CInstallerCore::CloseLink()
+{
+    std::lock_guard job(m_jobLock);
+    if (m_link.IsOpen())
+        m_link.ClosePort();
+}
+
 bool CInstallerCore::WaitUnlessCancelled(unsigned long ms)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ScaledMs(ms));
+    const auto start = std::chrono::steady_clock::now();
+    const auto until = start + std::chrono::milliseconds(ScaledWaitMs(ms));
     std::unique_lock guard(m_messages.Lock());
-    return !m_cancelled.wait_until(guard, until, [this] { return m_bCancel; });
+    const bool cancelled = m_cancelled.wait_until(guard, until, [this] { return m_bCancel; });
+    m_waited += std::chrono::steady_clock::now() - start;
+    return !cancelled;
 }
 
 bool CInstallerCore::IsCancelled() const
@@ -130,7 +194,7 @@ short CInstallerCore::Disconnect()
     std::lock_guard job(m_jobLock);
     const short result = m_link.ClosePort();
     std::lock_guard guard(m_messages.Lock());
-    m_bCancel = false;
+    m_bCancel = m_bInterrupted;
     return result;
 }
 
@@ -196,6 +260,7 @@ bool CInstallerCore::SendFileToSign(int address, const std::string& name, const 
                                     unsigned long size, bool compress)
 {
     std::lock_guard job(m_jobLock);
+    m_strSending = name;
     const short result =
         m_link.SendCompressedFile(static_cast<unsigned char>(address), name, data, size, nullptr, 0, compress);
     if (result == S22NET_OK)
@@ -239,11 +304,17 @@ void CInstallerCore::EndBusy()
 void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
 {
     m_view.SetProgressSteps(static_cast<int>(totalBlocks));
+    m_view.ShowTransferProgress(m_strSending, 0, m_link.GetSendSize());
 }
 
 void CInstallerCore::OnBlockSent()
 {
     m_view.StepProgress();
+    const unsigned long total = m_link.GetSendSize();
+    // Blocks done count the start frame; each data block carries 246 bytes, the last the rest.
+    const unsigned long blocks = m_link.GetBlocksDone();
+    const unsigned long done = blocks > 0 ? (blocks - 1) * 246 : 0;
+    m_view.ShowTransferProgress(m_strSending, std::min(done, total), total);
 }
 
 void CInstallerCore::OnKeepAlive()
@@ -329,8 +400,9 @@ int CInstallerCore::TryConnections(const std::vector<CONNECTION_INFO>& list, CON
     std::lock_guard job(m_jobLock);
     {
         std::lock_guard guard(m_messages.Lock());
-        m_bCancel = false;
-        m_link.ClearAbort();
+        m_bCancel = m_bInterrupted;
+        if (!m_bInterrupted)
+            m_link.ClearAbort();
     }
     if (m_link.IsOpen())
         m_link.ClosePort();

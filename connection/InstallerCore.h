@@ -14,6 +14,7 @@
 #include "log/LogMsgMng.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -73,16 +74,31 @@ public:
     // cannot be opened (the lines are still kept for the job's result).
     bool OpenLog(const std::string& path);
 
+    // The job log's job and its tasks, in step with the lines the store hands it. EndJob writes
+    // the job line and returns its job result code (0, 4 or 9).
+    bool BeginJob();
+    bool BeginTask();
+    bool EndTask();
+    int EndJob();
+
     // Long operations: cancel and link abort cleared, then work through the view behind a progress
     // window of the given kind.
     void RunJob(const std::function<void()>& work, ProgressKind kind = ProgressKind::Running);
     // The progress window's Abort: cancel flag and link abort, together.
     void Cancel();
     bool IsCancelled() const;
+    // An abort nothing clears again (a signal to an unattended run): every later clearing of the
+    // cancel flag keeps it set, so the run ends at the next point that looks.
+    void Interrupt();
+    bool IsInterrupted() const;
+    // Clears the cancel flag (not after Interrupt).
+    void ClearCancel();
     bool IsIdle() const;
     // A fixed wait of the protocol (scaled like every wait); cut short by Cancel. False when the
     // operation was cancelled before or during the wait.
     bool WaitUnlessCancelled(unsigned long ms);
+    // How long the fixed waits have taken in all, for measurements.
+    std::chrono::steady_clock::duration TimeWaited() const;
 
     // Ports and the address.
     static std::vector<ComPortChoice> FillComPortList();
@@ -99,6 +115,8 @@ public:
     static bool IsPortBusy(int port);
     // Closes the link and clears the cancel flag; the link's close result.
     short Disconnect();
+    // Closes the link when it is open and leaves the cancel flag as it is.
+    void CloseLink();
 
     // The file send of every download: a compressed-start send with option 0, its progress shown
     // as steps. True when the controller took the file; on the FP9023417 line an unanswered last
@@ -159,10 +177,13 @@ private:
     CS22Server_SignType m_signType;
     bool m_bCancel = false; // guarded by the message store's lock
     bool m_bIdle = true;    // likewise
+    bool m_bInterrupted = false; // likewise
     std::condition_variable_any m_cancelled; // wakes fixed waits when the cancel flag is set
+    std::chrono::steady_clock::duration m_waited{}; // guarded by the message store's lock
     bool m_bFirmwareLine = false;
     std::string m_strRecommendedFirmware = kMainFirmware;
     std::atomic<int> m_nConnectedAddress{1};
+    std::string m_strSending; // the file SendFileToSign is sending, for its progress
     // The link is used by one thread at a time: every operation that touches it or the documents
     // holds this (re-entrant: a job's work calls other operations); the keep-alive only tries it.
     std::recursive_mutex m_jobLock;

@@ -32,6 +32,15 @@ public:
     virtual void SetProgressSteps(int steps) = 0;
     virtual void StepProgress() = 0;
     virtual void EnableAbort(bool enable) = 0;
+    // A file send's progress in bytes of what goes on the wire (compressed data), after its start
+    // frame and after every block; for views that show bytes and rates. The progress window
+    // counts steps instead.
+    virtual void ShowTransferProgress(const std::string& fileName, unsigned long bytesDone, unsigned long bytesTotal)
+    {
+        (void)fileName;
+        (void)bytesDone;
+        (void)bytesTotal;
+    }
 
     // Questions and message boxes. A view that cannot ask (unattended) answers false.
     virtual bool AskYesNo(const std::string& question) = 0;
@@ -42,4 +51,23 @@ public:
     virtual void SetDisplayAddress(int address) = 0;
     virtual void SelectFirstPort() = 0;
     virtual void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) = 0;
+};
+
+// A view that shows nothing, runs work inline and answers no: what an unattended run without a
+// terminal shows, and a base for views that want only a few of the calls.
+class CNoView : public IInstallerView {
+public:
+    void ShowMessageLine(const std::string&) override {}
+    void ClearMessageLines() override {}
+    void RunWithProgress(const std::function<void()>& work, ProgressKind) override { work(); }
+    void SetProgressText(const std::string&) override {}
+    void SetProgressSteps(int) override {}
+    void StepProgress() override {}
+    void EnableAbort(bool) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+    void ShowMessageBox(const std::string&) override {}
+    void EnableControls(bool) override {}
+    void SetDisplayAddress(int) override {}
+    void SelectFirstPort() override {}
+    void ShowDisplayLists(const std::vector<InfoRow>&, const std::vector<InfoRow>&) override {}
 };

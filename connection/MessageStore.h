@@ -9,6 +9,13 @@
 class CLogMsgMng;
 class IInstallerView;
 
+// An error line as reported: its task code and text (without the line's prefix).
+struct ErrorLine {
+    int nCode = 0;
+    std::string strText;
+    bool operator==(const ErrorLine&) const = default;
+};
+
 class CMessageStore {
 public:
     CMessageStore(IInstallerView& view, CLogMsgMng& log) : m_view(view), m_log(log) {}
@@ -21,6 +28,9 @@ public:
     void SetLogging(bool on);
     std::vector<std::string> Lines() const;
     void Clear();
+    // Every error line reported so far (Clear does not drop them), and those from number `first` on.
+    std::size_t ErrorCount() const;
+    std::vector<ErrorLine> ErrorsFrom(std::size_t first) const;
 
     // The lock that also guards the core's cancel and idle flags.
     std::recursive_mutex& Lock() { return m_lock; }
@@ -36,5 +46,6 @@ private:
     // the view being called under the lock that Cancel needs.
     std::mutex m_showLock;
     std::vector<std::string> m_lines;
+    std::vector<ErrorLine> m_errors;
     bool m_bLogging = false;
 };

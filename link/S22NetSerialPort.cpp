@@ -80,6 +80,7 @@ short CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned lon
     std::size_t sent = 0;
     const bool complete = m_device.Write(bytes, static_cast<std::size_t>(count), &sent, deadline);
     *written = static_cast<unsigned long>(sent);
+    m_nBytesWritten += sent;
     // A partial frame is never reported as sent.
     if (!complete)
         return ERR_NETWORK_NO_WRITE;
@@ -121,6 +122,7 @@ short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
         if (status == CSerialDevice::ReadStatus::Woken)
             m_device.ClearWake();
         *count += static_cast<unsigned long>(n);
+        m_nBytesRead += n;
     }
     return S22NET_OK;
 }
@@ -138,6 +140,7 @@ short CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max, un
             return ERR_SIGN_ABORT;
         if (status == CSerialDevice::ReadStatus::Data) {
             *got = static_cast<unsigned long>(n);
+            m_nBytesRead += n;
             return S22NET_OK;
         }
         if (status == CSerialDevice::ReadStatus::TimedOut)

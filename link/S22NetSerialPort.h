@@ -41,6 +41,9 @@ public:
     unsigned long GetBaud() const { return m_nBaud; }
     unsigned char GetFlag() const { return m_nFlag; }
     bool IsOpen() const { return m_device.IsOpen(); }
+    // Bytes that went over the line since this object was made (for measuring line time).
+    unsigned long long BytesWritten() const { return m_nBytesWritten; }
+    unsigned long long BytesRead() const { return m_nBytesRead; }
 
 private:
     // Reads what arrives before a fresh per-call deadline; 0, -6, -11 or -15.
@@ -49,6 +52,8 @@ private:
     void RefreshTimeOuts() { m_bTimeOutsStale = false; }
 
     std::atomic<std::uint32_t> m_nAbort{0};
+    std::atomic<unsigned long long> m_nBytesWritten{0};
+    std::atomic<unsigned long long> m_nBytesRead{0};
     CSerialDevice m_device;
     unsigned long m_nBaud = 0;
     short m_nComPort = 0;

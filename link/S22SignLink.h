@@ -88,6 +88,8 @@ public:
     void SetProgressReceiver(IS22ProgressReceiver* receiver) { m_pProgress = receiver; }
     unsigned short GetBlocksDone() const { return m_nBlocksDone; }
     unsigned short GetBlocksTotal() const { return m_nBlocksTotal; }
+    // The bytes the last send put in its blocks (after compression, for a compressed send).
+    unsigned long GetSendSize() const { return m_nSendSize; }
 
     // The customer protocol a display may answer instead (12-byte 0x10 0x02 frames).
     short SwitchToS2200(unsigned char address);
@@ -153,6 +155,7 @@ private:
     // Polled by other threads while a transfer runs.
     std::atomic<unsigned short> m_nBlocksDone{0};
     std::atomic<unsigned short> m_nBlocksTotal{0};
+    std::atomic<unsigned long> m_nSendSize{0};
     CS22NetSerialPort m_port;
     IPTANetListener* m_pListener = nullptr; // not owned
     IS22ProgressReceiver* m_pProgress = nullptr; // not owned

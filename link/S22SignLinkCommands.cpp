@@ -102,6 +102,7 @@ short CS22SignLink::SendStarted(unsigned char address, const CS22CommandBuffer& 
 {
     if (!start.IsValid() || S22BlockCount(size, S22_FILE_BLOCK) < 0)
         return ERR_COMMAND_BAD_ARGUMENT;
+    m_nSendSize = size;
     // The receiver hears of sends only; gets keep their counters for polling.
     struct Reporter final : IS22TransferSink {
         CS22SignLink& link;

@@ -7,3 +7,8 @@ double TimeScale();
 
 // A fixed wait or time-out in milliseconds, scaled; never below 1 ms for a non-zero input.
 unsigned long ScaledMs(unsigned long ms);
+
+// A fixed wait of the tool's procedures (the firmware download's 30 s, the reboot's 20 s, ...),
+// scaled by QVX_TIME_SCALE and further by QVX_WAIT_SCALE (default 1). The second factor leaves the
+// link's time-outs alone: benchmarks keep the line's timing real and shorten only the waits.
+unsigned long ScaledWaitMs(unsigned long ms);

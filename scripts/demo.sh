@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Demo: a stand-in controller line on a pseudo-terminal, and the tool pinging displays on it over
-# the same serial code path it uses for a real display.
+# Demo: the unattended automatic update job over a small store of stand-in displays on
+# pseudo-terminals, through the same serial code path the tool uses for real displays.
 set -euo pipefail
-bin=${1:-build/bin}
+bin=$(cd "${1:-build/bin}" && pwd)
 dir=$(mktemp -d)
 sim_pid=""
 cleanup() {
@@ -11,32 +11,50 @@ cleanup() {
 }
 trap cleanup EXIT
 export QVX_PORT_DIR=$dir
-# The link waits 3 s per try for a silent display; the demo runs its waits ten times faster.
+# Every fixed wait (30 s before the directory, 20 s for the reboot, ...) and every link time-out
+# runs ten times faster here; the rules are the same.
 export QVX_TIME_SCALE=${QVX_TIME_SCALE:-0.1}
 
-echo "== stand-in controllers: COM3 at 115200 baud with displays at addresses 1 and 5;"
-echo "   COM4 at 115200 baud with a display at address 2 that speaks the customer protocol"
-"$bin/qvx-signsim" --port-dir "$dir" --port 3 --rate 115200 --addr 1,5 \
-  --port 4 --rate 115200 --addr 2 --protocol pellworth >"$dir/sim.out" 2>&1 &
+echo "== A store of stand-in displays (QVX_TIME_SCALE=$QVX_TIME_SCALE: waits and time-outs run ${QVX_TIME_SCALE}x as long)"
+echo "   COM1: 'Lobby' at address 1 on old firmware FX40211-1.01.05, speaking the customer protocol at 115200;"
+echo "         'Pharmacy' at address 2, already on FX40211-1.02.11, at 19200"
+echo "   COM2: 'Gate' at address 9, a HITECH display; address 7 on the same line never answers"
+"$bin/qvx-signsim" --port-dir "$dir" \
+  --port 1 --rate 115200 --addr 1 --protocol pellworth --firmware FX40211-1.01.05 --addr 2@19200 \
+  --port 2 --rate 115200 --addr 9 --protocol hitech >"$dir/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 1 100); do
-  grep -q '^COM4 ' "$dir/sim.out" 2>/dev/null && break
+  grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
   sleep 0.05
 done
-cat "$dir/sim.out"
 
-run() {
-  echo
-  echo "\$ qvxfirminstaller $*"
-  set +e
-  "$bin/qvxfirminstaller" "$@"
-  echo "(exit status $?)"
-  set -e
+# The display list: 48-line records (name, -, height, width, 5 lines, addresses, 11 lines, port,
+# rate, 25 lines), written with Windows line ends as store systems write it.
+record() { # name addresses port rate
+  local lines=()
+  for _ in $(seq 1 48); do lines+=(""); done
+  lines[0]=$1; lines[2]=16; lines[3]=80; lines[9]=$2; lines[21]=COM$3; lines[22]=$4
+  printf '%s\r\n' "${lines[@]}"
 }
-run -ping COM3:5
-run -ping COM3
-run -ping COM3:7
-run -b 19200 -ping COM3:1
-run -ping COM9:1
-run -info COM4:2
-run -b 115200 -info COM3:5
+{
+  record Lobby 1 1 115200
+  record Pharmacy 2 1 19200
+  record Gate "9, 7" 2 115200
+} >"$dir/Displays.dat"
+
+echo
+echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json"
+set +e
+"$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/job.log" -report "$dir/job.json"
+status=$?
+set -e
+
+echo
+echo "== The job log (what a technician reads; its last job line is what schedulers look for):"
+cat "$dir/job.log"
+echo
+echo "== The job report (one entry per display, for fleet tools):"
+cat "$dir/job.json"
+echo
+echo "== Exit status: $status (the job result code: 0 all went well, 4 nothing critical, 9 a task failed;"
+echo "   here 9 because address 7 on COM2 never answered and the HITECH display is not ours to update)"

@@ -131,6 +131,12 @@ bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int addres
     m_core.AddStatusMessage("Downloading firmware...");
     view.SetProgressText("Downloading firmware to sign");
     const auto size = static_cast<unsigned long>(firmware.image.size());
+    // An abort that came between two steps is not left to the next exchange to notice: a whole
+    // image is not sent after it.
+    if (m_core.IsCancelled()) {
+        m_core.AddStatusMessage(kAborted);
+        return false;
+    }
     if (!m_core.SendFileToSign(address, firmware.strFileName, firmware.image.data(), size, true)) {
         if (m_core.IsCancelled())
             m_core.AddStatusMessage(kAborted);

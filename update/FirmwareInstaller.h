@@ -27,6 +27,7 @@ public:
     CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches switches);
     // The switches are known only once the command line is parsed.
     void SetSwitches(FirmwareSwitches switches) { m_switches = std::move(switches); }
+    const FirmwareSwitches& Switches() const { return m_switches; }
 
     // The automatic job's decision for the connected display.
     bool IsFirmwareUpdateNeeded();

@@ -24,12 +24,15 @@ TEST(PellworthTestApp, UsageNamesEverySwitch)
         EXPECT_NE(usage.find(item), std::string::npos) << item;
 }
 
-TEST(PellworthTestApp, WithoutWindowPointsToHelp)
+TEST(PellworthTestApp, InteractiveStartWithoutWindowFails)
 {
-    std::ostringstream out;
-    CPellworthTestApp app({"-a"}, out);
-    EXPECT_EQ(app.Run(), 0);
-    EXPECT_NE(out.str().find("--help"), std::string::npos);
+    // A script must never read "nothing happened" as success.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, std::vector<std::string>{"-a"}}) {
+        std::ostringstream out, err;
+        CPellworthTestApp app(args, out, err);
+        EXPECT_EQ(app.Run(), CPellworthTestApp::kCannotStart);
+        EXPECT_NE(err.str().find("not part of this build"), std::string::npos) << err.str();
+    }
 }
 
 }  // namespace

@@ -10,3 +10,7 @@ qvx_add_test(test_firmware_install
 qvx_add_test(test_firmware_soak
   SOURCES FirmwareFixture.cpp FirmwareSoakTest.cpp
   LIBS qvx_update qvx_sim)
+
+qvx_add_test(test_automatic_job
+  SOURCES AutomaticJobTest.cpp
+  LIBS qvx_update qvx_sim)

@@ -32,14 +32,6 @@ std::vector<unsigned char> WithRevision(std::vector<unsigned char> image, char m
 
 void FirmwareTest::SetUp()
 {
-    m_dir = std::filesystem::temp_directory_path() /
-            ("qvx-fw-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(m_dir);
-    std::filesystem::create_directories(m_dir);
-    ::setenv("QVX_PORT_DIR", m_dir.c_str(), 1);
-    // 3 s link time-outs become 60 ms, the 30 s directory wait 0.6 s: the same rules, faster.
-    ::setenv("QVX_TIME_SCALE", "0.02", 1);
     m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
     m_core = std::make_unique<CInstallerCore>(m_view);
     m_firmware = std::make_unique<CFirmwareInstaller>(*m_core, FirmwareSwitches{});
@@ -50,8 +42,6 @@ void FirmwareTest::TearDown()
     m_firmware.reset();
     m_core.reset();
     m_sim.reset();
-    ::unsetenv("QVX_TIME_SCALE");
-    std::filesystem::remove_all(m_dir);
 }
 
 void FirmwareTest::StartDisplay(const std::string& version, const qvxsim::FirmwareBehaviour& behaviour,

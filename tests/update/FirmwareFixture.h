@@ -3,6 +3,7 @@
 // with the firmware images as the program carries them.
 
 #include "../connection/CapturingView.h"
+#include "common/TestPortDir.h"
 
 #include "connection/InstallerCore.h"
 #include "sim/SignSim.h"
@@ -52,7 +53,8 @@ protected:
     std::string RunningVersion() const { return m_sim->Settings(kPort, kAddress).firmwareVersion; }
     std::vector<unsigned char> StoredFile(const std::string& name) const;
 
-    std::filesystem::path m_dir;
+    CTestPortDir m_ports{"qvx-fw"};
+    const std::filesystem::path& m_dir = m_ports.Path();
     std::unique_ptr<qvxsim::SignSim> m_sim;
     CCapturingView m_view;
     std::unique_ptr<CInstallerCore> m_core;

@@ -1,0 +1,144 @@
+// The unattended job as store IT runs it: the real program in a process of its own against
+// stand-in controllers, its exit status, its log and report, and a SIGTERM in the middle of a
+// transfer.
+#include "common/TestPortDir.h"
+#include "sim/SignSim.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+std::string Record(const std::string& name, int address, int port)
+{
+    std::vector<std::string> lines(48, "");
+    lines[0] = name;
+    lines[9] = std::to_string(address);
+    lines[21] = "COM" + std::to_string(port);
+    lines[22] = "115200";
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string Slurp(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class JobCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
+        qvxsim::PortConfig config;
+        config.comNumber = 1;
+        qvxsim::ControllerConfig display;
+        display.address = 1;
+        display.settings.firmwareVersion = "FX40211-1.01.05";
+        config.controllers.push_back(display);
+        std::string error;
+        ASSERT_TRUE(m_sim->AddPort(config, &error) && m_sim->Start(&error)) << error;
+        std::ofstream(m_dir / "Displays.dat") << Record("Lobby", 1, 1);
+    }
+    void TearDown() override { m_sim.reset(); }
+
+    pid_t Start(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), QVX_TOOL_PATH);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, (m_dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT, 0644);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, QVX_TOOL_PATH, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+    static int Wait(pid_t pid)
+    {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    int Run(std::vector<std::string> args) { return Wait(Start(std::move(args))); }
+    std::vector<std::string> JobArgs()
+    {
+        return {"-s", "-df", (m_dir / "Displays.dat").string(), "-l1", "-lf", (m_dir / "job.log").string(),
+                "-report", (m_dir / "job.json").string()};
+    }
+
+    CTestPortDir m_ports{"qvx-jobcmd"};
+    const std::filesystem::path& m_dir = m_ports.Path();
+    std::unique_ptr<qvxsim::SignSim> m_sim;
+};
+
+TEST_F(JobCommand, ExitStatusIsTheJobResult)
+{
+    EXPECT_EQ(Run(JobArgs()), 0);
+    const std::string log = Slurp(m_dir / "job.log");
+    EXPECT_NE(log.find("~  [*TASK ERROR 0*]  Lobby has been updated successfully"), std::string::npos) << log;
+    EXPECT_NE(log.find("~  [*JOB ERROR 0*] Automatic updates completed successfully\n"), std::string::npos) << log;
+    const std::string report = Slurp(m_dir / "job.json");
+    EXPECT_NE(report.find("\"job_result\": 0"), std::string::npos) << report;
+    EXPECT_NE(report.find("\"firmware_after\": \"FX40211-1.2.11\""), std::string::npos) << report;
+    EXPECT_TRUE(Slurp(m_dir / "stderr.txt").empty()) << "nothing on a standard error that is not a terminal";
+
+    // Without a log file the exit status is still the job's: here the list is missing (600).
+    EXPECT_EQ(Run({"-s", "-df", (m_dir / "none.dat").string()}), 9);
+}
+
+TEST_F(JobCommand, RunsThatCannotStartExit2)
+{
+    EXPECT_EQ(Run({"-s", "-dff", "x"}), 2);
+    EXPECT_NE(Slurp(m_dir / "stderr.txt").find("unknown switch -dff"), std::string::npos);
+    EXPECT_EQ(Run({"-s", "-info", "COM1"}), 2);
+    EXPECT_EQ(m_sim->Stats(1, 1).framesReceived, 0u) << "nothing was sent";
+}
+
+TEST_F(JobCommand, SigtermInTheMiddleOfATransferEndsTheJobCleanly)
+{
+    const pid_t pid = Start(JobArgs());
+    // Wait until the firmware is on its way: far more frames than connecting and reading take.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (m_sim->Stats(1, 1).framesReceived < 400 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    EXPECT_EQ(Wait(pid), 9) << "the abort's 601 makes the job critical";
+
+    const std::string log = Slurp(m_dir / "job.log");
+    for (const char* line : {"~  Aborted command to download the file to sign\n",
+                             "~  [*TASK ERROR 601*]  Not all displays were updated due to the user aborting update\n",
+                             "~  [*JOB ERROR 9*] Automatic updates had a task error of 601\n",
+                             "~  ***   Automatic updates are complete   ***\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << log;
+    EXPECT_EQ(log.find("Firmware has been downloaded."), std::string::npos);
+    EXPECT_EQ(m_sim->Stats(1, 1).reboots, 0u) << "no reset after a cut transfer";
+    EXPECT_FALSE(m_sim->ReadFile(1, 1, "FX40211.EXE").has_value());
+    const std::string report = Slurp(m_dir / "job.json");
+    EXPECT_NE(report.find("\"aborted\": true"), std::string::npos) << report;
+    for (const auto& file : std::filesystem::directory_iterator(m_dir))
+        EXPECT_EQ(file.path().filename().string().rfind("job.json.", 0), std::string::npos) << "nothing half-written";
+}
+
+} // namespace

@@ -1,0 +1,311 @@
+#include "update/AutomaticJob.h"
+
+#include "update/DisplayList.h"
+#include "update/FirmwareInstaller.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+namespace {
+
+std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* pattern, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, pattern);
+    std::vsnprintf(line, sizeof line, pattern, arguments);
+    va_end(arguments);
+    return line;
+}
+
+// Local time as 2026-12-08T14:03:07+01:00.
+std::string LocalTimestamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char time[32];
+    char zone[8]; // +0100
+    if (std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local) == 0 ||
+        std::strftime(zone, sizeof zone, "%z", &local) != 5)
+        return {};
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, "%s%.3s:%.2s", time, zone, zone + 3);
+    return stamp;
+}
+
+const char* ProtocolName(int protocol)
+{
+    return protocol == PROTOCOL_PELLWORTH ? "Pellworth Protocol" : "S2200 Protocol";
+}
+
+} // namespace
+
+CAutomaticUpdateJob::CAutomaticUpdateJob(CInstallerCore& core, CFirmwareInstaller& firmware, std::string displaysPath)
+    : m_core(core), m_firmware(firmware), m_strDisplaysPath(std::move(displaysPath))
+{
+}
+
+void CAutomaticUpdateJob::Step(bool unattended, const std::function<void()>& work)
+{
+    if (unattended)
+        work();
+    else
+        m_core.RunJob(work);
+}
+
+// The job.
+
+int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
+{
+    const auto started = Clock::now();
+    m_report = JobReport{};
+    m_taskErrors.clear();
+    m_report.strStarted = LocalTimestamp();
+    m_report.strDisplayList = m_strDisplaysPath;
+    const std::size_t firstError = m_core.Messages().ErrorCount();
+
+    m_core.ClearCancel();
+    m_core.BeginJob();
+    Log("***   Starting automatic updates   ***");
+    CMapControllerComBus ports;
+    std::vector<DisplayInfo> entries;
+    if (LoadDisplayList(ports, entries)) {
+        if (entries.empty()) {
+            m_core.AddErrorMessage(105, "Zero (0) displays configured in Displays.dat");
+        } else {
+            std::vector<unsigned> numbers;
+            ports.GetPorts(numbers);
+            for (const unsigned port : numbers) {
+                // After an abort the other ports are not even opened to see whether they are free.
+                if (m_core.IsCancelled())
+                    break;
+                if (CInstallerCore::IsPortBusy(static_cast<int>(port))) {
+                    m_core.AddErrorMessage(500, Format("Serial COM%d port is busy", static_cast<short>(port)));
+                    continue;
+                }
+                std::vector<DisplayInfo> onPort;
+                ports.GetEntriesOnPort(port, onPort);
+                UpdateDisplaysOnPort(unattended, onPort);
+            }
+        }
+    }
+    // An operator's Abort, or a signal to an unattended run: either way not every display was done.
+    if (m_core.IsCancelled() && (!unattended || m_core.IsInterrupted())) {
+        if (!unattended)
+            m_core.View().EnableControls(false);
+        m_core.AddErrorMessage(601, "Not all displays were updated due to the user aborting update");
+    }
+    m_report.bAborted = m_core.IsInterrupted() || (m_core.IsCancelled() && !unattended);
+    const int result = m_core.EndJob();
+    Log("***   Automatic updates are complete   ***");
+    if (!unattended) {
+        m_core.View().SetDisplayAddress(1);
+        m_core.View().SelectFirstPort();
+    }
+
+    // Error lines outside every display's task belong to the job.
+    const std::vector<ErrorLine> all = m_core.Messages().ErrorsFrom(firstError);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::size_t number = firstError + i;
+        const bool inTask = std::any_of(m_taskErrors.begin(), m_taskErrors.end(),
+                                        [&](const auto& range) { return number >= range.first && number < range.second; });
+        if (!inTask)
+            m_report.jobLines.push_back({all[i].nCode, all[i].strText});
+        m_report.nWorstTaskCode = std::max(m_report.nWorstTaskCode, all[i].nCode);
+    }
+    m_report.nJobResult = result;
+    m_report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    return result;
+}
+
+bool CAutomaticUpdateJob::LoadDisplayList(CMapControllerComBus& ports, std::vector<DisplayInfo>& entries)
+{
+    CSilentConfigFileParser parser;
+    if (!parser.Open(m_strDisplaysPath)) {
+        m_core.AddErrorMessage(600, "Could not find OR open displays.dat to get display information.");
+        Log(m_strDisplaysPath.empty() ? std::string("No display list was named (-df), or the file named is not there.")
+                                      : "Display list: " + parser.GetFault());
+        return false;
+    }
+    for (const std::string& skipped : parser.GetSkippedRecords())
+        Log("Display list: " + skipped);
+    parser.GetDisplays(entries);
+    ports.Build(entries);
+    return true;
+}
+
+void CAutomaticUpdateJob::BuildDisplayConnectionList(std::vector<CONNECTION_INFO>& list, int address, int port,
+                                                     unsigned long baud, bool pellworthFirst)
+{
+    const CONNECTION_INFO s2200{PROTOCOL_S2200, static_cast<unsigned short>(port), address, static_cast<int>(baud)};
+    const CONNECTION_INFO pellworth{PROTOCOL_PELLWORTH, static_cast<unsigned short>(port), address,
+                                    static_cast<int>(baud)};
+    list.clear();
+    list.push_back(pellworthFirst ? pellworth : s2200);
+    list.push_back(pellworthFirst ? s2200 : pellworth);
+}
+
+// One port.
+
+void CAutomaticUpdateJob::UpdateDisplaysOnPort(bool unattended, const std::vector<DisplayInfo>& entries)
+{
+    for (const DisplayInfo& entry : entries) {
+        if (m_core.IsCancelled())
+            return;
+        const auto started = Clock::now();
+        const std::size_t firstError = m_core.Messages().ErrorCount();
+        m_core.BeginTask();
+        DisplayReport report;
+        report.strName = entry.strName;
+        report.nPort = entry.nComPort;
+        report.nAddress = entry.nAddress;
+        report.nBaud = entry.nBaudRate;
+        RefreshDisplays(entries, unattended);
+        if (!m_core.IsCancelled())
+            UpdateDisplay(unattended, entry, report);
+        m_core.EndTask();
+        m_taskErrors.emplace_back(firstError, m_core.Messages().ErrorCount());
+        for (ErrorLine& error : m_core.Messages().ErrorsFrom(firstError))
+            report.tasks.push_back({error.nCode, std::move(error.strText)});
+        report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+        m_report.displays.push_back(std::move(report));
+    }
+}
+
+void CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
+{
+    const int address = static_cast<int>(entry.nAddress);
+    const int port = entry.nComPort;
+    Log(Format("Updating display %s %dX%d at address %d", entry.strName.c_str(), static_cast<int>(entry.nHeight),
+               static_cast<int>(entry.nWidth), address));
+    if (!unattended)
+        m_core.View().SetDisplayAddress(address);
+    Log(Format("Attempting to connect with COM%d at %d baud", port, static_cast<int>(entry.nBaudRate)));
+    std::vector<CONNECTION_INFO> list;
+    BuildDisplayConnectionList(list, address, port, entry.nBaudRate, false);
+    CONNECTION_INFO outcome;
+    const int result = m_core.ConnectToDisplay(unattended, list, outcome, address);
+    report.nConnectionResult = result;
+    if (result == CONNECT_NOT_OUR_DISPLAY) {
+        m_core.AddErrorMessage(101, "Display is not a Quorvantix Reader Board");
+        return;
+    }
+    if (result == CONNECT_PORT_BUSY) {
+        m_core.AddErrorMessage(500, Format("Serial COM%d is busy.", static_cast<short>(port)));
+        return;
+    }
+    if (result != CONNECT_OK) {
+        m_core.AddErrorMessage(510, "Could not connect to display");
+        return;
+    }
+    report.strProtocol = ProtocolName(outcome.nProtocol);
+    Log(Format("Connection established with %s at %d baud",
+               outcome.nProtocol == PROTOCOL_PELLWORTH ? "Pellworth Protocol" : "S22 Protocol", outcome.nBaud));
+    if (!unattended) {
+        m_core.ShowDisplayInfo();
+        m_core.View().EnableControls(true);
+    }
+    report.strFirmwareBefore = m_core.GetFirmwareVersion();
+    report.strFirmwareAfter = report.strFirmwareBefore;
+    // An abort that came while the files were read stops here, before any firmware decision.
+    if (!m_core.IsCancelled())
+        InstallOnDisplay(unattended, entry, report);
+    if (!unattended && m_core.Link().IsOpen() && m_core.Disconnect() == S22NET_OK)
+        m_core.View().EnableControls(false);
+}
+
+void CAutomaticUpdateJob::InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
+{
+    const std::string current = m_core.GetFirmwareVersion();
+    m_core.SetFirmwareLine(current.find("FP9023417") != std::string::npos);
+    const std::string target = m_firmware.GetRecommendedFirmwareVersion();
+    Log("CURRENT CONTROLLER FIRMWARE VERSION: " + current);
+    if (!m_firmware.IsFirmwareUpdateNeeded())
+        return;
+    Log("ATTEMPTING TO UPDATE TO FIRMWARE VERSION: " + target);
+    const FirmwareSwitches& switches = m_firmware.Switches();
+    std::string installed;
+    report.strFirmwareAfter.clear(); // unknown until the display says
+    const int address = static_cast<int>(entry.nAddress);
+    if (!m_firmware.InstallFirmware(unattended, switches.bFirmwareFile, switches.strFirmwarePath,
+                                    switches.strFirmwareFileName, installed, address))
+        return;
+    const bool verified = m_firmware.VerifyFirmwareUpdate(unattended, entry.nComPort, entry.nBaudRate, address,
+                                                          entry.strName, target);
+    if (verified || m_core.Link().IsOpen())
+        report.strFirmwareAfter = m_core.GetFirmwareVersion();
+}
+
+// Refreshing.
+
+void CAutomaticUpdateJob::RefreshDisplays(const std::vector<DisplayInfo>& entries, bool unattended)
+{
+    if (entries.empty())
+        return;
+    Log(Format("Refreshing Displays on COM%d", static_cast<int>(entries.front().nComPort)));
+    Step(unattended, [&] { RefreshPass(entries); });
+    if (m_core.IsCancelled())
+        return;
+    for (const DisplayInfo& entry : entries) {
+        m_core.ClearCancel();
+        Step(unattended, [&] { RefreshDisplay(entry); });
+        if (m_core.IsCancelled()) {
+            m_core.AddErrorMessage(302, "Transmission aborted");
+            m_core.Disconnect();
+            return;
+        }
+    }
+}
+
+// Each display on the line is spoken to once in the Pellworth Protocol, which switches one that
+// answers it over to the S2200 Protocol.
+void CAutomaticUpdateJob::RefreshPass(const std::vector<DisplayInfo>& entries)
+{
+    m_core.View().SetProgressText("Refreshing displays");
+    for (const DisplayInfo& entry : entries) {
+        if (m_core.IsCancelled())
+            return;
+        std::vector<CONNECTION_INFO> list;
+        BuildDisplayConnectionList(list, static_cast<int>(entry.nAddress), entry.nComPort, entry.nBaudRate, true);
+        CONNECTION_INFO outcome;
+        m_core.TryConnections(list, outcome);
+        // Closed without clearing the cancel flag: an Abort here must still end the pass.
+        m_core.CloseLink();
+    }
+}
+
+void CAutomaticUpdateJob::RefreshDisplay(const DisplayInfo& entry)
+{
+    const int address = static_cast<int>(entry.nAddress);
+    const char* name = entry.strName.c_str();
+    m_core.View().SetProgressText(Format("Refreshing display %s", name));
+    if (m_core.ValidateDisplayAddress(true, address)) {
+        std::vector<CONNECTION_INFO> list;
+        BuildDisplayConnectionList(list, address, entry.nComPort, entry.nBaudRate, false);
+        bool done = false;
+        for (int attempt = 0; attempt < 2 && !done; ++attempt) {
+            CONNECTION_INFO outcome;
+            const int result = m_core.TryConnections(list, outcome);
+            if (result == CONNECT_OK) {
+                if (!m_core.RetrieveStatus(m_core.StatusDoc(), address))
+                    Log(Format("Failed to refresh-- could not get status file from %s at address %d", name, address));
+                done = true;
+            } else if (result == CONNECT_PORT_BUSY) {
+                Log(Format("Could not connect to COM%d, Failed to refresh %s at address %d",
+                           static_cast<int>(entry.nComPort), name, address));
+                done = true;
+            } else if (result == CONNECT_ABORTED) {
+                done = true; // the Abort is for the caller to see; trying again would clear it
+            } else if (attempt == 1) {
+                Log(Format("Failed to refresh-- could not connect to %s at address %d", name, address));
+            }
+        }
+    }
+    m_core.CloseLink();
+}

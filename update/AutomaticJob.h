@@ -1,0 +1,53 @@
+#pragma once
+// The automatic update job: every display of a display list brought up to the recommended
+// firmware, port by port, one task per display in the job log, ending with the job line whose
+// code unattended callers read. Runs unattended (inline) or in view of an operator (each long
+// step behind the progress window). It also gathers the report of the run.
+
+#include "connection/InstallerCore.h"
+#include "files/DisplayInfo.h"
+#include "files/MapControllerComBus.h"
+#include "update/JobReport.h"
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CFirmwareInstaller;
+
+class CAutomaticUpdateJob {
+public:
+    // displaysPath: the resolved "df" path (empty when none was given).
+    CAutomaticUpdateJob(CInstallerCore& core, CFirmwareInstaller& firmware, std::string displaysPath);
+
+    // The whole job; returns the job result code of its job line (0, 4 or 9).
+    int RunAutomaticUpdates(bool unattended);
+
+    bool LoadDisplayList(CMapControllerComBus& ports, std::vector<DisplayInfo>& entries);
+    // The two attempts for one display: S2200 Protocol first, or Pellworth Protocol first.
+    static void BuildDisplayConnectionList(std::vector<CONNECTION_INFO>& list, int address, int port,
+                                           unsigned long baud, bool pellworthFirst);
+    void RefreshDisplays(const std::vector<DisplayInfo>& entries, bool unattended);
+    void UpdateDisplaysOnPort(bool unattended, const std::vector<DisplayInfo>& entries);
+
+    // What the last run did, display by display.
+    const JobReport& Report() const { return m_report; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void RefreshPass(const std::vector<DisplayInfo>& entries);
+    void RefreshDisplay(const DisplayInfo& entry);
+    void UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
+    void InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
+    // Runs a step inline, or behind the progress window with its running indicator.
+    void Step(bool unattended, const std::function<void()>& work);
+    void Log(const std::string& text) { m_core.AddStatusMessage(text); }
+
+    CInstallerCore& m_core;
+    CFirmwareInstaller& m_firmware;
+    std::string m_strDisplaysPath;
+    JobReport m_report;
+    std::vector<std::pair<std::size_t, std::size_t>> m_taskErrors; // error numbers of each task, [from, to)
+};
