@@ -44,7 +44,7 @@ public:
         boxes.push_back(text);
     }
     void EnableControls(bool connected) override { controlsConnected = connected; }
-    void SetDisplayAddress(int) override {}
+    void SetDisplayAddress(int address) override { addressesShown.push_back(address); }
     void SelectFirstPort() override {}
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override
     {
@@ -67,6 +67,7 @@ public:
     int progressStepped = 0;
     bool abortEnabled = true;
     bool controlsConnected = false;
+    std::vector<int> addressesShown;
     std::vector<InfoRow> configRows;
     std::vector<InfoRow> statusRows;
     int jobs = 0;

@@ -15,6 +15,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
@@ -232,6 +234,38 @@ TEST_F(AutomaticJob, EmptyAndMissingLists)
     EXPECT_EQ(lines[1], "[*TASK ERROR 600*]  Could not find OR open displays.dat to get display information.");
     EXPECT_EQ(lines.back(), "***   Automatic updates are complete   ***");
     EXPECT_EQ(m_core.LogManager().GetJobLine(), "[*JOB ERROR 9*] Automatic updates had a task error of 600");
+}
+
+TEST_F(AutomaticJob, InViewEachDisplayIsShownAndLeftDisconnected)
+{
+    AddPort(3, {Display(4, "FX40211-1.02.11")});
+    Start();
+    m_firmware.SetSwitches({});
+    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(Record("Door", "4", 3, 115200)));
+    EXPECT_EQ(m_job->RunAutomaticUpdates(false), 4);
+    EXPECT_EQ(m_view.addressesShown, (std::vector<int>{4, 1})) << "the display's address, then back to 1";
+    EXPECT_FALSE(m_view.controlsConnected);
+    EXPECT_FALSE(m_core.Link().IsOpen());
+    EXPECT_GE(m_view.jobs, 3) << "refresh passes and the connection each behind the progress window";
+}
+
+TEST_F(AutomaticJob, AbortDuringTheFirstRefreshPassEndsTheJob)
+{
+    AddPort(3, {}); // address 7 never answers, so the pass takes its time-outs
+    Start();
+    std::atomic<bool> done{false};
+    std::thread abort([&] {
+        while (!done && !Has("Connecting with Pellworth Protocol at 115200 baud"))
+            std::this_thread::yield();
+        m_core.Cancel();
+    });
+    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(Record("Door", "7", 3, 115200)));
+    const int result = m_job->RunAutomaticUpdates(false);
+    done = true;
+    abort.join();
+    EXPECT_EQ(result, 9);
+    EXPECT_TRUE(Has("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update"));
+    EXPECT_FALSE(Has("Updating display Door 16X80 at address 7")) << "the Abort is not lost to the pass's disconnect";
 }
 
 } // namespace
