@@ -8,6 +8,19 @@ namespace qvxsim {
 namespace {
 
 constexpr char kHitechSignType[] = "HT3100-2.04";
+
+// A UART samples each bit near its middle and resynchronises on every start bit, so a byte still
+// reads right when the two ends' clocks differ by a few per cent over its ten bits. Controllers
+// answer a host whose rate is that close (a 56700 setting reaches one at 57600); further off,
+// the frame is only noise to them. In per mille of the controller's own rate: +/-2.5 %.
+constexpr unsigned long kRateTolerancePerMille = 25;
+
+bool RateUnderstood(unsigned long hostRate, unsigned long ownRate)
+{
+    const unsigned long long diff = hostRate > ownRate ? hostRate - ownRate : ownRate - hostRate;
+    return diff * 1000 <= static_cast<unsigned long long>(ownRate) * kRateTolerancePerMille;
+}
+
 constexpr CommandKey kFileBlock = ExtendedCommand(5);
 
 // Whether the answer to a command frame will carry data (all but the refusals of malformed ones).
@@ -48,6 +61,14 @@ bool Controller::Unheard(MonoTime now)
     return true;
 }
 
+bool Controller::Hears(unsigned long hostRate)
+{
+    if (RateUnderstood(hostRate, m_rate))
+        return true;
+    ++m_stats.wrongRateFrames;
+    return false;
+}
+
 void Controller::Reject(MonoTime now)
 {
     if (!Unheard(now))
@@ -58,10 +79,8 @@ std::optional<Outgoing> Controller::Handle(const Frame& frame, unsigned long hos
 {
     if (Unheard(now))
         return std::nullopt;
-    if (hostRate != m_rate) {
-        ++m_stats.wrongRateFrames; // at another rate the frame is only noise to this receiver
+    if (!Hears(hostRate))
         return std::nullopt;
-    }
     if (!m_speaksS2200) {
         ++m_stats.framesIgnored;
         return std::nullopt;
@@ -245,10 +264,8 @@ std::optional<Outgoing> Controller::HandlePellworth(const PellworthFrame& frame,
 {
     if (Unheard(now))
         return std::nullopt;
-    if (hostRate != m_rate) {
-        ++m_stats.wrongRateFrames;
+    if (!Hears(hostRate))
         return std::nullopt;
-    }
     ++m_stats.pellworthFrames;
     if (m_speaksS2200)
         return std::nullopt; // switched over, or never spoke it

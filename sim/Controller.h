@@ -75,6 +75,8 @@ private:
 
     // Counts a frame that arrives while it is down.
     bool Unheard(MonoTime now);
+    // Whether its receiver reads a frame sent at hostRate; counts one it cannot.
+    bool Hears(unsigned long hostRate);
     std::optional<Outgoing> HandleCommand(const Frame& frame, MonoTime now);
     // A file upload block it reboots on instead of taking.
     bool RebootsOnBlock(const Frame& frame);

@@ -32,10 +32,18 @@ std::string Escaped(const std::string& value)
 // "<NAME a="1" b="2"" followed by `end` (">" or "/>").
 std::string Tag(std::string_view name, const Attributes& attributes, std::string_view end)
 {
-    std::string tag = "<" + std::string(name);
-    for (const auto& [attribute, value] : attributes)
-        tag += " " + std::string(attribute) + "=\"" + Escaped(value) + "\"";
-    return tag + std::string(end);
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on `"x" + std::string` chains.
+    std::string tag(1, '<');
+    tag += name;
+    for (const auto& [attribute, value] : attributes) {
+        tag += ' ';
+        tag += attribute;
+        tag += "=\"";
+        tag += Escaped(value);
+        tag += '"';
+    }
+    tag += end;
+    return tag;
 }
 
 bool IsM3Type(const std::string& type)
@@ -211,7 +219,9 @@ std::string DescribeDisplayType(const std::string& type)
         const std::size_t start = at;
         while (at < head.size() && std::isdigit(static_cast<unsigned char>(head[at])))
             ++at;
-        numbers += (numbers.empty() ? "" : " x ") + std::string(head.substr(start, at - start));
+        if (!numbers.empty())
+            numbers += " x ";
+        numbers += head.substr(start, at - start);
         if (at < head.size() && head[at] == 'X')
             ++at;
     }
@@ -221,9 +231,13 @@ std::string DescribeDisplayType(const std::string& type)
     const std::string_view colours = Lookup(kColours, head.substr(at));
     if (family.empty() || numbers.empty() || (colours.empty() && familyCode != "MC"))
         return type;
-    std::string text = std::string(family) + " " + numbers;
-    if (!colours.empty())
-        text += " " + std::string(colours);
+    std::string text(family);
+    text += ' ';
+    text += numbers;
+    if (!colours.empty()) {
+        text += ' ';
+        text += colours;
+    }
     return text;
 }
 

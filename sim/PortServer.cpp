@@ -37,8 +37,7 @@ std::unique_ptr<PortServer> PortServer::Create(const PortConfig& config, const s
     std::optional<Pty> pty = Pty::Open(error);
     if (!pty)
         return nullptr;
-    const std::string linkPath = portDir + "/COM" + std::to_string(config.comNumber);
-    std::optional<PortLink> link = PortLink::Create(linkPath, pty->SlavePath(), error);
+    std::optional<PortLink> link = PortLink::Create(portDir, config.comNumber, pty->SlavePath(), error);
     if (!link)
         return nullptr;
     std::unique_ptr<PortServer> server(new PortServer(config, std::move(*pty), std::move(*link)));

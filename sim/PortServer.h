@@ -4,6 +4,7 @@
 
 #include "sim/ControllerBus.h"
 #include "sim/FrameReader.h"
+#include "sim/PortLink.h"
 #include "sim/Pty.h"
 #include "sim/Wakeup.h"
 
@@ -18,7 +19,8 @@ namespace qvxsim {
 
 class PortServer {
 public:
-    // Creates the pty and publishes it as portDir/COM<n>; nullptr with a reason on failure.
+    // Creates the pty and publishes it as portDir/COM<n>; nullptr with a reason on failure, also
+    // when another stand-in controller already publishes COM<n> there.
     static std::unique_ptr<PortServer> Create(const PortConfig& config, const std::string& portDir,
                                               std::string* error);
     ~PortServer() { Stop(); }
@@ -26,7 +28,7 @@ public:
     PortServer& operator=(const PortServer&) = delete;
 
     bool Start(std::string* error);
-    // Ends the serving thread promptly (also mid-reply) and removes the link. Final.
+    // Ends the serving thread promptly (also mid-reply) and removes the link and its claim. Final.
     void Stop();
 
     const std::string& SlavePath() const { return m_pty.SlavePath(); }

@@ -2,16 +2,12 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <utility>
 
 namespace qvxsim {
 
@@ -64,51 +60,6 @@ std::optional<Pty> Pty::Open(std::string* error)
         return std::nullopt;
     }
     return pty;
-}
-
-std::optional<PortLink> PortLink::Create(const std::string& linkPath, const std::string& target,
-                                         std::string* error)
-{
-    const std::filesystem::path path(linkPath);
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) {
-        *error = "cannot create " + path.parent_path().string() + ": " + ec.message();
-        return std::nullopt;
-    }
-    struct stat st {};
-    if (lstat(linkPath.c_str(), &st) == 0) {
-        if (!S_ISLNK(st.st_mode)) {
-            *error = linkPath + " exists and is not a symbolic link";
-            return std::nullopt;
-        }
-        unlink(linkPath.c_str()); // left behind by a run that did not stop cleanly
-    }
-    if (symlink(target.c_str(), linkPath.c_str()) != 0) {
-        *error = Reason("symlink " + linkPath);
-        return std::nullopt;
-    }
-    return PortLink(linkPath, target);
-}
-
-PortLink::PortLink(std::string linkPath, std::string target)
-    : m_linkPath(std::move(linkPath)), m_target(std::move(target))
-{
-}
-
-PortLink::PortLink(PortLink&& other) noexcept
-    : m_linkPath(std::exchange(other.m_linkPath, {})), m_target(std::move(other.m_target))
-{
-}
-
-void PortLink::Remove()
-{
-    if (m_linkPath.empty())
-        return;
-    std::error_code ec;
-    if (std::filesystem::read_symlink(m_linkPath, ec) == m_target)
-        std::filesystem::remove(m_linkPath, ec);
-    m_linkPath.clear();
 }
 
 } // namespace qvxsim

@@ -27,24 +27,4 @@ private:
     std::string m_slavePath;
 };
 
-// The symbolic link $portDir/COM<n> -> slave; removed again only while it still points there.
-class PortLink {
-public:
-    static std::optional<PortLink> Create(const std::string& linkPath, const std::string& target,
-                                          std::string* error);
-    ~PortLink() { Remove(); }
-    PortLink(PortLink&& other) noexcept;
-    PortLink& operator=(PortLink&&) = delete;
-    PortLink(const PortLink&) = delete;
-    PortLink& operator=(const PortLink&) = delete;
-
-    void Remove();
-
-private:
-    PortLink(std::string linkPath, std::string target);
-
-    std::string m_linkPath; // empty once removed or moved from
-    std::string m_target;
-};
-
 } // namespace qvxsim

@@ -106,7 +106,8 @@ struct RandomFaults {
 
 struct ControllerConfig {
     unsigned char address = 1;
-    unsigned long baud = 0; // the controller's own line rate; 0 = the port's rate
+    unsigned long baud = 0; // the controller's own line rate; 0 = the port's rate. Host rates within
+                            // 2.5 % of it are understood, as by a real UART.
     ControllerSettings settings{};
     FirmwareBehaviour behaviour{};
     RandomFaults randomFaults{};
@@ -148,7 +149,7 @@ struct ControllerStats {
     unsigned long framesReceived = 0;   // frames addressed to it (or broadcast) that passed its checks
     unsigned long framesRejected = 0;   // frames to it dropped for a bad checksum
     unsigned long repliesSent = 0;
-    unsigned long wrongRateFrames = 0;  // frames ignored because the host's line rate differed
+    unsigned long wrongRateFrames = 0;  // frames ignored: the host's rate was more than 2.5 % off its own
     unsigned long sequenceResets = 0;
     unsigned char lastSequence = 0;     // sequence nibble (high nibble) of the last frame, as sent
     unsigned char lastType = 0;         // frame type of the last frame
@@ -173,9 +174,13 @@ public:
     SignSim& operator=(const SignSim&) = delete;
 
     // Creates the pty and the symlink $portDir/COM<n>; false with a reason in *error on failure.
+    // A COM port is published by one stand-in controller at a time: while another one (in this
+    // process or another) holds $portDir/COM<n>, this fails with "COM<n> is already published in
+    // <portDir> by another stand-in controller (pid <pid>)". A link left by one that ended without
+    // stopping is replaced.
     bool AddPort(const PortConfig& config, std::string* error);
     // Starts one serving thread per port; Stop (also run by the destructor) ends them and removes
-    // the symlinks.
+    // the symlinks (only those still pointing at its ptys) and their claims.
     bool Start(std::string* error);
     void Stop();
 

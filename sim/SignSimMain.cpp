@@ -1,4 +1,4 @@
-// qvx-signsim: stand-in sign controllers on pseudo-terminals, until SIGINT or SIGTERM.
+// qvx-signsim: stand-in sign controllers on pseudo-terminals, until SIGINT, SIGTERM or SIGHUP.
 
 #include "sim/SignSim.h"
 #include "sim/SimOptions.h"
@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 namespace {
 
@@ -15,7 +16,9 @@ int Serve(const qvxsim::SimOptions& options, const sigset_t& stopSignals)
     std::string error;
     for (const qvxsim::PortConfig& port : options.ports) {
         if (!sim.AddPort(port, &error)) {
-            std::cerr << "qvx-signsim: COM" << port.comNumber << ": " << error << '\n';
+            // Most reasons name their port already; the rest get it in front.
+            const std::string name = "COM" + std::to_string(port.comNumber);
+            std::cerr << "qvx-signsim: " << (error.rfind(name + ' ', 0) == 0 ? "" : name + ": ") << error << '\n';
             return 1;
         }
     }
@@ -52,11 +55,14 @@ int main(int argc, char** argv)
         return 0;
     }
     // Blocked before any thread starts, so that every thread inherits the mask and sigwait alone
-    // receives the signals.
+    // receives the signals. SIGHUP too: a closed terminal must not kill it with its links left.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Output to a pipe closed early (| head) must not end it with its links left behind.
+    std::signal(SIGPIPE, SIG_IGN);
     return Serve(options, stopSignals);
 }

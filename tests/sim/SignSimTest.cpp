@@ -239,27 +239,76 @@ TEST_F(SimLine, HostMayCloseAndReopen)
     }
 }
 
-TEST_F(SimLine, LinksAreReplacedAndRemoved)
+TEST_F(SimLine, HostRatesWithinAUartsToleranceAreUnderstood)
 {
-    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "COM3"), m_sim->DevicePath(3));
+    const struct {
+        unsigned long host;
+        unsigned long controller;
+        bool answered;
+    } cases[] = {
+        {56700, 57600, true},   // 1.56 % slow
+        {57600, 56700, true},   // 1.59 % fast
+        {19200, 115200, false},
+        {115200, 112000, false}, // 2.86 % fast
+        {115200, 112400, true},  // 2.49 % fast
+        {112320, 115200, true},  // exactly 2.5 % slow
+        {112319, 115200, false},
+        {118080, 115200, true},  // exactly 2.5 % fast
+        {118081, 115200, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.host) + " to " + std::to_string(c.controller));
+        m_sim->SetControllerBaud(3, 1, c.controller);
+        ASSERT_TRUE(m_host.SetRate(c.host));
+        const unsigned long ignored = Stats(1).wrongRateFrames;
+        m_host.Write(kReset1);
+        if (c.answered)
+            EXPECT_EQ(m_host.Read(kReset1.size()), kReset1);
+        else
+            EXPECT_TRUE(WaitFor([&] { return Stats(1).wrongRateFrames == ignored + 1; }));
+        m_sim->SetControllerBaud(3, 1, 0);
+        ASSERT_TRUE(m_host.SetRate(kRate));
+        ExpectLineQuiet();
+    }
+}
 
+TEST_F(SimLine, APortIsPublishedByOneSimAtATime)
+{
+    const std::string device = m_sim->DevicePath(3);
+    std::string error;
+    {
+        qvxsim::SignSim second(m_dir.string());
+        EXPECT_FALSE(second.AddPort({3, kRate, false, false, {{1, 0}}}, &error));
+        EXPECT_EQ(error, "COM3 is already published in " + m_dir.string() + " by another stand-in controller (pid "
+                             + std::to_string(getpid()) + ")");
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "COM3"), device);
+    ExpectReply(kReset1, kReset1);
+
+    // Left by a run that was killed: link and lock file, but nobody holds the lock.
     qvxsim::SignSim other(m_dir.string());
     std::filesystem::create_symlink("/nonexistent/pts", m_dir / "COM4");
+    std::ofstream(m_dir / ".COM4.lock") << "999999\n";
     std::ofstream(m_dir / "COM5") << "not a link";
-    std::string error;
-    qvxsim::PortConfig config;
-    config.comNumber = 4;
-    ASSERT_TRUE(other.AddPort(config, &error)) << error;
+    ASSERT_TRUE(other.AddPort({4, kRate, false, false, {}}, &error)) << error;
     EXPECT_EQ(std::filesystem::read_symlink(m_dir / "COM4"), other.DevicePath(4));
-    config.comNumber = 5;
-    EXPECT_FALSE(other.AddPort(config, &error));
+    EXPECT_FALSE(other.AddPort({5, kRate, false, false, {}}, &error));
     EXPECT_NE(error.find("not a symbolic link"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(m_dir / ".COM5.lock"));
 
+    // Only its own links are removed: COM4 was replaced by someone else meanwhile.
+    std::filesystem::remove(m_dir / "COM4");
+    std::filesystem::create_symlink("/elsewhere", m_dir / "COM4");
     other.Stop();
     m_sim->Stop();
     EXPECT_FALSE(std::filesystem::is_symlink(m_dir / "COM3"));
-    EXPECT_FALSE(std::filesystem::is_symlink(m_dir / "COM4"));
+    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "COM4"), "/elsewhere");
     EXPECT_TRUE(std::filesystem::is_regular_file(m_dir / "COM5"));
+    for (const char* lock : {".COM3.lock", ".COM4.lock"})
+        EXPECT_FALSE(std::filesystem::exists(m_dir / lock)) << lock;
+
+    qvxsim::SignSim next(m_dir.string());
+    EXPECT_TRUE(next.AddPort({3, kRate, false, false, {}}, &error)) << error;
 }
 
 TEST(SignSimSetup, BadPortsAreRefused)

@@ -1,4 +1,5 @@
 // qvx-signsim's command line, and the program itself from start to signal.
+#include "sim/SignSim.h"
 #include "sim/SimOptions.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace simtest {
@@ -221,17 +223,42 @@ int ExitCode(pid_t pid)
 TEST(SignSimProgram, PublishesPortsAndStopsCleanlyOnSignal)
 {
     const auto dir = std::filesystem::temp_directory_path() / ("qvx-signsim-" + std::to_string(getpid()));
-    Child child = Spawn({"--port-dir", dir.string(), "--port", "3", "--rate", "19200", "--addr", "1,2"});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        Child child = Spawn({"--port-dir", dir.string(), "--port", "3", "--rate", "19200", "--addr", "1,2"});
+        ASSERT_NE(child.output, nullptr);
+        char line[256] = {};
+        ASSERT_NE(fgets(line, sizeof line, child.output), nullptr);
+        const std::string device = std::filesystem::read_symlink(dir / "COM3").string();
+        EXPECT_EQ(std::string(line), "COM3 -> " + device + " (19200 baud, addresses 1,2)\n");
+
+        kill(child.pid, signal);
+        EXPECT_EQ(ExitCode(child.pid), 0);
+        EXPECT_FALSE(std::filesystem::is_symlink(dir / "COM3"));
+        EXPECT_FALSE(std::filesystem::exists(dir / ".COM3.lock"));
+        fclose(child.output);
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(SignSimProgram, RefusesAPortAnotherSimPublishes)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("qvx-signsim-taken-" + std::to_string(getpid()));
+    qvxsim::SignSim first(dir.string());
+    std::string error;
+    ASSERT_TRUE(first.AddPort({3, 19200, false, false, {{1, 0}}}, &error)) << error;
+
+    Child child = Spawn({"--port-dir", dir.string(), "--port", "3", "--rate", "19200", "--addr", "1"});
     ASSERT_NE(child.output, nullptr);
     char line[256] = {};
     ASSERT_NE(fgets(line, sizeof line, child.output), nullptr);
-    const std::string device = std::filesystem::read_symlink(dir / "COM3").string();
-    EXPECT_EQ(std::string(line), "COM3 -> " + device + " (19200 baud, addresses 1,2)\n");
-
-    kill(child.pid, SIGTERM);
-    EXPECT_EQ(ExitCode(child.pid), 0);
-    EXPECT_FALSE(std::filesystem::is_symlink(dir / "COM3"));
+    EXPECT_EQ(std::string(line), "qvx-signsim: COM3 is already published in " + dir.string()
+                                     + " by another stand-in controller (pid " + std::to_string(getpid()) + ")\n");
+    kill(child.pid, SIGTERM); // one that wrongly serves would never end; one that refused ignores it
+    EXPECT_EQ(ExitCode(child.pid), 1);
+    EXPECT_EQ(std::filesystem::read_symlink(dir / "COM3"), first.DevicePath(3));
     fclose(child.output);
+    first.Stop();
     std::filesystem::remove_all(dir);
 }
 
