@@ -1,7 +1,28 @@
 #include "link/S22Exchange.h"
 
+#include "link/DebugOutput.h"
 #include "link/S22NetAbstractPort.h"
 #include "link/S22NetResult.h"
+#include "link/S22NetSerialPort.h"
+
+#include <cstdio>
+
+namespace {
+
+// The COM number for the trace; other ports have none to show.
+short ComPortOf(const CS22NetAbstractPort& port)
+{
+    const auto* serial = dynamic_cast<const CS22NetSerialPort*>(&port);
+    return serial != nullptr ? serial->GetComPort() : 0;
+}
+
+std::chrono::microseconds SinceFirstTrace()
+{
+    static const auto first = std::chrono::steady_clock::now();
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - first);
+}
+
+} // namespace
 
 S22Request S22Request::SequenceReset(unsigned char address)
 {
@@ -35,14 +56,112 @@ short SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Reque
 {
     sent.Build(request.address, sequence, request.type, request.data, request.length);
     port.FlushReceiveBuffer();
-    return port.SendPacket(sent);
+    const short result = port.SendPacket(sent);
+    if (DebugOutputEnabled())
+        TraceSent(ComPortOf(port), {sent.Bytes(), sent.WireLength()}, result);
+    return result;
 }
 
 short AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
                  unsigned char sequence)
 {
     const short result = port.ReceivePacket(received);
-    if (result != S22NET_OK)
+    if (result != S22NET_OK) {
+        // What a cut-off read left in the buffer cannot be told from its zeros: no bytes shown.
+        if (DebugOutputEnabled())
+            TraceReceived(ComPortOf(port), {}, result);
         return result;
-    return received.Validate(request.address, sequence, request.type, request.expectedCode);
+    }
+    const short validated = received.Validate(request.address, sequence, request.type, request.expectedCode);
+    if (DebugOutputEnabled())
+        TraceReceived(ComPortOf(port), {received.Bytes(), received.WireLength()}, validated,
+                      ReplyNote(received, request, sequence, validated));
+    return validated;
+}
+
+std::string TraceLine(TraceDirection direction, short comPort, std::span<const unsigned char> bytes,
+                      std::chrono::microseconds elapsed, std::string_view note)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const long long us = elapsed.count() < 0 ? 0 : static_cast<long long>(elapsed.count());
+    char head[48];
+    std::snprintf(head, sizeof head, "qvx trace %4lld.%03lld ms %s", us / 1000, us % 1000,
+                  direction == TraceDirection::Sent ? "->" : "<-");
+    std::string line = head;
+    line.reserve(line.size() + 24 + bytes.size() * 3 + note.size());
+    if (comPort > 0)
+        line += " COM" + std::to_string(comPort);
+    if (bytes.empty() && direction == TraceDirection::Received) {
+        line += " no reply";
+    } else {
+        line += ' ' + std::to_string(bytes.size()) + (bytes.size() == 1 ? " byte:" : " bytes:");
+        for (const unsigned char byte : bytes) {
+            line += ' ';
+            line += kHex[byte >> 4];
+            line += kHex[byte & 0x0F];
+        }
+    }
+    if (!note.empty()) {
+        line += " (";
+        line += note;
+        line += ')';
+    }
+    line += '\n';
+    return line;
+}
+
+std::string_view TraceNote(short result)
+{
+    switch (result) {
+    case S22NET_OK:
+        return {};
+    case ERR_SIGN_NO_RESPONSE:
+        return "time-out";
+    case ERR_SIGN_ABORT:
+        return "aborted";
+    case ERR_NETWORK_NO_READ:
+        return "read failed";
+    case ERR_NETWORK_NO_WRITE:
+        return "write failed";
+    case ERR_SIGN_BAD_COMMAND:
+        return "bad command";
+    case ERR_SIGN_UNSUPPORTED_COMMAND:
+        return "unsupported command";
+    case ERR_SIGN_INVALID_RESPONSE:
+        return "rejected";
+    default:
+        return "failed";
+    }
+}
+
+std::string_view ReplyNote(const CS22NetPacket& reply, const S22Request& request, unsigned char sequence,
+                           short result)
+{
+    if (result != ERR_SIGN_INVALID_RESPONSE)
+        return TraceNote(result);
+    if (reply.Address() != request.address)
+        return "rejected: wrong address";
+    if (reply.Sequence() != (sequence & 0xF0))
+        return "rejected: wrong sequence";
+    const bool typed = request.type == S22_TYPE_SEQUENCE_RESET || request.type == S22_TYPE_QUERY_BROADCAST;
+    if (typed ? reply.Type() != request.type : !reply.IsRelaxed() && reply.Type() != S22_TYPE_GOOD_REPLY)
+        return "rejected: wrong type";
+    if (S22Checksum(reply.Bytes(), CS22NetPacket::kHeaderSize) != 0)
+        return "rejected: bad header checksum";
+    if (reply.Length() > 0 && S22Checksum(reply.Data(), reply.Length() + 1u) != 0)
+        return "rejected: bad data checksum";
+    return "rejected: wrong command code";
+}
+
+void TraceSent(short comPort, std::span<const unsigned char> bytes, short result)
+{
+    // An abort is only seen before anything is written.
+    const std::string_view note = result == ERR_SIGN_ABORT ? "aborted, not sent" : TraceNote(result);
+    DebugOutput(TraceLine(TraceDirection::Sent, comPort, bytes, SinceFirstTrace(), note));
+}
+
+void TraceReceived(short comPort, std::span<const unsigned char> bytes, short result, std::string_view note)
+{
+    DebugOutput(TraceLine(TraceDirection::Received, comPort, bytes, SinceFirstTrace(),
+                          note.empty() ? TraceNote(result) : note));
 }

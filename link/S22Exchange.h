@@ -6,6 +6,10 @@
 #include "link/S22NetPacket.h"
 
 #include <array>
+#include <chrono>
+#include <span>
+#include <string>
+#include <string_view>
 
 class CS22NetAbstractPort;
 
@@ -33,10 +37,33 @@ private:
     std::array<unsigned char, 256> m_abSequence{};
 };
 
-// Builds the request frame into sent, empties the receive queue and sends it.
+// Builds the request frame into sent, empties the receive queue and sends it (traced).
 short SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Request& request,
                   unsigned char sequence);
 
-// Reads one frame into received and validates it against the request.
+// Reads one frame into received and validates it against the request (traced, also when it fails).
 short AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
                  unsigned char sequence);
+
+// Byte trace of every frame either protocol sends or receives, on the debug output. Callers ask
+// DebugOutputEnabled() first, so a run without debug output formats nothing.
+enum class TraceDirection { Sent, Received };
+
+// One trace line, e.g. "qvx trace   12.345 ms -> COM3 6 bytes: 55 AA 01 00 03 FD\n": elapsed as
+// milliseconds, the port unless comPort is 0, every byte in hex (raw bytes never reach a terminal),
+// then the note in brackets. Received with no bytes reads "no reply".
+std::string TraceLine(TraceDirection direction, short comPort, std::span<const unsigned char> bytes,
+                      std::chrono::microseconds elapsed, std::string_view note = {});
+
+// The short note a result code puts on a trace line ("time-out", "write failed"; "" for success).
+std::string_view TraceNote(short result);
+
+// Why a reply got the result Validate gave it ("rejected: bad data checksum", "bad command"; ""
+// for success): the checks again in Validate's order, for the trace only.
+std::string_view ReplyNote(const CS22NetPacket& reply, const S22Request& request, unsigned char sequence,
+                           short result);
+
+// Write a trace line stamped with the time since the process's first traced frame. An empty note
+// takes TraceNote(result); nothing received with a failed read traces as "no reply".
+void TraceSent(short comPort, std::span<const unsigned char> bytes, short result);
+void TraceReceived(short comPort, std::span<const unsigned char> bytes, short result, std::string_view note = {});

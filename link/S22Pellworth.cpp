@@ -5,7 +5,6 @@
 #include "link/DebugOutput.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -83,6 +82,8 @@ short CS22SignLink::PellworthExchange(unsigned char address, unsigned char comma
         }
         m_port.FlushReceiveBuffer();
         result = m_port.WritePort(frame, kFrameSize);
+        if (DebugOutputEnabled())
+            TraceSent(m_port.GetComPort(), frame, result);
         if (m_bAbort) {
             result = ERR_SIGN_ABORT;
             break;
@@ -93,11 +94,15 @@ short CS22SignLink::PellworthExchange(unsigned char address, unsigned char comma
             unsigned char reply[kPingReplySize] = {};
             unsigned long count = sizeof reply;
             result = m_port.ReadBlock(reply, &count);
+            const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address);
+            if (DebugOutputEnabled())
+                TraceReceived(m_port.GetComPort(), {reply, count}, result,
+                              invalid ? "rejected: not the ping reply" : "");
             if (m_bAbort) {
                 result = ERR_SIGN_ABORT;
                 break;
             }
-            if (result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address))
+            if (invalid)
                 result = ERR_SIGN_INVALID_RESPONSE;
             if (result == S22NET_OK)
                 break;
@@ -128,17 +133,18 @@ short CS22SignLink::GetSignType(unsigned char address, std::string& text)
     ClearAbort();
     BusyPeriod busy(*this);
     (void)PellworthExchange(address, kQuery);
-    // One spare zero byte so the reply can be shown as text.
-    unsigned char reply[kQueryReplySize + 1] = {};
+    unsigned char reply[kQueryReplySize] = {};
     unsigned long count = kQueryReplySize;
     const short result = m_port.ReadBlock(reply, &count);
+    const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsValidQueryHeader(reply, address);
+    // The reply is control bytes and the display's own text: shown in hex only, never raw.
+    if (DebugOutputEnabled())
+        TraceReceived(m_port.GetComPort(), {reply, count}, result,
+                      invalid ? "rejected: not a sign type reply" : result == S22NET_OK ? "sign type" : "");
     if (result != S22NET_OK)
         return result;
-    if (reply[1] == 0x06 && !IsValidQueryHeader(reply, address))
+    if (invalid)
         return ERR_SIGN_INVALID_RESPONSE;
-    char shown[kQueryReplySize + 32];
-    std::snprintf(shown, sizeof shown, "\nHiTech Response:\n\n%s\n\n", reinterpret_cast<const char*>(reply));
-    DebugOutput(shown);
     text = SignTypeText(reply);
     return S22NET_OK;
 }

@@ -2,6 +2,8 @@
 
 #include "FakeLogEnvironment.h"
 
+#include "link/DebugOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -175,6 +177,7 @@ TEST_F(LogFileTest, CloseDeletesAFileThatStayedEmpty)
 TEST_F(LogFileTest, DebugOutputOnly)
 {
     ::setenv("QVX_DEBUG", "1", 1);
+    RereadDebugOutputSetting();
     CGXLogFile log(m_env);
     // Rollover flags are set but a log without a file has no status to check.
     ASSERT_EQ(log.Open("ignored", CGXLogFile::OUTPUT_DEBUGGER, 0x18, 1, 0x0A, 1), 0);
@@ -184,6 +187,7 @@ TEST_F(LogFileTest, DebugOutputOnly)
     EXPECT_EQ(log.Write("to the debugger", 1), 0);
     const std::string seen = ::testing::internal::GetCapturedStderr();
     ::unsetenv("QVX_DEBUG");
+    RereadDebugOutputSetting();
     EXPECT_EQ(seen, "   1 - <1> - ~  to the debugger\n");
     EXPECT_FALSE(fs::exists(m_dir / "ignored"));
 }
@@ -191,12 +195,14 @@ TEST_F(LogFileTest, DebugOutputOnly)
 TEST_F(LogFileTest, FileLinesAlsoGoToTheDebugOutput)
 {
     ::setenv("QVX_DEBUG", "1", 1);
+    RereadDebugOutputSetting();
     CGXLogFile log(m_env);
     ASSERT_EQ(log.Open(m_path.c_str(), kFile | CGXLogFile::OUTPUT_DEBUGGER, 0x10, 1, kNoRollover, 0), 0);
     ::testing::internal::CaptureStderr();
     log.Write("both", 1);
     const std::string seen = ::testing::internal::GetCapturedStderr();
     ::unsetenv("QVX_DEBUG");
+    RereadDebugOutputSetting();
     log.Close();
     EXPECT_EQ(seen, "   1 - ~  both\n");
     EXPECT_EQ(Contents(), "   1 - ~  both\n");
@@ -432,6 +438,7 @@ TEST_F(LogFileTest, FailedReopenLeavesTheLogWithoutAFile)
     fs::create_directories(folder);
     const std::string path = (folder / "job.log").string();
     ::setenv("QVX_DEBUG", "1", 1);
+    RereadDebugOutputSetting();
     CGXLogFile log(m_env);
     m_env.now = At(2024, 1, 1);
     ASSERT_EQ(log.Open(path.c_str(), kFile | CGXLogFile::OUTPUT_DEBUGGER, 0, 1, CGXLogFile::ROLL_DAILY, 0), 0);
@@ -442,6 +449,7 @@ TEST_F(LogFileTest, FailedReopenLeavesTheLogWithoutAFile)
     EXPECT_EQ(log.Write("still nowhere", 1), 0);
     const std::string seen = ::testing::internal::GetCapturedStderr();
     ::unsetenv("QVX_DEBUG");
+    RereadDebugOutputSetting();
     EXPECT_EQ(log.GetPath(), "");
     EXPECT_TRUE(log.IsOpen());
     EXPECT_EQ(seen, "nowhere\nstill nowhere\n");

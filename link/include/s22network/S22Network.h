@@ -1,6 +1,25 @@
 #pragma once
 // The protocol class offered to other programs: one controller line, its set-up, control and
 // commands. Every operation returns a link result code (S22NetResult.h).
+//
+// COM numbers mean the same here as in the tool. On Linux, with QVX_PORT_DIR set (and not empty),
+// COM n is the device at $QVX_PORT_DIR/COM<n>. Otherwise the machine's serial devices are numbered
+// COM1, COM2, ... in the order /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*, each family by the number
+// after its name (names with anything but up to six digits there are skipped); a ttyS node whose
+// /sys/class/tty/ttyS<n>/type reads 0 has no UART behind it and is left out. The number is looked
+// up at each Connect, so adding or removing an adapter can renumber the ports after it.
+//
+// The environment also applies to programs using this library:
+//   QVX_TIME_SCALE multiplies the port time-out (SetTimeOut) on every read and write (default 1,
+//                  read at each use; tests use it to wait out time-outs quickly).
+//   QVX_DEBUG      set to anything but "" or "0" (read once per process): every frame sent and
+//                  received is traced in hex on standard error, one "qvx trace" line each (on
+//                  Windows the trace goes to the debugger instead, while one is attached).
+//
+// option: the controller's option byte, sent right after the command code (data byte 1 of a basic
+// command; data byte 2 of an extended one, after 0x80 and the code). A transfer carries it in its
+// start request only, real-time data in every chunk. The library passes the caller's value
+// unchanged and does not check it, except where noted below; the tool always passes 0.
 
 #include "s22network/S22Bitmap.h"
 #include "s22network/S22NetResult.h"
@@ -21,6 +40,11 @@ public:
     CS22Network& operator=(const CS22Network&) = delete;
 
     // Set-up.
+    // Chooses the line for the next Connect: COM comPort at baud, 8-N-1. Nothing is opened yet;
+    // an earlier configuration is replaced, and the current time-out and event handler carry over.
+    // It also names the diagnostics file "Direct COM<comPort>.txt". ERR_COMMAND_ALREADY_CONNECTED
+    // while connected. flag is kept with the port but changes nothing on the line, in the frames or
+    // in the results; pass false.
     short ConfigureDirect(short comPort, long baud, bool flag);
     short Connect();
     short Disconnect();
@@ -64,6 +88,7 @@ public:
                     unsigned char option);
     short StopMessage(unsigned char addr, const char* name, resp_s* resp, unsigned char option);
     short RemoveMessage(unsigned char addr, const char* name, resp_s* resp, unsigned char option);
+    // flag set: 2 is sent in place of option.
     short RunSchedule(unsigned char addr, bool flag, resp_s* resp, unsigned char option);
     short StopSchedule(unsigned char addr, resp_s* resp, unsigned char option);
     short SetDimming(unsigned char addr, unsigned char b1, unsigned char b2, resp_s* resp);
@@ -121,6 +146,7 @@ public:
                              unsigned char option);
     short SendMessage(unsigned char addr, const char* name, const unsigned char* data, long size,
                       resp_send_message_s* resp, unsigned char option);
+    // a and b are or-ed into the option byte as 0x01 and 0x02.
     short SendSchedule(unsigned char addr, const char* name, bool a, bool b, const unsigned char* data, long size,
                        resp_send_message_s* resp, unsigned char option);
     unsigned char* GetMessage(unsigned char addr, const char* name, short& result, resp_retrieve_message_s* resp,
