@@ -9,7 +9,7 @@
 void CConsoleView::ShowMessageLine(const std::string& line)
 {
     std::lock_guard guard(m_lock);
-    m_out << Latin1ToUtf8(line) << '\n' << std::flush;
+    m_out << Latin1ToTerminal(line) << '\n' << std::flush;
 }
 
 void CConsoleView::ShowMessageBox(const std::string& text)
@@ -44,5 +44,5 @@ void CConsoleView::PrintRows(const std::vector<InfoRow>& rows)
     for (const InfoRow& row : rows)
         width = std::max(width, row.strTag.size());
     for (const InfoRow& row : rows)
-        m_out << Latin1ToUtf8(row.strTag) << std::string(width + 2 - row.strTag.size(), ' ') << Latin1ToUtf8(row.strValue) << '\n';
+        m_out << Latin1ToTerminal(row.strTag) << std::string(width + 2 - row.strTag.size(), ' ') << Latin1ToTerminal(row.strValue) << '\n';
 }

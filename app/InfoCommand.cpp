@@ -1,5 +1,6 @@
 #include "app/InfoCommand.h"
 
+#include "app/ExitStatus.h"
 #include "app/PellworthCmdLineInfo.h"
 #include "connection/InstallerCore.h"
 #include "update/AutoConnect.h"
@@ -10,10 +11,24 @@ int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwar
     int address = 0;
     if (!ParseComTarget(cmdInfo.GetInfoTarget(), com, address) || com > 255) {
         core.AddStatusMessage("info: \"" + cmdInfo.GetInfoTarget() + "\" is not a port, use COM<n>[:<address>]");
-        return INFO_BAD_TARGET;
+        return exitstatus::kUsage;
     }
     const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};
     const int result = AutoConnect(core, firmware, com, address, baud);
+    const bool busy = core.Link().Port().LastOpenFailure().kind == SerialOpenFailure::Kind::Busy;
     core.Disconnect();
-    return result == AUTO_CONNECT_BAD_ADDRESS ? INFO_BAD_TARGET : result;
+    switch (result) {
+    case CONNECT_OK:
+        return exitstatus::kDone;
+    case AUTO_CONNECT_BAD_ADDRESS:
+        return exitstatus::kUsage;
+    case CONNECT_PORT_BUSY:
+        return busy ? exitstatus::kBusy : exitstatus::kCannotOpen;
+    case CONNECT_SWITCH_REFUSED:
+        return exitstatus::kRefused;
+    case CONNECT_NOT_OUR_DISPLAY:
+        return exitstatus::kNotOurs;
+    default: // no answer; an abort ends the run with the signal's status
+        return exitstatus::kNoAnswer;
+    }
 }

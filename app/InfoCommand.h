@@ -7,8 +7,5 @@ class CFirmwareInstaller;
 class CInstallerCore;
 class CPellworthCmdLineInfo;
 
-// Exit status: 0 connected with both files read; else the connection result (1 to 5);
-// 6 when the target or the address is not usable.
+// Exit status: one of exitstatus (ExitStatus.h).
 int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwareInstaller& firmware);
-
-constexpr int INFO_BAD_TARGET = 6;

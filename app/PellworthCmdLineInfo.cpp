@@ -48,7 +48,7 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {"s", MODE_SILENT, &C::m_bAuto, &C::m_bSilent, nullptr},
         {"f", MODE_FIRMWARE_FILE, &C::m_bFirmwareFile, nullptr, &C::m_strFirmwareFile},
         {"l1", MODE_LOG, &C::m_bLog, nullptr, nullptr},
-        {"lf", MODE_LOG_FILE, nullptr, nullptr, &C::m_strLogFile},
+        {"lf", MODE_LOG_FILE, &C::m_bLogFileGiven, nullptr, &C::m_strLogFile},
         {"df", MODE_DISPLAYS_FILE, nullptr, nullptr, &C::m_strDisplaysFile},
         {"anyfirm", MODE_ANY_FIRMWARE, &C::m_bAnyFirmware, nullptr, nullptr},
         {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud},
@@ -154,8 +154,9 @@ std::string CPellworthCmdLineInfo::GetLogFilePath()
         m_bLog = false;
         return path;
     }
-    if (IsAbsolutePath(m_style, m_strLogFile) &&
-        !MakeFolders(m_paths, m_style, FolderPart(m_style, path)))
+    // Missing folders are made for a relative path as for an absolute one: "-lf logs\\run.txt"
+    // should not turn the log off because the logs folder is not there yet.
+    if (!MakeFolders(m_paths, m_style, FolderPart(m_style, path)))
         m_bLog = false;
     return path;
 }

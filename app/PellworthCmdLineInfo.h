@@ -45,6 +45,7 @@ public:
     bool IsPing() const { return m_bPing; }
     bool IsInfo() const { return m_bInfo; }
     bool IsReport() const { return m_bReport; }
+    bool IsLogFileGiven() const { return m_bLogFileGiven; }
     // Switch words that are none of the above, as written (without their '-' or '/').
     const std::vector<std::string>& GetUnknownSwitches() const { return m_unknownSwitches; }
 
@@ -107,6 +108,7 @@ private:
     bool m_bInfo = false;
     std::string m_strInfo;
     bool m_bReport = false;
+    bool m_bLogFileGiven = false; // "lf" was written
     std::string m_strReport;
     std::vector<std::string> m_unknownSwitches;
 };

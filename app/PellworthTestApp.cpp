@@ -1,12 +1,16 @@
 #include "PellworthTestApp.h"
 
 #include "PingCommand.h"
+#include "app/ExitStatus.h"
 #include "app/InfoCommand.h"
+#include "link/TimeScale.h"
 #include "app/SignalWatch.h"
 #include "app/TerminalJobView.h"
 #include "update/AutomaticJob.h"
 
+#include <algorithm>
 #include <csignal>
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -21,34 +25,71 @@ int CPellworthTestApp::Run()
     m_cmdInfo.Parse(m_args);
     if (m_cmdInfo.IsHelp()) {
         m_out << UsageText();
-        return 0;
+        return exitstatus::kDone;
     }
-    if (m_cmdInfo.IsSilent() && !CheckJobSwitches())
-        return kCannotStart;
+    if (!CheckUsage())
+        return exitstatus::kUsage;
+    NoteInputs();
     OpenJobLog();
     m_firmware.SetSwitches(ReadFirmwareSwitches());
+    // A signal aborts whatever runs through the link's abort; the port is closed on the way out,
+    // so its settings come back and no exclusive hold outlives the run.
+    CSignalWatch watch({SIGINT, SIGTERM, SIGHUP}, [this](int) { m_core.Interrupt(); });
+    const int status = RunForm();
+    m_core.CloseLink();
+    const int signal = watch.FirstSignal();
+    if (signal == 0)
+        return status;
+    m_err << "qvxfirminstaller: interrupted by " << SignalName(signal)
+          << (m_cmdInfo.IsSilent() ? "; the job line was written and the port closed.\n"
+                                   : "; the port was closed and its settings restored.\n");
+    return m_cmdInfo.IsSilent() ? status : exitstatus::Interrupted(signal);
+}
+
+int CPellworthTestApp::RunForm()
+{
     if (m_cmdInfo.IsSilent())
         return RunUnattendedJob();
     if (m_cmdInfo.IsPing())
-        return RunPing(m_cmdInfo, m_out);
+        return RunPing(m_cmdInfo, m_out, m_core);
     if (m_cmdInfo.IsInfo())
         return RunInfo(m_cmdInfo, m_core, m_firmware);
     // A script must never read "nothing happened" as success.
     m_err << (m_cmdInfo.IsAuto() ? "qvxfirminstaller: -a runs the job in the window, which is not part of this "
                                    "build; -s runs it unattended.\n"
                                  : "qvxfirminstaller: the interactive window is not part of this build; see --help.\n");
-    return kCannotStart;
+    return exitstatus::kUsage;
 }
 
-bool CPellworthTestApp::CheckJobSwitches()
+const char* CPellworthTestApp::SignalName(int signal)
 {
-    for (const std::string& word : m_cmdInfo.GetUnknownSwitches()) {
-        m_err << "qvxfirminstaller: unknown switch -" << word << "; the job was not started (see --help).\n";
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
+}
+
+bool CPellworthTestApp::CheckUsage()
+{
+    const int forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (m_cmdInfo.IsPing() ? 1 : 0) + (m_cmdInfo.IsInfo() ? 1 : 0);
+    if (forms > 1) {
+        m_err << "qvxfirminstaller: -s, -ping and -info are separate runs; give one of them (see --help).\n";
         return false;
     }
-    if (m_cmdInfo.IsPing() || m_cmdInfo.IsInfo()) {
-        m_err << "qvxfirminstaller: -s runs the whole job; it does not go with -ping or -info. The job was not "
-                 "started.\n";
+    if (!m_cmdInfo.IsSilent()) {
+        for (const std::string& word : m_cmdInfo.GetUnknownSwitches())
+            m_err << "qvxfirminstaller: note: -" << word << " is not a switch of this tool and is ignored.\n";
+        return true;
+    }
+    // A typo in a scheduler's command line must not run a different job.
+    for (const std::string& word : m_cmdInfo.GetUnknownSwitches()) {
+        m_err << "qvxfirminstaller: unknown switch -" << word << "; the job was not started (see --help).\n";
         return false;
     }
     if (m_cmdInfo.IsReport() && m_cmdInfo.GetReportFilePath().empty()) {
@@ -56,6 +97,31 @@ bool CPellworthTestApp::CheckJobSwitches()
         return false;
     }
     return true;
+}
+
+void CPellworthTestApp::NoteInputs()
+{
+    const std::string note = "qvxfirminstaller: note: ";
+    if (m_cmdInfo.IsBaudGiven() && !m_cmdInfo.GetBaud().empty()) {
+        const std::string text = m_cmdInfo.GetBaud();
+        const int rate = m_cmdInfo.GetBaudRate();
+        static const int kRates[] = {115200, 19200, 56700, 38400, 28800, 9600, 4800, 2400};
+        const bool known = std::find(std::begin(kRates), std::end(kRates), rate) != std::end(kRates);
+        if (rate == 0)
+            m_err << note << "-b \"" << text << "\" is not a rate; it reads as 0, so all eight rates are tried.\n";
+        else if (std::to_string(rate) != text)
+            m_err << note << "-b \"" << text << "\" reads as " << rate << " (its leading digits)"
+                  << (known ? ".\n" : ", which is not one of the tool's rates; it is tried as it is.\n");
+        else if (!known)
+            m_err << note << "-b " << rate << " is not one of the tool's rates (115200, 19200, 56700, 38400, "
+                  << "28800, 9600, 4800, 2400); it is tried as it is.\n";
+    }
+    for (const std::string& problem : TimeScaleProblems())
+        m_err << note << problem << "\n";
+    if (!m_cmdInfo.IsLogging() && m_cmdInfo.IsLogFileGiven())
+        m_err << note << "-lf names a log file, but without -l1 no log is written.\n";
+    if (m_cmdInfo.IsReport() && !m_cmdInfo.IsSilent())
+        m_err << note << "-report is written by the unattended job (-s) only.\n";
 }
 
 int CPellworthTestApp::RunUnattendedJob()
@@ -71,12 +137,8 @@ int CPellworthTestApp::RunUnattendedJob()
     // The job's result is kept (and is the exit status) even without a log file to write it to.
     m_core.Messages().SetLogging(true);
     CAutomaticUpdateJob job(m_core, m_firmware, m_cmdInfo.GetDisplaysFilePath());
-    int result = 0;
-    {
-        // A signal is the operator's Abort: the exchange under way ends, nothing follows.
-        CSignalWatch watch({SIGINT, SIGTERM}, [this](int) { m_core.Interrupt(); });
-        result = job.RunAutomaticUpdates(true);
-    }
+    // A signal (see Run) is the operator's Abort: the exchange under way ends, nothing follows.
+    const int result = job.RunAutomaticUpdates(true);
     m_core.CloseLink();
     view->ShowMessageLine(m_core.LogManager().GetJobLine());
     if (m_cmdInfo.IsReport())
@@ -128,39 +190,47 @@ const char* CPellworthTestApp::UsageText()
            "\n"
            "Switches begin with '-' or '/' and are not case-sensitive; '/' starts a switch only for\n"
            "the words below, so absolute paths work as values. A value follows its switch;\n"
-           "given twice, the second counts.\n"
+           "given twice, the second counts. -s, -ping and -info are separate runs: one at a time.\n"
            "\n"
-           "  -a                   run the automatic update job in the window, then stay open\n"
            "  -s                   run the automatic update job unattended, without a window\n"
-           "                       (includes -a); SIGINT or SIGTERM aborts it as the Abort\n"
-           "                       button does\n"
+           "  -a                   run the job in the window (the window is not in this build)\n"
            "  -f <file>            install this firmware file instead of the built-in firmware\n"
            "  -l1                  write the job log to a file\n"
            "  -lf <file>           the log file for -l1 (default: QvxFirmLog.txt in the program's\n"
-           "                       folder); missing folders of an absolute path are created\n"
+           "                       folder); missing folders are created\n"
            "  -df <file>           the display list for the automatic update job (no default)\n"
            "  -anyfirm             give every display the firmware, whatever it has installed\n"
-           "  -b [rate]            Auto Connect tries only this baud rate; without a rate, all\n"
-           "                       eight rates\n"
+           "  -b [rate]            Auto Connect (-info) tries only this baud rate; without a rate,\n"
+           "                       all eight (115200 19200 56700 38400 28800 9600 4800 2400)\n"
            "  -report <file>       with -s: also write a JSON report of the job (one entry per\n"
            "                       display), replaced whole at the end of the run\n"
            "  -ping COM<n>[:<address>]\n"
            "                       ping the controller at <address> (default 1) on port COM<n>\n"
            "  -info COM<n>[:<address>]\n"
            "                       connect to the display at <address> (default 1) on port COM<n>\n"
-           "                       as Auto Connect does (-b applies), read its configuration and\n"
-           "                       status and print them; exit status 0 when both were read, else\n"
-           "                       the connection result (1 no answer, 2 port busy, 3 switch\n"
-           "                       refused, 4 aborted, 5 not a reader board of ours), 6 for a bad\n"
-           "                       port or address\n"
+           "                       as Auto Connect does, read its configuration and status and\n"
+           "                       print them; older firmware is offered and answered no\n"
            "  -h, --help, /?       show this text\n"
            "\n"
            "A relative file name, in which '\\' counts as '/', is taken from the program's folder.\n"
-           "The exit status of an unattended run (-s) is its job result code, the code of the job\n"
-           "line that ends the log (0 all displays went well, 4 no critical errors, 9 a critical\n"
-           "error), with or without -l1; task codes such as 600 are in the log and the report,\n"
-           "never the exit status. A run that cannot start at all (an unknown switch with -s, -s\n"
-           "with -ping or -info, or an interactive start: the window is not part of this build)\n"
-           "exits 2. With -s, standard error shows the lines and a bar for each transfer when it\n"
-           "is a terminal, and nothing otherwise.\n";
+           "SIGINT, SIGTERM and SIGHUP abort the run as the Abort button does: the port is closed\n"
+           "and its settings restored.\n"
+           "\n"
+           "Exit status of -ping and -info:\n"
+           "  0  the display answered / was connected and both files read\n"
+           "  1  the display did not answer\n"
+           "  2  usage: bad switches, port or address; two runs at once; no window in this build\n"
+           "  3  the port is not there, or this user may not open it (the reason is printed)\n"
+           "  5  another program holds the port (it is named when the system tells)\n"
+           "  6  the display answered but is not a reader board of ours\n"
+           "  7  the display answered and refused (a command, or the switch to its own protocol)\n"
+           "  129, 130, 143  interrupted by SIGHUP, SIGINT, SIGTERM\n"
+           "Exit status of -s: the job result code of the job line that ends the log (0 all went\n"
+           "well, 4 no critical errors, 9 a critical error), with or without -l1 and also after a\n"
+           "signal; task codes such as 600 are in the log and the report, never the exit status.\n"
+           "A job that cannot start (an unknown switch, -report without a file) exits 2. On a\n"
+           "terminal, -s shows its lines and a bar for each transfer on standard error.\n"
+           "\n"
+           "Not in this build yet: the window, configuration downloads, display actions and the\n"
+           "verification test.\n";
 }

@@ -43,17 +43,18 @@ private:
     void OpenJobLog();
     // The switches that steer the firmware decision, once they are parsed.
     FirmwareSwitches ReadFirmwareSwitches() const;
-    // The automatic update job without a window ("s"): its job result code, or kCannotStart.
+    // The form the switches ask for: its exit status.
+    int RunForm();
+    // The automatic update job without a window ("s"): its job result code.
     int RunUnattendedJob();
-    // Switches that make an unattended job pointless to start; false after saying why.
-    bool CheckJobSwitches();
+    // Switches that make the run pointless to start; false after saying why.
+    bool CheckUsage();
+    // One note on standard error for each input read in a way its writer may not expect.
+    void NoteInputs();
+    static const char* SignalName(int signal);
     void WriteReport(const JobReport& report);
 
-public:
-    // Exit status of a run that could not do what it was asked at all (bad switches, no window).
-    static constexpr int kCannotStart = 2;
 
-private:
 
     std::vector<std::string> m_args;
     std::ostream& m_out;

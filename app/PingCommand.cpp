@@ -1,8 +1,10 @@
 #include "PingCommand.h"
 
 #include "PellworthCmdLineInfo.h"
-
-#include "link/S22SignLink.h"
+#include "app/ExitStatus.h"
+#include "connection/InstallerCore.h"
+#include "link/PortFailure.h"
+#include "update/JobReport.h"
 
 #include <ostream>
 #include <string>
@@ -19,37 +21,64 @@ std::string ResultName(short result)
     return text;
 }
 
+// No answer in the controller protocol: one question in the customer protocol tells the rest.
+int WithoutAnswer(CS22SignLink& link, unsigned char address, std::ostream& out)
+{
+    std::string signType;
+    if (link.GetSignType(address, signType) == S22NET_OK) {
+        if (signType.rfind("FX40211", 0) == 0) {
+            out << "It answers only the customer protocol (Pellworth Protocol, firmware " << Latin1ToTerminal(signType)
+                << "); -info would switch it to the S2200 Protocol.\n";
+            return exitstatus::kNoAnswer;
+        }
+        out << "It answers only the customer protocol, as a display of another maker (" << Latin1ToTerminal(signType)
+            << "), which this tool leaves alone.\n";
+        return exitstatus::kNotOurs;
+    }
+    return exitstatus::kNoAnswer;
+}
+
 } // namespace
 
-int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out)
+int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerCore& core)
 {
     int com = 0;
     int address = 0;
     if (!ParseComTarget(cmdInfo.GetPingTarget(), com, address) || com > 255) {
         out << "ping: \"" << cmdInfo.GetPingTarget() << "\" is not a port, use COM<n>[:<address>]\n";
-        return 2;
+        return exitstatus::kUsage;
     }
     if (address < 1 || address > 240) {
         out << "Invalid network address for a Quorvantix Reader Board\n";
-        return 2;
+        return exitstatus::kUsage;
     }
     const unsigned long baud =
         cmdInfo.IsBaudGiven() && cmdInfo.GetBaudRate() > 0 ? static_cast<unsigned long>(cmdInfo.GetBaudRate()) : kDefaultBaud;
 
     out << "Pinging address " << address << " on COM" << com << " at " << baud << " baud.\n";
-    CS22SignLink link;
-    const short opened = link.OpenPort(static_cast<short>(com), baud, 0);
-    if (opened != S22NET_OK) {
-        out << "COM" << com << " could not be opened (" << ResultName(opened) << "): missing or busy.\n";
-        return 3;
+    auto hold = core.HoldLink();
+    CS22SignLink& link = core.Link();
+    if (link.OpenPort(static_cast<short>(com), baud, 0) != S22NET_OK) {
+        const SerialOpenFailure& failure = link.Port().LastOpenFailure();
+        out << "COM" << com << " could not be opened.\n";
+        for (const std::string& line : DescribeOpenFailure(com, failure))
+            out << line << "\n";
+        return failure.kind == SerialOpenFailure::Kind::Busy ? exitstatus::kBusy : exitstatus::kCannotOpen;
     }
-    const short result = link.SequenceReset(static_cast<unsigned char>(address));
+    const auto target = static_cast<unsigned char>(address);
+    const short result = link.SequenceReset(target);
+    const short tries = link.GetActualNumberOfRetries();
+    int status = exitstatus::kDone;
+    if (result == S22NET_OK) {
+        out << "The display answered in the S2200 Protocol.\n";
+    } else if (result == ERR_SIGN_UNSUPPORTED_COMMAND || result == ERR_SIGN_BAD_COMMAND ||
+               result == ERR_SIGN_RESPONSE_ERROR) {
+        out << "The display answered and refused the request (" << ResultName(result) << ").\n";
+        status = exitstatus::kRefused;
+    } else {
+        out << "No valid answer after " << tries + 1 << " tries (" << ResultName(result) << ").\n";
+        status = result == ERR_SIGN_ABORT ? exitstatus::kNoAnswer : WithoutAnswer(link, target, out);
+    }
     link.ClosePort();
-    if (result != S22NET_OK) {
-        out << "No valid answer after " << link.GetActualNumberOfRetries() + 1 << " tries (" << ResultName(result)
-            << ").\n";
-        return 1;
-    }
-    out << "The display answered in the S2200 Protocol.\n";
-    return 0;
+    return status;
 }

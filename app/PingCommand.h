@@ -1,10 +1,13 @@
 #pragma once
 // Pings one controller named by the "ping" switch (COM<n>[:<address>]): a sequence reset over the
-// sign link, at the "b" rate when one is given, else 115200 baud.
+// core's sign link, at the "b" rate when one is given, else 115200 baud. A display that does not
+// answer is asked once in the customer protocol, to tell one that -info would switch over, or one
+// of another maker, from one that is not there.
 
 #include <iosfwd>
 
+class CInstallerCore;
 class CPellworthCmdLineInfo;
 
-// Exit status: 0 the controller answered, 1 no valid answer, 2 bad target, 3 the port could not be opened.
-int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out);
+// Exit status: one of exitstatus (ExitStatus.h).
+int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerCore& core);

@@ -170,7 +170,7 @@ void CTerminalJobView::ShowTransferProgress(const std::string& fileName, unsigne
 
 void CTerminalJobView::ShowMessageLine(const std::string& line)
 {
-    WriteLine(Latin1ToUtf8(line));
+    WriteLine(Latin1ToTerminal(line));
 }
 
 void CTerminalJobView::ShowMessageBox(const std::string& text)

@@ -181,7 +181,10 @@ CalendarDate DateOfDay(long long dayNumber)
 
 std::string TwoDigits(long long value)
 {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (value < 10)
+        text.insert(text.begin(), '0');
+    return text;
 }
 
 std::string DateText(long long seconds)

@@ -1,5 +1,6 @@
 #include "connection/InstallerCore.h"
 
+#include "link/PortFailure.h"
 #include "link/PortNames.h"
 #include "link/TimeScale.h"
 
@@ -198,11 +199,14 @@ short CInstallerCore::Disconnect()
     return result;
 }
 
-bool CInstallerCore::IsPortBusy(int port)
+bool CInstallerCore::IsPortBusy(int port, SerialOpenFailure* why)
 {
     CS22SignLink probe;
-    if (probe.OpenPort(static_cast<short>(port), 115200, 0) != S22NET_OK)
+    if (probe.OpenPort(static_cast<short>(port), 115200, 0) != S22NET_OK) {
+        if (why != nullptr)
+            *why = probe.Port().LastOpenFailure();
         return true;
+    }
     probe.ClosePort();
     return false;
 }
@@ -446,7 +450,14 @@ bool CInstallerCore::OpenForAttempt(const CONNECTION_INFO& entry)
     if (m_link.OpenPort(static_cast<short>(entry.nPort), static_cast<unsigned long>(entry.nBaud), 0) == S22NET_OK)
         return true;
     AddErrorMessage(500, Format("Serial COM%d is busy.", static_cast<short>(entry.nPort)));
+    ReportOpenFailure(static_cast<short>(entry.nPort), m_link.Port().LastOpenFailure());
     return false;
+}
+
+void CInstallerCore::ReportOpenFailure(int port, const SerialOpenFailure& failure)
+{
+    for (const std::string& line : DescribeOpenFailure(port, failure))
+        AddStatusMessage(line);
 }
 
 int CInstallerCore::S2200Attempt(const CONNECTION_INFO& entry)

@@ -112,7 +112,10 @@ public:
     // One attempt of the list by its protocol, with its lines, and nothing around it: no closing
     // "could not connect" report. The link should be closed before.
     int ConnectAttempt(const CONNECTION_INFO& entry);
-    static bool IsPortBusy(int port);
+    // why, when given, receives the reason the port could not be opened.
+    static bool IsPortBusy(int port, SerialOpenFailure* why = nullptr);
+    // The reason lines for a port that could not be opened, reported after the task line.
+    void ReportOpenFailure(int port, const SerialOpenFailure& failure);
     // Closes the link and clears the cancel flag; the link's close result.
     short Disconnect();
     // Closes the link when it is open and leaves the cancel flag as it is.

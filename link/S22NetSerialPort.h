@@ -41,6 +41,8 @@ public:
     unsigned long GetBaud() const { return m_nBaud; }
     unsigned char GetFlag() const { return m_nFlag; }
     bool IsOpen() const { return m_device.IsOpen(); }
+    // Why the last Connect could not open the port.
+    const SerialOpenFailure& LastOpenFailure() const { return m_device.LastOpenFailure(); }
     // Bytes that went over the line since this object was made (for measuring line time).
     unsigned long long BytesWritten() const { return m_nBytesWritten; }
     unsigned long long BytesRead() const { return m_nBytesRead; }

@@ -6,6 +6,21 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <string>
+
+// Why a COM port could not be opened, with the system's own reason.
+struct SerialOpenFailure {
+    enum class Kind {
+        None,         // the last open worked, or none was tried
+        NoSuchPort,   // no device behind the number, or the device is not there
+        NoPermission, // the user may not open the device
+        Busy,         // another program (or another link of this one) holds it
+        Refused,      // the device would not take the serial settings, or another error
+    };
+    Kind kind = Kind::None;
+    int systemError = 0; // errno on POSIX, GetLastError on Windows
+    std::string device;  // the device looked at; empty when the number names none
+};
 
 class CSerialDevice {
 public:
@@ -26,6 +41,8 @@ public:
     // Opens COM n exclusively as 8-N-1 at baud with the request-to-send line raised only while
     // sending. False when the device is missing, busy (held by anyone else) or refuses the settings.
     bool Open(int comNumber, unsigned long baud);
+    // Why the last Open failed (Kind::None after one that worked).
+    const SerialOpenFailure& LastOpenFailure() const;
     // Restores the line settings found at open and closes. False when not open or close failed.
     bool Close();
     bool IsOpen() const;

@@ -85,8 +85,10 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
                 // After an abort the other ports are not even opened to see whether they are free.
                 if (m_core.IsCancelled())
                     break;
-                if (CInstallerCore::IsPortBusy(static_cast<int>(port))) {
+                SerialOpenFailure why;
+                if (CInstallerCore::IsPortBusy(static_cast<int>(port), &why)) {
                     m_core.AddErrorMessage(500, Format("Serial COM%d port is busy", static_cast<short>(port)));
+                    m_core.ReportOpenFailure(static_cast<int>(port), why);
                     continue;
                 }
                 std::vector<DisplayInfo> onPort;

@@ -237,6 +237,24 @@ std::string Latin1ToUtf8(std::string_view text)
     return out;
 }
 
+std::string Latin1ToTerminal(std::string_view text)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\t') || (byte >= 0x7F && byte < 0xA0)) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            AppendLatin1(out, byte);
+        }
+    }
+    return out;
+}
+
 std::string JobReportJson(const JobReport& report)
 {
     std::string out;

@@ -56,3 +56,6 @@ bool WriteJobReport(const std::string& path, const JobReport& report, std::strin
 
 // The tool's single-byte texts (Latin-1) as UTF-8.
 std::string Latin1ToUtf8(std::string_view text);
+// The same for text shown on a terminal: control characters (C0 but tab, DEL, C1) become \xNN, so
+// bytes a display sent cannot move the cursor or change the terminal.
+std::string Latin1ToTerminal(std::string_view text);

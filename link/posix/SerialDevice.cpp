@@ -64,6 +64,7 @@ void EnableOptionalFeatures(int fd)
 
 struct CSerialDevice::Impl {
     int fd = -1;
+    SerialOpenFailure failure;
     int wakeFd = -1;
     qvx::posix::LineSettings saved;
     unsigned long overruns = 0;
@@ -92,26 +93,71 @@ CSerialDevice::~CSerialDevice()
         ::close(m_impl->wakeFd);
 }
 
+namespace {
+
+SerialOpenFailure::Kind KindOfOpenError(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTDIR:
+        return SerialOpenFailure::Kind::NoSuchPort;
+    case EACCES:
+    case EPERM:
+        return SerialOpenFailure::Kind::NoPermission;
+    case EBUSY:
+        return SerialOpenFailure::Kind::Busy;
+    default:
+        return SerialOpenFailure::Kind::Refused;
+    }
+}
+
+} // namespace
+
+const SerialOpenFailure& CSerialDevice::LastOpenFailure() const
+{
+    return m_impl->failure;
+}
+
 bool CSerialDevice::Open(int comNumber, unsigned long baud)
 {
-    if (IsOpen() || m_impl->wakeFd < 0)
-        return false;
-    const std::string path = ComDevicePath(comNumber);
-    if (path.empty())
-        return false;
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // No sharing: another holder of the port, in this process or another, makes it busy.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0 ||
-        !qvx::posix::SaveLineSettings(fd, m_impl->saved)) {
-        ::close(fd);
+    SerialOpenFailure& failure = m_impl->failure;
+    failure = SerialOpenFailure{};
+    if (IsOpen() || m_impl->wakeFd < 0) {
+        failure.kind = SerialOpenFailure::Kind::Busy;
         return false;
     }
+    const std::string path = ComDevicePath(comNumber);
+    failure.device = path;
+    const auto fail = [&](SerialOpenFailure::Kind kind, int error) {
+        failure.kind = kind;
+        failure.systemError = error;
+        return false;
+    };
+    if (path.empty())
+        return fail(SerialOpenFailure::Kind::NoSuchPort, ENOENT);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(KindOfOpenError(errno), errno);
+    // No sharing: another holder of the port, in this process or another, makes it busy.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return fail(error == EWOULDBLOCK || error == EBUSY ? SerialOpenFailure::Kind::Busy
+                                                           : SerialOpenFailure::Kind::Refused,
+                    error);
+    }
+    if (!qvx::posix::SaveLineSettings(fd, m_impl->saved)) {
+        const int error = errno;
+        ::close(fd);
+        return fail(SerialOpenFailure::Kind::Refused, error);
+    }
     if (!SetRawEightNoneOne(fd) || !qvx::posix::SetLineRate(fd, baud)) {
+        const int error = errno;
         qvx::posix::RestoreLineSettings(fd, m_impl->saved);
         ::close(fd);
-        return false;
+        return fail(SerialOpenFailure::Kind::Refused, error);
     }
     EnableOptionalFeatures(fd);
     m_impl->fd = fd;

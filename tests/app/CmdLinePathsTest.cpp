@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(CmdLinePaths, AbsoluteLogFolderIsCreatedFromTheRootDown)
+TEST(CmdLinePaths, LogFolderIsCreatedFromTheRootDown)
 {
     const struct {
         const char* name;
@@ -28,7 +28,8 @@ TEST(CmdLinePaths, AbsoluteLogFolderIsCreatedFromTheRootDown)
         {"file at the root", PathStyle::Posix, "/log.txt", {"/"}, {}, false, {}, true},
         {"failed creation ends the walk", PathStyle::Posix, "/var/qvx/a/log.txt", {"/", "/var"}, {},
          true, {}, false},
-        {"relative value makes nothing", PathStyle::Posix, "logs/a/log.txt", {}, {}, false, {}, true},
+        {"relative value below the program's folder", PathStyle::Posix, "logs/a/log.txt",
+         {"/", "/opt", "/opt/qvx"}, {}, false, {"/opt/qvx/logs", "/opt/qvx/logs/a"}, true},
         {"drive folders", PathStyle::Windows, "D:\\a\\b\\log.txt", {"D:"}, {}, false,
          {"D:\\a", "D:\\a\\b"}, true},
         {"missing drive", PathStyle::Windows, "D:\\a\\b\\log.txt", {}, {"D:\\a"}, false, {}, false},

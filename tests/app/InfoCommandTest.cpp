@@ -36,7 +36,10 @@ protected:
         qvxsim::ControllerConfig older;
         older.address = 4;
         older.settings.firmwareVersion = "FX40211-1.01.05";
-        config.controllers = {reader, hitech, older};
+        qvxsim::ControllerConfig fast; // set to 57600, which the tool's 56700 reaches as on a real UART
+        fast.address = 8;
+        fast.baud = 57600;
+        config.controllers = {reader, hitech, older, fast};
         std::string error;
         ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
@@ -100,12 +103,12 @@ TEST_F(InfoCommand, ExitStatusTellsWhatHappened)
         const char* line;
     };
     const Case cases[] = {
-        {{"-b", "115200", "-info", "COM3:9"}, 5, "[*TASK ERROR 101*]  Display is not a Quorvantix Reader Board\n"},
+        {{"-b", "115200", "-info", "COM3:9"}, 6, "[*TASK ERROR 101*]  Display is not a Quorvantix Reader Board\n"},
         {{"-b", "115200", "-info", "COM3:7"}, 1, "[*TASK ERROR 510*]  Could not connect to display\n"},
-        {{"-info", "COM8"}, 2, "[*TASK ERROR 500*]  Serial COM8 is busy.\n"},
-        {{"-info", "COM3:0"}, 6, "[*TASK ERROR 300*]  Invalid network address for a Quorvantix Reader Board\n"},
-        {{"-info", "COM3:241"}, 6, "You have entered an invalid display address.  A valid display address is between 1 and 240.\n"},
-        {{"-info", "PORT3"}, 6, "info: \"PORT3\" is not a port, use COM<n>[:<address>]\n"},
+        {{"-info", "COM8"}, 3, "[*TASK ERROR 500*]  Serial COM8 is busy.\nCOM8: there is no device at "},
+        {{"-info", "COM3:0"}, 2, "[*TASK ERROR 300*]  Invalid network address for a Quorvantix Reader Board\n"},
+        {{"-info", "COM3:241"}, 2, "You have entered an invalid display address.  A valid display address is between 1 and 240.\n"},
+        {{"-info", "PORT3"}, 2, "info: \"PORT3\" is not a port, use COM<n>[:<address>]\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Run(c.args), c.status) << c.args.back() << "\n" << m_out.str();
@@ -113,9 +116,15 @@ TEST_F(InfoCommand, ExitStatusTellsWhatHappened)
     }
 }
 
+TEST_F(InfoCommand, AllRatesReachAControllerAt57600)
+{
+    EXPECT_EQ(Run({"-b", "-info", "COM3:8"}), 0) << m_out.str();
+    EXPECT_TRUE(Shows("Connection established with S2200 Protocol at 56700 baud.\n")) << m_out.str();
+}
+
 TEST_F(InfoCommand, HitechDisplayIsReportedByTheAttemptAndByAutoConnect)
 {
-    EXPECT_EQ(Run({"-b", "115200", "-info", "COM3:9"}), 5) << m_out.str();
+    EXPECT_EQ(Run({"-b", "115200", "-info", "COM3:9"}), 6) << m_out.str();
     EXPECT_EQ(Count("[*TASK ERROR 101*]  Display is not a Quorvantix Reader Board\n"), 2) << m_out.str();
 }
 

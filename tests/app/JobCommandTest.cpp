@@ -2,14 +2,12 @@
 // stand-in controllers, its exit status, its log and report, and a SIGTERM in the middle of a
 // transfer.
 #include "common/TestPortDir.h"
+#include "common/ToolProcess.h"
 #include "sim/SignSim.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,8 +15,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -37,10 +33,7 @@ std::string Record(const std::string& name, int address, int port)
 
 std::string Slurp(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return ReadText(path.string());
 }
 
 class JobCommand : public ::testing::Test {
@@ -63,24 +56,9 @@ protected:
     pid_t Start(std::vector<std::string> args)
     {
         args.insert(args.begin(), QVX_TOOL_PATH);
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, (m_dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT, 0644);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, QVX_TOOL_PATH, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        return StartTool(std::move(args), (m_dir / "stderr.txt").string());
     }
-    static int Wait(pid_t pid)
-    {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    static int Wait(pid_t pid) { return WaitTool(pid); }
     int Run(std::vector<std::string> args) { return Wait(Start(std::move(args))); }
     std::vector<std::string> JobArgs()
     {

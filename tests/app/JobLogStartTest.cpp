@@ -1,3 +1,4 @@
+#include "app/ExitStatus.h"
 #include "app/PellworthTestApp.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ TEST_F(JobLogStartTest, LogOpensInAMadeFolder)
     const std::string path = (m_dir / "a" / "b" / "run.txt").string();
     std::ostringstream out, err;
     CPellworthTestApp app({"-l1", "-lf", path}, out, err);
-    EXPECT_EQ(app.Run(), CPellworthTestApp::kCannotStart);
+    EXPECT_EQ(app.Run(), exitstatus::kUsage);
     EXPECT_TRUE(app.GetLogManager().IsLogOpen());
     EXPECT_EQ(app.GetLogManager().GetLogPath(), path);
     EXPECT_TRUE(fs::exists(path));
@@ -71,7 +72,7 @@ TEST_F(JobLogStartTest, RunGoesOnWhenTheLogCannotBeOpened)
         SCOPED_TRACE(test.name);
         std::ostringstream out, err;
         CPellworthTestApp app({"-l1", "-lf", test.path}, out, err);
-        EXPECT_EQ(app.Run(), CPellworthTestApp::kCannotStart);
+        EXPECT_EQ(app.Run(), exitstatus::kUsage);
         EXPECT_FALSE(app.GetLogManager().IsLogOpen());
         EXPECT_EQ(CountLines(err.str()), 2u) << err.str();
         EXPECT_EQ(err.str().rfind(test.says, 0), 0u) << err.str();
@@ -97,7 +98,11 @@ TEST_F(JobLogStartTest, NoLogWithoutTheSwitchOrForHelp)
         std::vector<std::string> args;
         int status;
         std::string err;
-    } runs[] = {{{"-lf", path}, CPellworthTestApp::kCannotStart, kNoWindow}, {{"-l1", "-lf", path, "-h"}, 0, ""}};
+    } runs[] = {{{"-lf", path},
+                 exitstatus::kUsage,
+                 std::string("qvxfirminstaller: note: -lf names a log file, but without -l1 no log is written.\n") +
+                     kNoWindow},
+                {{"-l1", "-lf", path, "-h"}, 0, ""}};
     for (const auto& run : runs) {
         std::ostringstream out, err;
         CPellworthTestApp app(run.args, out, err);

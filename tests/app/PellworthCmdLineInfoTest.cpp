@@ -10,6 +10,7 @@ struct Parsed {
     bool bAuto = false, bSilent = false, bLog = false, bFirmwareFile = false, bAnyFirmware = false,
          bBaud = false, bHelp = false, bPing = false;
     std::string firmwarePath{}, displaysPath{}, logPath = "/opt/qvx/QvxFirmLog.txt", baud{}, ping{};
+    std::vector<std::string> created{}; // folders the log path needed
 };
 
 const struct {
@@ -40,7 +41,8 @@ const struct {
     {"df absolute after slash", {"/DF", "/home/x/Displays.dat"}, {.displaysPath = "/home/x/Displays.dat"}},
     {"df absolute missing", {"-df", "/home/x/Missing.dat"}, {}},
     {"lf without a value", {"-l1", "-lf"}, {.bLog = true}},
-    {"lf relative with backslash", {"-lf", "logs\\run.txt"}, {.logPath = "/opt/qvx/logs/run.txt"}},
+    {"lf relative with backslash", {"-lf", "logs\\run.txt"},
+     {.logPath = "/opt/qvx/logs/run.txt", .created = {"/opt/qvx/logs"}}},
     {"lf leading backslash", {"-lf", "\\run.txt"}, {.logPath = "/opt/qvx/run.txt"}},
     {"ping with slash", {"/PING", "COM3:7"}, {.bPing = true, .ping = "COM3:7"}},
     {"/? is not a file value", {"-f", "fw.zlb", "/?"},
@@ -53,6 +55,7 @@ TEST(PellworthCmdLineInfo, ParsesSwitchesAndParameters)
         SCOPED_TRACE(test.name);
         FakePathSystem paths;
         paths.files.insert("/home/x/Displays.dat");
+        paths.folders = {"/", "/opt", "/opt/qvx"};
         CPellworthCmdLineInfo info(paths);
         info.Parse(test.args);
         const Parsed& want = test.want;
@@ -69,7 +72,7 @@ TEST(PellworthCmdLineInfo, ParsesSwitchesAndParameters)
         EXPECT_EQ(info.GetPingTarget(), want.ping);
         EXPECT_EQ(info.GetLogFilePath(), want.logPath);
         EXPECT_EQ(info.IsLogging(), want.bLog);
-        EXPECT_TRUE(paths.created.empty());
+        EXPECT_EQ(paths.created, want.created);
     }
 }
 

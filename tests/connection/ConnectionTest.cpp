@@ -183,9 +183,13 @@ TEST_F(Connection, PortHeldByAnotherProcessEndsAtOnce)
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_EQ(result, CONNECT_PORT_BUSY);
+    const std::string device =
+        (m_dir / "COM3").string() + " (" + std::filesystem::canonical(m_dir / "COM3").string() + ")";
     EXPECT_EQ(m_view.Lines(), (Lines{"Connecting to Sign at address 1...",
                                      "Connecting with Pellworth Protocol at 115200 baud",
-                                     "[*TASK ERROR 500*]  Serial COM3 is busy."}));
+                                     "[*TASK ERROR 500*]  Serial COM3 is busy.",
+                                     "COM3: " + device + " is held by another program: process " +
+                                         std::to_string(child) + " (test_connection)"}));
     EXPECT_FALSE(CInstallerCore::IsPortBusy(3));
 }
 
@@ -195,7 +199,9 @@ TEST_F(Connection, NoPortsAtAll)
     EXPECT_EQ(Connect({}, -1), CONNECT_PORT_BUSY);
     EXPECT_EQ(m_view.Lines(), (Lines{"Connecting to Sign at address 1...",
                                      "Connecting with Pellworth Protocol at 115200 baud",
-                                     "[*TASK ERROR 500*]  Serial COM-1 is busy."}));
+                                     "[*TASK ERROR 500*]  Serial COM-1 is busy.",
+                                     "COM-1: this machine has no serial port with that number (the ports are "
+                                     "/dev/ttyS*, /dev/ttyUSB* and /dev/ttyACM*, numbered in that order)"}));
 }
 
 TEST_F(Connection, AbortDuringTheFirstAttempt)

@@ -235,3 +235,12 @@ TEST_F(JobReportWrite, FailureLeavesEverythingAsItWas)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TerminalText, ControlBytesAreShownNotSent)
+{
+    EXPECT_EQ(Latin1ToTerminal(std::string("FX\x1b[2J\x07 \t41\xB0\x9b\x7f", 14)), "FX\\x1B[2J\\x07 \t41\xC2\xB0\\x9B\\x7F");
+}
+
+} // namespace

@@ -1,0 +1,21 @@
+#pragma once
+// The exit statuses of every command-line form (-ping, -info and those to come). The unattended
+// job (-s) has its own rule: its job result code (0, 4 or 9), and kUsage when it cannot start.
+
+namespace exitstatus {
+
+constexpr int kDone = 0;       // the display answered / was connected and read
+constexpr int kNoAnswer = 1;   // the display did not answer
+constexpr int kUsage = 2;      // bad switches, target or address; two forms; no window in this build
+constexpr int kCannotOpen = 3; // the port is not there, or this user may not open it
+constexpr int kBusy = 5;       // another program holds the port
+constexpr int kNotOurs = 6;    // the display answered but is not a reader board of ours
+constexpr int kRefused = 7;    // the display answered and refused (a command, the switch-over)
+
+// 128 + the signal's number, as shells report a run a signal ended: 130 SIGINT, 143 SIGTERM, 129 SIGHUP.
+constexpr int Interrupted(int signal)
+{
+    return 128 + signal;
+}
+
+} // namespace exitstatus
