@@ -133,7 +133,7 @@ bool CS22SignLink::StartEchoTest(short comPort, int type)
         m_nEchoSize = static_cast<unsigned long>(m_echoText.size());
     } else if (type == 1) {
         // The long test sends the firmware package as it is embedded, read in place.
-        const auto package = qvxres::FindResource("BIN", qvxres::kFirmwareFX40211);
+        const auto package = qvxres::FindEmbeddedResource("BIN", qvxres::kFirmwareFX40211);
         if (package.empty())
             return false;
         m_pEchoData = package.data();

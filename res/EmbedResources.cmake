@@ -3,10 +3,10 @@
 #   qvx_embed_resource(TYPE BIN ID 248 FILE <path> [DEPENDS <target>...])
 #
 # Calls from any folder add to qvx_res. Once the whole project has been read, one assembler file
-# pulls every file in with .incbin and a small C++ table lists them for qvxres::FindResource; both
-# are rewritten only when the list changes. The assembler does not report .incbin files as
-# dependencies, so each embedded file is an OBJECT_DEPENDS of the assembler file: a changed file
-# is assembled in again. DEPENDS names the targets that make the files. A relative FILE is taken
+# pulls every file in with .incbin and a small C++ table lists them for
+# qvxres::FindEmbeddedResource; both are rewritten only when the list changes. The assembler does
+# not report .incbin files as dependencies, so each embedded file is an OBJECT_DEPENDS of the
+# assembler file: a changed file is assembled in again. DEPENDS names the targets that make the files. A relative FILE is taken
 # from the calling folder's sources.
 
 set_property(GLOBAL PROPERTY QVX_RES_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR})

@@ -23,7 +23,7 @@ bool SameType(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::span<const unsigned char> FindResource(std::string_view type, int id)
+std::span<const unsigned char> FindEmbeddedResource(std::string_view type, int id)
 {
     for (const auto& resource : detail::EmbeddedResources()) {
         if (resource.id == id && SameType(resource.type, type)) {
@@ -36,7 +36,7 @@ std::span<const unsigned char> FindResource(std::string_view type, int id)
     return {};
 }
 
-std::string LoadString(int id)
+std::string LoadEmbeddedString(int id)
 {
     for (const auto& entry : detail::StringTable()) {
         if (entry.id == id)

@@ -53,11 +53,11 @@ bool CFirmwareInstaller::IsFirmwareUpdateNeeded()
         m_switches.strFirmwarePath.empty() ? std::string() : GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
     if (m_switches.bAnyFirmware)
         return true;
-    const std::string lineFamily = qvxres::LoadString(qvxres::kStrFP9023417);
+    const std::string lineFamily = qvxres::LoadEmbeddedString(qvxres::kStrFP9023417);
     if (current.find(lineFamily) != std::string::npos)
-        return IsUpdateNeeded(lineFamily, current, fileVersion, qvxres::LoadString(qvxres::kStrFP9023417Version));
+        return IsUpdateNeeded(lineFamily, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFP9023417Version));
     if (current.find(kFamilyMain) != std::string::npos)
-        return IsUpdateNeeded(kFamilyMain, current, fileVersion, qvxres::LoadString(qvxres::kStrFX40211Version));
+        return IsUpdateNeeded(kFamilyMain, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version));
     m_core.AddErrorMessage(511, "Display does not have FX40211 or FP9023417 firmware installed");
     return false;
 }

@@ -27,14 +27,14 @@ void ReportNotLoaded(CMessageStore& messages, const std::string& path, const std
 FirmwarePackageChoice ChooseFirmwarePackage(bool firmwareLine)
 {
     if (firmwareLine)
-        return {qvxres::kFirmwareFP9023417, qvxres::LoadString(qvxres::kStrFP9023417Version),
-                qvxres::LoadString(qvxres::kStrFP9023417) + ".EXE"};
-    return {qvxres::kFirmwareFX40211, qvxres::LoadString(qvxres::kStrFX40211Version), "FX40211.EXE"};
+        return {qvxres::kFirmwareFP9023417, qvxres::LoadEmbeddedString(qvxres::kStrFP9023417Version),
+                qvxres::LoadEmbeddedString(qvxres::kStrFP9023417) + ".EXE"};
+    return {qvxres::kFirmwareFX40211, qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version), "FX40211.EXE"};
 }
 
 bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char>& image, int resourceId)
 {
-    const auto block = qvxres::FindResource("BIN", resourceId);
+    const auto block = qvxres::FindEmbeddedResource("BIN", resourceId);
     char what[64];
     std::snprintf(what, sizeof what, "Firmware package %d", resourceId);
     if (block.empty()) {

@@ -10,7 +10,7 @@ using EchoFirmware = SimLineTest;
 
 TEST_F(EchoFirmware, SendsThePackageThroughALoopBackPlug)
 {
-    const auto package = qvxres::FindResource("BIN", qvxres::kFirmwareFX40211);
+    const auto package = qvxres::FindEmbeddedResource("BIN", qvxres::kFirmwareFX40211);
     ASSERT_FALSE(package.empty());
     StartLine(4, 19200, {1});
     Sim().SetLoopback(4, true);

@@ -34,7 +34,7 @@ TEST(EmbeddedFirmware, PackagesAreSoundAndHoldTheirImages)
 {
     for (const auto& firmware : kFirmware) {
         SCOPED_TRACE(firmware.title);
-        const auto block = qvxres::FindResource("BIN", firmware.id);
+        const auto block = qvxres::FindEmbeddedResource("BIN", firmware.id);
         CZlbFile package;
         ASSERT_EQ(package.LoadFromMemory(block), CZlbFile::kOk) << package.GetFault();
         EXPECT_EQ(package.GetName(), firmware.title + ".EXE");
@@ -55,9 +55,9 @@ TEST(EmbeddedFirmware, PackagesAreSoundAndHoldTheirImages)
         EXPECT_LE(ratio, 2.7);
     }
     // Types match without regard to case; both type and id must match.
-    EXPECT_EQ(qvxres::FindResource("bin", kFirmware[0].id).data(), qvxres::FindResource("BIN", kFirmware[0].id).data());
-    EXPECT_TRUE(qvxres::FindResource("BINX", kFirmware[0].id).empty());
-    EXPECT_TRUE(qvxres::FindResource("BIN", 249).empty());
+    EXPECT_EQ(qvxres::FindEmbeddedResource("bin", kFirmware[0].id).data(), qvxres::FindEmbeddedResource("BIN", kFirmware[0].id).data());
+    EXPECT_TRUE(qvxres::FindEmbeddedResource("BINX", kFirmware[0].id).empty());
+    EXPECT_TRUE(qvxres::FindEmbeddedResource("BIN", 249).empty());
 }
 
 TEST(EmbeddedFirmware, ReadelfAcceptsTheImages)

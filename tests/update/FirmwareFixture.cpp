@@ -12,7 +12,7 @@
 std::vector<unsigned char> EmbeddedImage(int resourceId)
 {
     CZlbFile package;
-    EXPECT_EQ(package.LoadFromMemory(qvxres::FindResource("BIN", resourceId)), CZlbFile::kOk) << package.GetFault();
+    EXPECT_EQ(package.LoadFromMemory(qvxres::FindEmbeddedResource("BIN", resourceId)), CZlbFile::kOk) << package.GetFault();
     const auto data = package.GetData();
     return {data.begin(), data.end()};
 }
