@@ -1,13 +1,7 @@
 #include "link/DebugOutput.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
-
-#ifdef _WIN32
-#include <string>
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -23,33 +17,17 @@ bool ReadDebugSetting()
 
 } // namespace
 
-bool DebugOutputEnabled()
+bool DebugOutputRequested()
 {
-#ifdef _WIN32
-    return IsDebuggerPresent() != 0;
-#else
     int setting = g_nDebugSetting.load(std::memory_order_relaxed);
     if (setting < 0) {
         setting = ReadDebugSetting() ? 1 : 0;
         g_nDebugSetting.store(setting, std::memory_order_relaxed);
     }
     return setting != 0;
-#endif
 }
 
 void RereadDebugOutputSetting()
 {
     g_nDebugSetting.store(-1, std::memory_order_relaxed);
-}
-
-void DebugOutput(std::string_view text)
-{
-#ifdef _WIN32
-    OutputDebugStringA(std::string(text).c_str());
-#else
-    if (!DebugOutputEnabled())
-        return;
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
-#endif
 }

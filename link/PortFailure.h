@@ -1,7 +1,8 @@
 #pragma once
 // Why a COM port could not be opened, in words a technician can act on: the device looked at
 // (and QVX_PORT_DIR when it chose it), a missing group membership, or the program holding the
-// port. Shown after the report that the port is busy.
+// port (POSIX); that the port is not there, or that another program has it open, with the
+// system's text (Windows). Shown after the report that the port is busy.
 
 #include "link/SerialDevice.h"
 

@@ -1,10 +1,14 @@
 #pragma once
-// COM port numbers and the devices behind them.
+// COM port numbers and the devices behind them (posix/ and win32/PortNames.cpp).
 //
-// With QVX_PORT_DIR set, COM n is the device at $QVX_PORT_DIR/COM<n> (usually a symlink to a pty or
-// a real tty). Otherwise the machine's serial devices are numbered in the order /dev/ttyS*,
+// POSIX: with QVX_PORT_DIR set, COM n is the device at $QVX_PORT_DIR/COM<n> (usually a symlink to a
+// pty or a real tty). Otherwise the machine's serial devices are numbered in the order /dev/ttyS*,
 // /dev/ttyUSB*, /dev/ttyACM* (each family in numeric order, placeholder ttyS ports without
 // hardware left out) as COM1, COM2, ...
+//
+// Windows: COM n is \\.\COM<n> (the form that also opens COM10 and above), and the ports there
+// are the ones the serial drivers list under HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM.
+// QVX_PORT_DIR is not used on Windows (under Wine the COM ports are Wine's dosdevices links).
 
 #include <string>
 #include <vector>

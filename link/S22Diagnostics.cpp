@@ -1,7 +1,9 @@
 #include "link/S22Diagnostics.h"
 
+#include "link/LocalTime.h"
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
+#include "link/S22ResultTexts.h"
 
 #include <cstdio>
 #include <ctime>
@@ -48,13 +50,13 @@ void CS22Diagnostics::Record(bool firstTry, const CS22NetPacket& sent, const CS2
         char stamp[64] = "";
         const std::time_t now = std::time(nullptr);
         struct tm local {};
-        if (localtime_r(&now, &local) != nullptr)
+        if (qvxlink::LocalTimeOf(now, local))
             std::strftime(stamp, sizeof stamp, "%b %d, %Y %I:%M:%S %p\n", &local);
         std::fputs(stamp, file);
     }
     WriteFrame(file, "Sent:   ", sent);
     WriteFrame(file, "Recv'd: ", received);
     std::fputs("Error Status: ", file);
-    std::fputs(S22ResultText(result), file);
+    std::fputs(S22ResultTextOf(result), file);
     std::fclose(file);
 }

@@ -1,6 +1,6 @@
-#include "S22NetResult.h"
+#include "link/S22ResultTexts.h"
 
-const char* S22ResultText(short code)
+const char* S22ResultTextOf(short code)
 {
     static const char* const kTexts[] = {
         "S22NET_OK\n",

@@ -74,8 +74,9 @@ short CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned lon
     *written = 0;
     if (count < 0)
         return ERR_NETWORK_NO_WRITE;
-    if (m_bTimeOutsStale)
-        RefreshTimeOuts();
+    // The next write tries again when the driver would not take them.
+    if (m_bTimeOutsStale && !RefreshTimeOuts())
+        return ERR_NETWORK_NO_WRITE;
     const auto deadline = CSerialDevice::Clock::now() + std::chrono::milliseconds(ScaledMs(m_nTimeOut));
     std::size_t sent = 0;
     const bool complete = m_device.Write(bytes, static_cast<std::size_t>(count), &sent, deadline);
@@ -87,6 +88,14 @@ short CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned lon
     if (m_device.OverrunSinceLastCheck())
         return ERR_NETWORK_NO_WRITE;
     return S22NET_OK;
+}
+
+bool CS22NetSerialPort::RefreshTimeOuts()
+{
+    if (!m_device.ApplyTimeOuts(kReadIntervalMs, kReadTotalMultiplierMs, ScaledMs(m_nTimeOut)))
+        return false;
+    m_bTimeOutsStale = false;
+    return true;
 }
 
 short CS22NetSerialPort::ReadChar(unsigned char& byte)

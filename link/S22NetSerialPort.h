@@ -50,8 +50,10 @@ public:
 private:
     // Reads what arrives before a fresh per-call deadline; 0, -6, -11 or -15.
     short ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got);
-    // Driver time-outs do not exist here; the read deadline uses the time-out directly.
-    void RefreshTimeOuts() { m_bTimeOutsStale = false; }
+    // Hands the time-out to the driver where it keeps read time-outs (Windows); reads take their
+    // deadlines from it directly as well. False, with the time-outs still stale, when the driver
+    // would not take them.
+    bool RefreshTimeOuts();
 
     std::atomic<std::uint32_t> m_nAbort{0};
     std::atomic<unsigned long long> m_nBytesWritten{0};

@@ -1,7 +1,12 @@
 #include "link/S22Network.h"
 
 #include "link/S22NetInternal.h"
+#include "link/S22ResultTexts.h"
 
+const char* S22ResultText(short code)
+{
+    return S22ResultTextOf(code);
+}
 
 CS22Network::CS22Network() : m_pInternal(std::make_unique<CS22NetInternal>()) {}
 CS22Network::~CS22Network() = default;

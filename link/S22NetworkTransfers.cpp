@@ -1,7 +1,19 @@
 // Multi-block transfers of CS22Network: extended file send and get, the basic message, schedule
 // and list transfers, real-time data and graphics.
+#ifdef _WIN32
+// With <windows.h>'s SendMessage and GetMessage macros out of the way, this unit also sees the
+// forwarding SendMessage and GetMessage of S22Network.h and so exports them, for callers built
+// without the macros whose compiler calls the library's copy of an inline member.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#undef SendMessage
+#undef GetMessage
+#endif
 #include "link/S22Network.h"
 
+#include "link/LocalTime.h"
 #include "link/S22CommandBuffer.h"
 #include "link/S22ExtendedRequests.h"
 #include "link/S22NetGraphic.h"
@@ -21,7 +33,7 @@ void PutLocalTime(CS22CommandBuffer& request, std::size_t offset)
 {
     const std::time_t now = std::time(nullptr);
     struct tm local {};
-    if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &local) == nullptr) {
+    if (now == static_cast<std::time_t>(-1) || !qvxlink::LocalTimeOf(now, local)) {
         for (std::size_t i = 0; i < 6; ++i)
             request.PutByte(offset + i, 0xFF);
         return;
@@ -142,8 +154,14 @@ unsigned char* CS22Network::M2GetFile(unsigned char addr, const char* name, shor
                result);
 }
 
+// The member names of the exported symbols (see S22Network.h).
+#ifdef _WIN32
+short CS22Network::SendMessageA(unsigned char addr, const char* name, const unsigned char* data, long size,
+                                resp_send_message_s* resp, unsigned char option)
+#else
 short CS22Network::SendMessage(unsigned char addr, const char* name, const unsigned char* data, long size,
                                resp_send_message_s* resp, unsigned char option)
+#endif
 {
     const auto start = BasicSendStart(5, option, name, size < 0 ? 0 : static_cast<unsigned long>(size));
     return SendBasic(*m_pInternal, addr, start, data, size, resp);
@@ -157,8 +175,13 @@ short CS22Network::SendSchedule(unsigned char addr, const char* name, bool a, bo
     return SendBasic(*m_pInternal, addr, start, data, size, resp);
 }
 
+#ifdef _WIN32
+unsigned char* CS22Network::GetMessageA(unsigned char addr, const char* name, short& result,
+                                        resp_retrieve_message_s* resp, unsigned char option)
+#else
 unsigned char* CS22Network::GetMessage(unsigned char addr, const char* name, short& result,
                                        resp_retrieve_message_s* resp, unsigned char option)
+#endif
 {
     return Get(*m_pInternal, addr, BasicGetStart(8, 32, option, name), resp, S22MessageAnnouncement(),
                S22MessageRequests(), result);

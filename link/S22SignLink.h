@@ -25,6 +25,12 @@ public:
     virtual void OnBlockSent() = 0;
 };
 
+// The class keeps its DeleteFile members whether or not <windows.h> came first.
+#ifdef _WIN32
+#pragma push_macro("DeleteFile")
+#undef DeleteFile
+#endif
+
 class CS22SignLink final : private IS22Exchanger, private IS22TransferSink {
 public:
     static constexpr unsigned long kPortTimeOutMs = 3000;
@@ -67,6 +73,17 @@ public:
                      m2_resp_run_message_s* resp, unsigned char option);
     short DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option);
     short DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option);
+#ifdef _WIN32
+    // What a caller's DeleteFile becomes under <windows.h>'s macro.
+    short DeleteFileA(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
+    {
+        return DeleteFile(address, name, resp, option);
+    }
+    short DeleteFileA(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option)
+    {
+        return DeleteFile(address, name, resp, option);
+    }
+#endif
 
     // File transfer. GetFile returns a buffer owned by the link (valid until the next get) or null
     // with the reason in result (0 with null: the file is empty).
@@ -170,6 +187,10 @@ private:
     unsigned long m_nEchoDone = 0;
     bool m_bEchoOpenedPort = false;
 };
+
+#ifdef _WIN32
+#pragma pop_macro("DeleteFile")
+#endif
 
 template <class Work>
 short CS22SignLink::RunFramed(unsigned char address, Work&& work, bool checkReset)

@@ -182,6 +182,12 @@ bool CSerialDevice::IsOpen() const
     return m_impl->fd >= 0;
 }
 
+bool CSerialDevice::ApplyTimeOuts(unsigned long, unsigned long, unsigned long)
+{
+    // termios keeps no time-outs of this kind: every read carries its own deadline.
+    return true;
+}
+
 CSerialDevice::ReadStatus CSerialDevice::Read(void* buffer, std::size_t max, std::size_t* got,
                                               Clock::time_point deadline)
 {

@@ -1,3 +1,4 @@
+#include "common/TestEnv.h"
 #include "link/S22Diagnostics.h"
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
@@ -17,7 +18,7 @@ class DiagnosticsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("qvx-diag-" + std::to_string(::getpid()) + "-" +
+        m_dir = fs::temp_directory_path() / ("qvx-diag-" + std::to_string(ProcessId()) + "-" +
                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
@@ -54,7 +55,7 @@ TEST_F(DiagnosticsTest, PathJoinsDirectoryAndFileName)
 
 TEST_F(DiagnosticsTest, RecordLayout)
 {
-    m_diag.Enable(false, m_dir.c_str());
+    m_diag.Enable(false, m_dir.string().c_str());
     m_diag.Record(true, m_sent, m_received, ERR_SIGN_NO_RESPONSE);
     m_diag.Record(false, m_sent, m_received, S22NET_OK);
     const std::regex layout(
@@ -70,7 +71,7 @@ TEST_F(DiagnosticsTest, RecordLayout)
 
 TEST_F(DiagnosticsTest, ErrorsOnlySkipsSuccessAndAppends)
 {
-    m_diag.Enable(true, m_dir.c_str());
+    m_diag.Enable(true, m_dir.string().c_str());
     m_diag.Record(false, m_sent, m_received, S22NET_OK);
     EXPECT_FALSE(fs::exists(m_dir / "Direct COM3.txt"));
     m_diag.Record(false, m_sent, m_received, -42);
@@ -83,7 +84,7 @@ TEST_F(DiagnosticsTest, DisabledOrUnwritableWritesNothing)
 {
     m_diag.Record(true, m_sent, m_received, ERR_SIGN_NO_RESPONSE);
     EXPECT_FALSE(fs::exists(m_dir / "Direct COM3.txt"));
-    m_diag.Enable(false, (m_dir / "missing" / "deeper").c_str());
+    m_diag.Enable(false, (m_dir / "missing" / "deeper").string().c_str());
     m_diag.Record(true, m_sent, m_received, ERR_SIGN_NO_RESPONSE); // must not crash or create folders
     EXPECT_FALSE(fs::exists(m_dir / "missing"));
 }

@@ -2,19 +2,24 @@
 // The protocol class offered to other programs: one controller line, its set-up, control and
 // commands. Every operation returns a link result code (S22NetResult.h).
 //
-// COM numbers mean the same here as in the tool. On Linux, with QVX_PORT_DIR set (and not empty),
-// COM n is the device at $QVX_PORT_DIR/COM<n>. Otherwise the machine's serial devices are numbered
-// COM1, COM2, ... in the order /dev/ttyS*, /dev/ttyUSB*, /dev/ttyACM*, each family by the number
-// after its name (names with anything but up to six digits there are skipped); a ttyS node whose
-// /sys/class/tty/ttyS<n>/type reads 0 has no UART behind it and is left out. The number is looked
-// up at each Connect, so adding or removing an adapter can renumber the ports after it.
+// COM numbers mean the same here as in the tool. On Windows COM n is the port \\.\COM<n>. On
+// Linux, with QVX_PORT_DIR set (and not empty), COM n is the device at $QVX_PORT_DIR/COM<n>.
+// Otherwise the machine's serial devices are numbered COM1, COM2, ... in the order /dev/ttyS*,
+// /dev/ttyUSB*, /dev/ttyACM*, each family by the number after its name (names with anything but up
+// to six digits there are skipped); a ttyS node whose /sys/class/tty/ttyS<n>/type reads 0 has no
+// UART behind it and is left out. The number is looked up at each Connect, so adding or removing an
+// adapter can renumber the ports after it. (QVX_PORT_DIR is not used on Windows.)
 //
 // The environment also applies to programs using this library:
 //   QVX_TIME_SCALE multiplies the port time-out (SetTimeOut) on every read and write (default 1,
 //                  read at each use; tests use it to wait out time-outs quickly).
 //   QVX_DEBUG      set to anything but "" or "0" (read once per process): every frame sent and
-//                  received is traced in hex on standard error, one "qvx trace" line each (on
-//                  Windows the trace goes to the debugger instead, while one is attached).
+//                  received is traced in hex, one "qvx trace" line each, on standard error; on
+//                  Windows it goes to OutputDebugStringA, and is also on while a debugger is
+//                  attached.
+//
+// On Windows the time-out reaches the driver's read time-outs with the next write, and each read
+// waits in one ReadFile bounded by them.
 //
 // option: the controller's option byte, sent right after the command code (data byte 1 of a basic
 // command; data byte 2 of an extended one, after 0x80 and the code). A transfer carries it in its
@@ -27,6 +32,7 @@
 #include "s22network/S22Records.h"
 
 #include "s22network/S22NetworkExport.h"
+#include "s22network/S22NetworkVersion.h"
 
 #include <memory>
 
@@ -144,13 +150,40 @@ public:
                      m2_resp_send_file_s* resp, unsigned char option);
     unsigned char* M2GetFile(unsigned char addr, const char* name, short& result, m2_resp_retrieve_file_s* resp,
                              unsigned char option);
+#ifdef _WIN32
+    // Exported as SendMessageA (and GetMessageA below), the names <windows.h>'s SendMessage and
+    // GetMessage macros give these calls in callers that include it. Where the macros are not
+    // defined at this point, SendMessage and GetMessage forward to them.
+    short SendMessageA(unsigned char addr, const char* name, const unsigned char* data, long size,
+                       resp_send_message_s* resp, unsigned char option);
+#ifndef SendMessage
+    short SendMessage(unsigned char addr, const char* name, const unsigned char* data, long size,
+                      resp_send_message_s* resp, unsigned char option)
+    {
+        return SendMessageA(addr, name, data, size, resp, option);
+    }
+#endif
+#else
     short SendMessage(unsigned char addr, const char* name, const unsigned char* data, long size,
                       resp_send_message_s* resp, unsigned char option);
+#endif
     // a and b are or-ed into the option byte as 0x01 and 0x02.
     short SendSchedule(unsigned char addr, const char* name, bool a, bool b, const unsigned char* data, long size,
                        resp_send_message_s* resp, unsigned char option);
+#ifdef _WIN32
+    unsigned char* GetMessageA(unsigned char addr, const char* name, short& result, resp_retrieve_message_s* resp,
+                               unsigned char option);
+#ifndef GetMessage
+    unsigned char* GetMessage(unsigned char addr, const char* name, short& result, resp_retrieve_message_s* resp,
+                              unsigned char option)
+    {
+        return GetMessageA(addr, name, result, resp, option);
+    }
+#endif
+#else
     unsigned char* GetMessage(unsigned char addr, const char* name, short& result, resp_retrieve_message_s* resp,
                               unsigned char option);
+#endif
     unsigned char* GetMessageList(unsigned char addr, short& result, resp_retrieve_list_s* resp,
                                   unsigned char option);
     unsigned char* GetGraphicList(unsigned char addr, short& result, resp_retrieve_list_s* resp,
