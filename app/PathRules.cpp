@@ -9,11 +9,24 @@ char FolderSeparator(PathStyle style)
     return style == PathStyle::Posix ? '/' : '\\';
 }
 
+namespace {
+
+// A UNC path, \\server\share\...: the server and share play the drive's part.
+bool IsUncPath(PathStyle style, const std::string& value)
+{
+    return style == PathStyle::Windows && value.size() > 2 && value.compare(0, 2, "\\\\") == 0 &&
+           value[2] != '\\';
+}
+
+} // namespace
+
 bool IsAbsolutePath(PathStyle style, const std::string& value)
 {
     if (style == PathStyle::Posix)
         return !value.empty() && value.front() == '/';
-    return value.find('\\') == 2;
+    // A drive (C:\...) as the rule has it; also a UNC path, which would otherwise be read as
+    // relative and put the file under the program's folder.
+    return value.find('\\') == 2 || IsUncPath(style, value);
 }
 
 std::string JoinToFolder(PathStyle style, const std::string& folder, const std::string& value)
@@ -40,8 +53,13 @@ std::string FolderPart(PathStyle style, const std::string& path)
 bool MakeFolders(IPathSystem& paths, PathStyle style, const std::string& folder)
 {
     const char separator = FolderSeparator(style);
-    // The part before the first separator is the root (POSIX) or the drive (Windows).
-    const size_t root = folder.find(separator);
+    // The part before the first separator is the root (POSIX) or the drive (Windows); for a UNC
+    // path it is \\server\share.
+    size_t root = folder.find(separator);
+    if (IsUncPath(style, folder)) {
+        const size_t server = folder.find(separator, 2);
+        root = server == std::string::npos ? std::string::npos : folder.find(separator, server + 1);
+    }
     if (root != std::string::npos) {
         for (size_t next = folder.find(separator, root + 1); next != std::string::npos;
              next = folder.find(separator, next + 1)) {

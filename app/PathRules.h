@@ -1,7 +1,7 @@
 #pragma once
 // How the command line's file values are read: absolute or relative, joined to the program folder,
-// and how a log folder is created. POSIX is the built form; the Windows form (drive "C:",
-// backslashes) is kept so lists and scripts written for it can be checked.
+// and how a log folder is created. Each build reads its own system's form (kNativePathStyle in
+// PathSystem.h); both can be checked on either.
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,8 @@
 #pragma once
 // What resolving the command-line paths needs from the machine. Tests substitute their own.
 
+#include "app/PathRules.h"
+
 #include <string>
 
 class IPathSystem {
@@ -21,6 +23,23 @@ public:
     virtual bool CreateFolder(const std::string& path) = 0;
 };
 
+#ifdef _WIN32
+
+// Paths in the ANSI code page, as the command line gives them.
+class CWin32PathSystem : public IPathSystem {
+public:
+    std::string ProgramFolder() const override;
+    bool FileExists(const std::string& path) const override;
+    FolderState ProbeFolder(const std::string& path) const override;
+    bool CreateFolder(const std::string& path) override;
+};
+
+// The machine's own paths, and how its command lines write them.
+using CNativePathSystem = CWin32PathSystem;
+inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
+
+#else
+
 class CPosixPathSystem : public IPathSystem {
 public:
     std::string ProgramFolder() const override;
@@ -28,3 +47,8 @@ public:
     FolderState ProbeFolder(const std::string& path) const override;
     bool CreateFolder(const std::string& path) override;
 };
+
+using CNativePathSystem = CPosixPathSystem;
+inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
+
+#endif

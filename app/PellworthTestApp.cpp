@@ -9,14 +9,13 @@
 #include "update/AutomaticJob.h"
 
 #include <algorithm>
-#include <csignal>
 #include <iterator>
 #include <memory>
 #include <utility>
 
 CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out, std::ostream& err)
-    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths), m_console(out), m_core(m_view),
-      m_firmware(m_core, FirmwareSwitches{})
+    : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths, kNativePathStyle), m_console(out),
+      m_core(m_view), m_firmware(m_core, FirmwareSwitches{})
 {
 }
 
@@ -34,7 +33,8 @@ int CPellworthTestApp::Run()
     m_firmware.SetSwitches(ReadFirmwareSwitches());
     // A signal aborts whatever runs through the link's abort; the port is closed on the way out,
     // so its settings come back and no exclusive hold outlives the run.
-    CSignalWatch watch({SIGINT, SIGTERM, SIGHUP}, [this](int) { m_core.Interrupt(); });
+    CSignalWatch watch({stopsignal::kInterrupt, stopsignal::kTerminate, stopsignal::kHangUp},
+                       [this](int) { m_core.Interrupt(); });
     const int status = RunForm();
     m_core.CloseLink();
     const int signal = watch.FirstSignal();
@@ -64,11 +64,11 @@ int CPellworthTestApp::RunForm()
 const char* CPellworthTestApp::SignalName(int signal)
 {
     switch (signal) {
-    case SIGINT:
+    case stopsignal::kInterrupt:
         return "SIGINT";
-    case SIGTERM:
+    case stopsignal::kTerminate:
         return "SIGTERM";
-    case SIGHUP:
+    case stopsignal::kHangUp:
         return "SIGHUP";
     default:
         return "a signal";

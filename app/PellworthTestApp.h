@@ -59,7 +59,7 @@ private:
     std::vector<std::string> m_args;
     std::ostream& m_out;
     std::ostream& m_err;
-    CPosixPathSystem m_paths;  // before m_cmdInfo, which refers to it
+    CNativePathSystem m_paths;  // before m_cmdInfo, which refers to it
     CPellworthCmdLineInfo m_cmdInfo;
     CConsoleView m_console;
     CViewSwitch m_view{m_console}; // the console, or the unattended job's own view

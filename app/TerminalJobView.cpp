@@ -6,8 +6,6 @@
 #include <cmath>
 #include <ostream>
 
-#include <unistd.h>
-
 namespace {
 
 using std::chrono::milliseconds;
@@ -116,11 +114,6 @@ std::string TransferProgressLine(const std::string& fileName, unsigned long byte
         bytesTotal == 0 ? bar
                         : static_cast<std::size_t>(static_cast<unsigned long long>(done) * bar / bytesTotal);
     return name + " [" + std::string(filled, '#') + std::string(bar - filled, '-') + "]" + tail;
-}
-
-bool StandardErrorIsTerminal()
-{
-    return ::isatty(STDERR_FILENO) == 1;
 }
 
 CTerminalJobView::CTerminalJobView(std::ostream& out, Clock clock) : m_out(out), m_clock(std::move(clock)) {}

@@ -69,4 +69,5 @@ std::string TransferProgressLine(const std::string& fileName, unsigned long byte
                                  unsigned long bytesSinceFirst, std::chrono::steady_clock::duration elapsed);
 
 // Whether standard error is a terminal (a progress line redrawn with '\r' would litter a file).
+// In posix/ and win32/ Terminal.cpp.
 bool StandardErrorIsTerminal();

@@ -1,12 +1,11 @@
 #include "log/GXLogFile.h"
 
 #include "link/DebugOutput.h"
+#include "link/LocalTime.h"
+#include "log/LogPlatform.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -24,11 +23,11 @@ bool EndsWithSeparator(const std::string& folder)
 std::string WithSeparator(std::string folder)
 {
     if (!folder.empty() && !EndsWithSeparator(folder))
-        folder += '/';
+        folder += qvxlog::FolderSeparator();
     return folder;
 }
 
-// $TMP, else $TEMP, else /tmp, ending in a separator.
+// $TMP, else $TEMP, else the system's default (/tmp), ending in a separator.
 std::string TempFolder()
 {
     for (const char* name : {"TMP", "TEMP"}) {
@@ -36,14 +35,14 @@ std::string TempFolder()
         if (value != nullptr && *value != '\0')
             return WithSeparator(value);
     }
-    return "/tmp/";
+    return qvxlog::DefaultTempFolder();
 }
 
 // "07-Dec-24-08-52-44.log" for the local time.
 std::string TimeStampName(std::time_t now)
 {
     struct tm local {};
-    if (localtime_r(&now, &local) == nullptr || local.tm_mon < 0 || local.tm_mon > 11)
+    if (!qvxlink::LocalTimeOf(now, local) || local.tm_mon < 0 || local.tm_mon > 11)
         return "log.log";
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02d-%s-%02d-%02d-%02d-%02d.log", local.tm_mday, kMonths[local.tm_mon],
@@ -59,7 +58,7 @@ std::string FolderOf(const std::string& path)
 
 bool LocalDate(std::time_t time, struct tm& local)
 {
-    return localtime_r(&time, &local) != nullptr;
+    return qvxlink::LocalTimeOf(time, local);
 }
 
 // The calendar day, year included, so a file from the same date a year ago still rolls over.
@@ -87,7 +86,7 @@ std::string CGXLogFile::BuildPath(const std::string& name, std::time_t now) cons
             return folder + TimeStampName(now);
         // The name is the folder; it may exist already. An empty name means the current folder.
         if (!name.empty())
-            ::mkdir(name.c_str(), 0777);
+            qvxlog::MakeFolder(name);
         return WithSeparator(name) + TimeStampName(now);
     }
     if ((m_nOutputFlags & OUTPUT_FULL_PATH) != 0)
@@ -205,6 +204,7 @@ void CGXLogFile::StartNewFile(std::time_t now)
         (m_nOutputFlags & OUTPUT_TIME_NAME) != 0 ? FolderOf(m_strPath) + TimeStampName(now) : m_strPath;
     if (!OpenFile(path, "w", now))
         return;
+    qvxlog::MarkCreatedNow(m_file.get());
     if ((m_nOutputFlags & OUTPUT_APPEND) != 0)
         m_file.reset(std::freopen(path.c_str(), "a", m_file.release()));
 }
@@ -212,7 +212,7 @@ void CGXLogFile::StartNewFile(std::time_t now)
 void CGXLogFile::CutFile()
 {
     std::fflush(m_file.get());
-    if (::ftruncate(fileno(m_file.get()), 0) == 0)
+    if (qvxlog::CutToNothing(m_file.get()))
         std::fseek(m_file.get(), 0, SEEK_SET);  // a stream not in append mode would leave a hole
 }
 

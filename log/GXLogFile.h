@@ -19,7 +19,7 @@ public:
     // Output flags (Open's second argument).
     enum : int {
         OUTPUT_FULL_PATH = 0x01,     // the name is the complete path
-        OUTPUT_TEMP_FOLDER = 0x02,   // the folder is $TMP, else $TEMP, else /tmp
+        OUTPUT_TEMP_FOLDER = 0x02,   // the folder is $TMP, else $TEMP, else /tmp (the system's on Windows)
         OUTPUT_TIME_NAME = 0x04,     // the file is named by the local time; the name is the folder
         OUTPUT_DEBUGGER = 0x08,      // every line also goes to the debug output
         OUTPUT_DELETE_EMPTY = 0x10,  // Close deletes a file that was empty and got no line

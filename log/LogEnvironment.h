@@ -21,7 +21,8 @@ public:
     virtual bool ReadStatus(std::FILE* file, LogFileStatus& status) const = 0;
 };
 
-// The real clock; the birth time from statx where the kernel and file system give it.
+// The real clock; the birth time from statx where the kernel and file system give it, on Windows
+// the creation time.
 class CSystemLogEnvironment final : public ILogEnvironment {
 public:
     static const CSystemLogEnvironment& Instance();

@@ -1,5 +1,7 @@
 #include "log/LogLine.h"
 
+#include "link/LocalTime.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +27,7 @@ void AppendFormatted(std::string& line, const char* format, auto value)
 std::string LogWallText(std::time_t seconds)
 {
     struct tm local {};
-    if (localtime_r(&seconds, &local) == nullptr || local.tm_mon < 0 || local.tm_mon > 11)
+    if (!qvxlink::LocalTimeOf(seconds, local) || local.tm_mon < 0 || local.tm_mon > 11)
         return std::string(15, '?');
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%s %02d %02d:%02d:%02d", kMonths[local.tm_mon], local.tm_mday,

@@ -1,6 +1,6 @@
 #include "sim/PortServer.h"
 
-#include "link/posix/SerialLineRate.h"
+#include "sim/ptyrate/PtyLineRate.h"
 
 #include <poll.h>
 #include <sys/prctl.h>
@@ -129,7 +129,7 @@ unsigned long PortServer::HostRate() const
 {
     // On the master this reads the settings the host made on the slave, at this very moment.
     unsigned long rate = 0;
-    return qvx::posix::GetLineRate(m_pty.Master(), &rate) ? rate : 0;
+    return GetPtyLineRate(m_pty.Master(), &rate) ? rate : 0;
 }
 
 bool PortServer::WriteAll(std::span<const unsigned char> bytes)

@@ -1,5 +1,6 @@
 #include "update/AutomaticJob.h"
 
+#include "link/LocalTime.h"
 #include "update/DisplayList.h"
 #include "update/FirmwareInstaller.h"
 
@@ -11,7 +12,9 @@
 
 namespace {
 
+#if defined(__GNUC__)
 std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 std::string Format(const char* pattern, ...)
 {
@@ -23,19 +26,26 @@ std::string Format(const char* pattern, ...)
     return line;
 }
 
-// Local time as 2026-12-08T14:03:07+01:00.
+// Local time as 2026-12-08T14:03:07+01:00. The offset is worked out from the local and UTC
+// times, since strftime's %z gives the zone's name in some Windows C libraries.
 std::string LocalTimestamp()
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
-    char time[32];
-    char zone[8]; // +0100
-    if (std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local) == 0 ||
-        std::strftime(zone, sizeof zone, "%z", &local) != 5)
+    std::tm utc{};
+    if (!qvxlink::LocalTimeOf(now, local) || !qvxlink::UtcTimeOf(now, utc))
         return {};
+    char time[32];
+    if (std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local) == 0)
+        return {};
+    // The two dates are at most a day apart.
+    int days = local.tm_yday - utc.tm_yday;
+    if (local.tm_year != utc.tm_year)
+        days = local.tm_year > utc.tm_year ? 1 : -1;
+    const int minutes = (days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
+    const int offset = minutes < 0 ? -minutes : minutes;
     char stamp[48];
-    std::snprintf(stamp, sizeof stamp, "%s%.3s:%.2s", time, zone, zone + 3);
+    std::snprintf(stamp, sizeof stamp, "%s%c%02d:%02d", time, minutes < 0 ? '-' : '+', offset / 60, offset % 60);
     return stamp;
 }
 

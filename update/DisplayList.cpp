@@ -60,7 +60,7 @@ std::string SignificantDigits(std::string_view text)
             digits += c;
     }
     if (anyDigit && digits.empty())
-        digits = "0";
+        digits.push_back('0');
     return digits;
 }
 

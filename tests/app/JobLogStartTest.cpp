@@ -1,3 +1,4 @@
+#include "common/TestEnv.h"
 #include "app/ExitStatus.h"
 #include "app/PellworthTestApp.h"
 
@@ -18,7 +19,7 @@ protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
-                ("qvx-app-log-" + std::to_string(::getpid()) + "-" +
+                ("qvx-app-log-" + std::to_string(ProcessId()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);

@@ -1,3 +1,4 @@
+#include "common/TestEnv.h"
 #include "app/ExitStatus.h"
 #include "app/PellworthTestApp.h"
 
@@ -68,16 +69,16 @@ TEST(PellworthTestApp, InputsReadUnexpectedlyGetOneNote)
         {{"-ping", "COM3:1", "-info", "COM3:5"}, nullptr, exitstatus::kUsage,
          "qvxfirminstaller: -s, -ping and -info are separate runs; give one of them (see --help).\n"},
     };
-    ::unsetenv("QVX_PORT_DIR"); // COM99 is no port of this machine
+    UnsetEnv("QVX_PORT_DIR"); // COM99 is no port of this machine
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front() + " " + c.args[1]);
         if (c.timeScale != nullptr)
-            ::setenv("QVX_TIME_SCALE", c.timeScale, 1);
+            SetEnv("QVX_TIME_SCALE", c.timeScale);
         std::ostringstream out, err;
         CPellworthTestApp app(c.args, out, err);
         EXPECT_EQ(app.Run(), c.status);
         EXPECT_EQ(err.str(), c.err);
-        ::unsetenv("QVX_TIME_SCALE");
+        UnsetEnv("QVX_TIME_SCALE");
     }
 }
 

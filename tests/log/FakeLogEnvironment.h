@@ -2,6 +2,7 @@
 // A clock the test sets, and file status with the size and creation time the test chooses (the
 // real values where it chooses none).
 
+#include "common/TestEnv.h"
 #include "log/LogEnvironment.h"
 
 #include <cerrno>
@@ -35,7 +36,7 @@ struct FakeLogEnvironment : ILogEnvironment {
 // Log times are local; the tests run in UTC so their expected texts hold everywhere.
 inline void UseUtc()
 {
-    ::setenv("TZ", "UTC", 1);
+    SetEnv("TZ", "UTC");
     ::tzset();
 }
 
@@ -50,5 +51,5 @@ inline std::chrono::system_clock::time_point At(int year, int month, int day, in
     t.tm_hour = hour;
     t.tm_min = minute;
     t.tm_sec = second;
-    return std::chrono::system_clock::from_time_t(::timegm(&t)) + std::chrono::milliseconds(ms);
+    return std::chrono::system_clock::from_time_t(UtcTime(&t)) + std::chrono::milliseconds(ms);
 }

@@ -1,6 +1,6 @@
 #include "HostPort.h"
 
-#include "link/posix/SerialLineRate.h"
+#include "sim/ptyrate/PtyLineRate.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -52,7 +52,7 @@ void HostPort::Close()
 
 bool HostPort::SetRate(unsigned long rate)
 {
-    return qvx::posix::SetLineRate(m_fd, rate);
+    return qvxsim::SetPtyLineRate(m_fd, rate);
 }
 
 void HostPort::Write(const Bytes& bytes)

@@ -229,7 +229,12 @@ TEST_F(JobReportWrite, FailureLeavesEverythingAsItWas)
         const std::set<std::string> before = Entries();
         std::string fault;
         EXPECT_FALSE(WriteJobReport((m_folder / c.target).string(), MixedReport(), fault)) << c.target;
+#ifdef _WIN32
+        EXPECT_FALSE(fault.empty()) << c.target; // the system's own wording
+        (void)c.error;
+#else
         EXPECT_NE(fault.find(std::generic_category().message(c.error)), std::string::npos) << fault;
+#endif
         EXPECT_EQ(Entries(), before) << c.target;
     }
 }

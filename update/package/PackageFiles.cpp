@@ -1,16 +1,25 @@
 #include "update/package/PackageFiles.h"
 
+#include "update/package/FileCommit.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <system_error>
+#include <utility>
 
 namespace qvxpkg {
 
 namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Reason(const std::string& what, const std::string& path)
 {
@@ -27,15 +36,16 @@ FileStatus ReadWholeFile(const std::string& path, std::size_t limit, std::vector
                          std::string& fault)
 {
     bytes.clear();
+    // Asked first: Windows refuses to open a folder with a misleading "permission denied".
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        fault = "cannot read " + path + ": it is a folder";
+        return FileStatus::OpenFailed;
+    }
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         fault = Reason("cannot open", path);
-        return FileStatus::OpenFailed;
-    }
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        fault = "cannot read " + path + ": it is a folder";
         return FileStatus::OpenFailed;
     }
     in.seekg(0, std::ios::end);
@@ -75,33 +85,31 @@ FileStatus WriteFileReplacing(const std::string& path, std::span<const std::span
                               std::string& fault)
 {
     const std::string temporary = path + ".part";
-    {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            fault = Reason("cannot create", temporary);
-            return FileStatus::OpenFailed;
-        }
-        for (const auto piece : pieces) {
-            if (!piece.empty())
-                out.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-        }
-        out.close();
-        if (!out) {
-            fault = Reason("cannot write", temporary);
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return FileStatus::OpenFailed;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        fault = "cannot rename " + temporary + " to " + path + ": " + error.message();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    errno = 0;
+    FilePtr out(std::fopen(temporary.c_str(), "wb"));
+    if (!out) {
+        fault = Reason("cannot create", temporary);
         return FileStatus::OpenFailed;
     }
+    const auto failed = [&](std::string text) {
+        out.reset();
+        std::remove(temporary.c_str());
+        fault = std::move(text);
+        return FileStatus::OpenFailed;
+    };
+    for (const auto piece : pieces) {
+        if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), out.get()) != piece.size())
+            return failed(Reason("cannot write", temporary));
+    }
+    std::string reason;
+    // On disk before the rename: a power cut must not leave an empty file under the final name.
+    if (!FlushToDisk(out.get(), reason))
+        return failed("cannot write " + temporary + ": " + reason);
+    errno = 0;
+    if (std::fclose(out.release()) != 0)
+        return failed(Reason("cannot write", temporary));
+    if (!RenameReplacing(temporary, path, reason))
+        return failed("cannot rename " + temporary + " to " + path + ": " + reason);
     return FileStatus::Ok;
 }
 

@@ -23,8 +23,8 @@ enum class FileStatus { Ok, NoMemory, OpenFailed, ReadFailed, TooLarge };
 FileStatus ReadWholeFile(const std::string& path, std::size_t limit, std::vector<unsigned char>& bytes,
                          std::string& fault);
 
-// Writes the pieces, in order, to a temporary file beside path and renames it into place, so a
-// failed write never leaves a partial file under the final name.
+// Writes the pieces, in order, to a temporary file beside path (path + ".part"), puts it on disk
+// and renames it over path, so a failed write never leaves a partial file under the final name.
 FileStatus WriteFileReplacing(const std::string& path, std::span<const std::span<const unsigned char>> pieces,
                               std::string& fault);
 

@@ -1,4 +1,4 @@
-#include "PathSystem.h"
+#include "app/PathSystem.h"
 
 #include <cerrno>
 #include <climits>
