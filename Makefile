@@ -5,7 +5,7 @@
 JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build test demo bench soak fuzz install deps clean
+.PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows
 
 all: build
 
@@ -56,5 +56,34 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install build --prefix $(PREFIX)
 
+# The Windows build, cross-compiled with mingw-w64 into build-win/ (tool, protocol library, tests).
+# qvx-mkfirm and qvx-zlb run during the build, so they are built for this machine first.
+host-tools: deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQVX_BUILD_TESTS=OFF
+	cmake --build build -j $(JOBS) --target qvx-zlb qvx-mkfirm
+	mkdir -p build/tools && cp build/bin/qvx-zlb build/res/firmware/qvx-mkfirm build/tools/
+
+windows: host-tools
+	@scripts/deps.sh --windows
+	cmake -S . -B build-win $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DQVX_HOST_TOOLS_DIR=$(CURDIR)/build/tools
+	cmake --build build-win -j $(JOBS)
+
+# A zip for Windows machines: the tool, the library with its import library, headers and CMake
+# package, the README and the licence texts of what is bundled.
+windows-package: windows
+	scripts/windows-package.sh build-win build-win/package
+
+# The Windows programs under Wine, against the stand-in controller through Wine's COM ports. The
+# stand-in controller and the Linux tool to compare with come from `make test`'s build when it is
+# there (as in CI), else from build/.
+test-windows: windows
+	@scripts/deps.sh --wine
+	@if [ -x build-asan/bin/qvx-signsim ] && [ -x build-asan/bin/qvxfirminstaller ]; then \
+	  scripts/wine-tests.sh build-win build-asan/bin; \
+	else \
+	  cmake --build build -j $(JOBS) --target qvx-signsim qvxfirminstaller && scripts/wine-tests.sh build-win build/bin; \
+	fi
+
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-win

@@ -9,11 +9,15 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev b
 # Extras for targets outside `make test`:
 #   --bench  libpugixml-dev: the reference XML parser the XML benchmark measures against
 #   --fuzz   clang and libclang-rt-dev: libFuzzer and the sanitizer runtimes for `make fuzz`
+#   --windows  the mingw-w64 cross compiler, zlib for it, GoogleTest's sources, zip: `make windows`
+#   --wine   Wine, to run the Windows programs: `make test-windows`
 for option in "$@"; do
   case "$option" in
     --bench) packages+=(libpugixml-dev) ;;
     --fuzz) packages+=(clang libclang-rt-dev) ;;
-    *) echo "usage: $0 [--bench] [--fuzz]" >&2; exit 2 ;;
+    --windows) packages+=(g++-mingw-w64-x86-64 libz-mingw-w64-dev googletest zip) ;;
+    --wine) packages+=(wine64) ;;
+    *) echo "usage: $0 [--bench] [--fuzz] [--windows] [--wine]" >&2; exit 2 ;;
   esac
 done
 

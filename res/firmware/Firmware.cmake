@@ -13,6 +13,20 @@ add_executable(qvx-mkfirm firmware/MakeStandInFirmware.cpp)
 target_compile_options(qvx-mkfirm PRIVATE $<$<CONFIG:Debug>:-O2>)
 set_target_properties(qvx-mkfirm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/firmware)
 
+# The two tools run during the build, so a cross build takes them from a build for this machine
+# (make windows builds them first).
+if(CMAKE_CROSSCOMPILING)
+  set(QVX_HOST_TOOLS_DIR "" CACHE PATH "Folder with qvx-mkfirm and qvx-zlb built for the build machine")
+  if(NOT EXISTS "${QVX_HOST_TOOLS_DIR}/qvx-mkfirm" OR NOT EXISTS "${QVX_HOST_TOOLS_DIR}/qvx-zlb")
+    message(FATAL_ERROR "a cross build needs QVX_HOST_TOOLS_DIR with qvx-mkfirm and qvx-zlb for this machine")
+  endif()
+  set(QVX_MKFIRM ${QVX_HOST_TOOLS_DIR}/qvx-mkfirm)
+  set(QVX_ZLB ${QVX_HOST_TOOLS_DIR}/qvx-zlb)
+else()
+  set(QVX_MKFIRM qvx-mkfirm)
+  set(QVX_ZLB qvx-zlb)
+endif()
+
 set(QVX_FIRMWARE_DIR ${CMAKE_CURRENT_BINARY_DIR}/firmware)
 # Tests read where the images are and which of them are stand-ins.
 set_target_properties(qvx_res PROPERTIES QVX_FIRMWARE_DIR ${QVX_FIRMWARE_DIR})
@@ -35,15 +49,15 @@ function(qvx_firmware_package id name real size revision)
     set(standin OFF)
   else()
     add_custom_command(OUTPUT ${image}
-      COMMAND qvx-mkfirm ${image} ${size} ${revision}
-      DEPENDS qvx-mkfirm
+      COMMAND ${QVX_MKFIRM} ${image} ${size} ${revision}
+      DEPENDS ${QVX_MKFIRM}
       COMMENT "Writing the stand-in ${name}.EXE"
       VERBATIM)
     set(standin ON)
   endif()
   add_custom_command(OUTPUT ${package}
-    COMMAND qvx-zlb pack ${image}
-    DEPENDS ${image} qvx-zlb
+    COMMAND ${QVX_ZLB} pack ${image}
+    DEPENDS ${image} ${QVX_ZLB}
     COMMENT "Packing ${name}.zlb"
     VERBATIM)
   add_custom_target(qvx_firmware_${name} DEPENDS ${package})

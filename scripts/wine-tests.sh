@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Runs the Windows build under Wine against the stand-in controller, through Wine's COM ports:
+# the Windows test programs (ctest in the Windows build), then the Windows tool itself: -info, and
+# the unattended job over a small store, whose log must read line for line as the Linux tool's
+# (times aside) and whose exit status must be the same.
+#
+#   scripts/wine-tests.sh WIN_BUILD_DIR LINUX_BIN_DIR
+set -euo pipefail
+win=$(cd "${1:-build-win}" && pwd)
+linux=$(cd "${2:-build/bin}" && pwd)
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || { echo "no $wine: install wine64 (scripts/deps.sh --wine)" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/qvx-wine.XXXXXX")
+sim_pid=""
+stop_sim() {
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+    sim_pid=""
+  fi
+}
+cleanup() {
+  stop_sim
+  WINEPREFIX=$work/prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export QVX_TIME_SCALE=${QVX_TIME_SCALE:-0.1}
+export QVX_PORT_DIR=$work/ports # the Linux tool's COM ports; Wine's are its dosdevices links
+echo "== Wine prefix (QVX_TIME_SCALE=$QVX_TIME_SCALE)"
+started=$(date +%s)
+"$wine" wineboot -i >/dev/null 2>&1 || true
+# A server that stays up, and one program run through it: a starting server puts its own COM links
+# back (com1 -> /dev/ttyS0), which would replace ours.
+/usr/lib/wine/wineserver -w
+/usr/lib/wine/wineserver -p 2>/dev/null
+"$wine" cmd /c exit >/dev/null 2>&1 || true
+
+# Starts the stand-in controller with the given ports and maps Wine's COM ports to its ptys.
+start_sim() {
+  stop_sim
+  rm -rf "$work/ports"
+  mkdir -p "$work/ports"
+  "$linux/qvx-signsim" --port-dir "$work/ports" "$@" >"$work/sim.out" 2>&1 &
+  sim_pid=$!
+  local want
+  want=$(printf '%s\n' "$@" | grep -c -- '^--port$')
+  for _ in $(seq 1 200); do
+    [ "$(grep -c '^COM' "$work/sim.out" 2>/dev/null || true)" -ge "$want" ] && break
+    sleep 0.05
+  done
+  rm -f "$WINEPREFIX"/dosdevices/com*
+  for link in "$work"/ports/COM*; do
+    [ -e "$link" ] || continue
+    n=${link##*/COM}
+    ln -s "$(readlink -f "$link")" "$WINEPREFIX/dosdevices/com$n"
+  done
+}
+
+status=0
+fail() { echo "FAILED: $*"; status=1; }
+
+# 1. The Windows test programs. COM1: a display at address 1 and a silent one at 2; no COM9.
+start_sim --port 1 --rate 115200 --addr 1,2 --fault 2:drop-reply
+echo "== Windows test programs (ctest under Wine)"
+(cd "$win" && QVX_WINE_TESTS=1 ctest --output-on-failure -j 2) || fail "Windows test programs"
+
+# 2. The Windows tool against the same store as the Linux tool.
+record() { # name addresses port rate
+  local lines=()
+  for _ in $(seq 1 48); do lines+=(""); done
+  lines[0]=$1; lines[2]=16; lines[3]=80; lines[9]=$2; lines[21]=COM$3; lines[22]=$4
+  printf '%s\r\n' "${lines[@]}"
+}
+{
+  record Lobby 1 1 115200
+  record Pharmacy 2 1 19200
+  record Gate "9, 7" 2 115200
+} >"$work/Displays.dat"
+store=(--port 1 --rate 115200 --addr 1 --protocol pellworth --firmware FX40211-1.01.05 --addr 2@19200
+       --port 2 --rate 115200 --addr 9 --protocol hitech)
+winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+
+echo "== -info under Wine"
+start_sim "${store[@]}"
+set +e
+"$wine" "$win/bin/qvxfirminstaller.exe" -b 19200 -info COM1:2 >"$work/info.out" 2>&1
+info_status=$?
+set -e
+grep -q "Firmware Version" "$work/info.out" && [ "$info_status" -eq 0 ] || { cat "$work/info.out"; fail "-info"; }
+
+echo "== the unattended job: Linux, then Windows, on fresh stand-in controllers"
+start_sim "${store[@]}"
+set +e
+"$linux/qvxfirminstaller" -s -df "$work/Displays.dat" -l1 -lf "$work/linux.log"
+linux_status=$?
+start_sim "${store[@]}"
+"$wine" "$win/bin/qvxfirminstaller.exe" -s -df "$(winpath "$work/Displays.dat")" -l1 -lf "$(winpath "$work/windows.log")"
+windows_status=$?
+set -e
+stop_sim
+# Times differ; the lines, their order and the job line must not.
+strip() { sed -e 's/^.*~  //' -e 's/\r$//' "$1"; }
+if diff <(strip "$work/linux.log") <(strip "$work/windows.log") >"$work/log.diff"; then
+  echo "logs: the same $(wc -l <"$work/linux.log") lines; exit status Linux $linux_status, Windows $windows_status"
+else
+  cat "$work/log.diff"
+  fail "the Windows job's log differs from the Linux job's"
+fi
+[ "$linux_status" -eq "$windows_status" ] || fail "exit status: Linux $linux_status, Windows $windows_status"
+echo "== test-windows took $(( $(date +%s) - started )) s"
+exit $status
