@@ -14,7 +14,7 @@ constexpr int kMaxOverrunBlocks = 16;
 enum : unsigned char {
     // Extended codes.
     kSendFile = 1, kGetFile = 2, kRenameFile = 3, kDeleteFile = 4, kFileBlock = 5, kFileBlockRequest = 6,
-    kResetDisplay = 11, kSendCompressed = 20,
+    kSendCompressed = 20,
     // Basic codes.
     kBlock = 3, kBlockRequest = 4, kSendMessage = 5, kGetMessage = 8, kGetMessageList = 9, kRemoveMessage = 10,
     kSendSchedule = 11, kSendGraphic = 26, kGetGraphicList = 27, kRemoveGraphic = 30, kGetGraphic = 37,
@@ -60,7 +60,7 @@ CommandAnswer CommandSet::Dispatch(SignState& state, CommandKey key, std::span<c
         return {kTypeUnsupported, {}};
     }
     Bytes data = key.extended ? Extended(state, key, request) : Basic(state, key, request);
-    return {kTypeGoodReply, std::move(data), key == ExtendedCommand(kResetDisplay)};
+    return {kTypeGoodReply, std::move(data), RebootsAfter(key, request)};
 }
 
 Bytes CommandSet::Extended(SignState& state, CommandKey key, std::span<const unsigned char> request)

@@ -15,7 +15,7 @@ namespace qvxsim {
 struct CommandAnswer {
     unsigned char type = kTypeGoodReply;
     Bytes data;
-    bool reboot = false; // carried out a reset-display: the controller reboots once it has answered
+    bool reboot = false; // a reset-display or memory cleanup: the controller reboots once it has answered
 };
 
 class CommandSet {

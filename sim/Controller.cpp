@@ -156,6 +156,7 @@ void Controller::Reboot(MonoTime now)
     m_speaksS2200 = m_state.Settings().protocol == Protocol::S2200;
     m_state.Display().ClearShowing();
     Boot();
+    m_state.Start(); // its rate stays: the line keeps the rate it was set to, whatever CONFIG.XML says
     m_downtime.Begin(now, m_behaviour.rebootMs, m_behaviour.silentAfterReboot);
 }
 

@@ -52,7 +52,7 @@ public:
     void SetBehaviour(const FirmwareBehaviour& behaviour);
     const RandomFaults& Random() const { return m_dice.Faults(); }
     void SetRandom(const RandomFaults& faults) { m_dice.Set(faults); }
-    // Goes down now for its reboot time, having booted any new image.
+    // Goes down now for its reboot time, having booted any new image and read its CONFIG.XML.
     void Reboot(MonoTime now);
     SignState& State() { return m_state; }
     const SignState& State() const { return m_state; }
@@ -63,7 +63,7 @@ private:
         unsigned char type = kTypeGoodReply;
         std::vector<unsigned char> data;
         bool accepted = true; // false: the frame is refused and changes nothing
-        bool reboot = false;  // a reset-display was carried out
+        bool reboot = false;  // a reset-display or memory cleanup was carried out
     };
     // The last command carried out, so that a retry of it (same sequence, same bytes) is answered
     // again rather than done twice.

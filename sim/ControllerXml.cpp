@@ -2,8 +2,12 @@
 
 #include "sim/SignState.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
+#include <map>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -163,7 +167,143 @@ std::string_view Lookup(const std::array<Name, N>& names, std::string_view code)
     return {};
 }
 
+// Reading CONFIG.XML back: just enough XML to find an element's attributes.
+class TagReader {
+public:
+    explicit TagReader(std::string_view text) : m_text(text) {}
+
+    // The attributes of the first element of that name from here on; nullopt when there is none
+    // (or the text breaks off before it).
+    std::optional<std::map<std::string, std::string>> Find(std::string_view name)
+    {
+        while (Skip("<")) {
+            if (Take("!--")) {
+                Skip("-->");
+                continue;
+            }
+            if (Take("?") || Take("!") || Take("/")) {
+                Skip(">");
+                continue;
+            }
+            const std::string_view tag = Word();
+            auto attributes = Attributes();
+            if (!attributes)
+                return std::nullopt;
+            if (tag == name)
+                return attributes;
+        }
+        return std::nullopt;
+    }
+
+private:
+    // Moves past the next `mark`; false when there is none.
+    bool Skip(std::string_view mark)
+    {
+        const auto at = m_text.find(mark, m_at);
+        m_at = at == std::string_view::npos ? m_text.size() : at + mark.size();
+        return at != std::string_view::npos;
+    }
+
+    bool Take(std::string_view mark)
+    {
+        if (m_text.substr(m_at, mark.size()) != mark)
+            return false;
+        m_at += mark.size();
+        return true;
+    }
+
+    std::string_view Word()
+    {
+        const std::size_t start = m_at;
+        while (m_at < m_text.size() && !std::isspace(static_cast<unsigned char>(m_text[m_at]))
+               && m_text[m_at] != '=' && m_text[m_at] != '>' && m_text[m_at] != '/')
+            ++m_at;
+        return m_text.substr(start, m_at - start);
+    }
+
+    void Blanks()
+    {
+        while (m_at < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_at])))
+            ++m_at;
+    }
+
+    // name="value" pairs up to the tag's end.
+    std::optional<std::map<std::string, std::string>> Attributes()
+    {
+        std::map<std::string, std::string> attributes;
+        for (;;) {
+            Blanks();
+            if (Take(">") || Take("/>"))
+                return attributes;
+            const std::string_view name = Word();
+            Blanks();
+            if (name.empty() || !Take("="))
+                return std::nullopt;
+            Blanks();
+            if (m_at >= m_text.size() || (m_text[m_at] != '"' && m_text[m_at] != '\''))
+                return std::nullopt;
+            const char quote = m_text[m_at++];
+            const auto end = m_text.find(quote, m_at);
+            if (end == std::string_view::npos)
+                return std::nullopt;
+            attributes.emplace(name, Unescaped(m_text.substr(m_at, end - m_at)));
+            m_at = end + 1;
+        }
+    }
+
+    static std::string Unescaped(std::string_view value)
+    {
+        static constexpr std::array<std::pair<std::string_view, char>, 5> kEntities{{
+            {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&lt;", '<'}, {"&gt;", '>'},
+        }};
+        std::string out;
+        for (std::size_t at = 0; at < value.size();) {
+            const auto entity = std::find_if(kEntities.begin(), kEntities.end(),
+                                             [&](const auto& e) { return value.substr(at, e.first.size()) == e.first; });
+            if (entity == kEntities.end()) {
+                out += value[at++];
+            } else {
+                out += entity->second;
+                at += entity->first.size();
+            }
+        }
+        return out;
+    }
+
+    std::string_view m_text;
+    std::size_t m_at = 0;
+};
+
+std::optional<int> Number(const std::string& text, int low, int high)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || at != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
+
+void FollowConfig(std::string_view text, ControllerSettings& settings)
+{
+    TagReader reader(text);
+    const auto cfg = reader.Find("CFG");
+    if (!cfg)
+        return;
+    if (const auto type = cfg->find("type"); type != cfg->end() && !type->second.empty())
+        settings.displayType = type->second;
+    const auto time = reader.Find("TIME");
+    if (!time)
+        return;
+    if (const auto zone = time->find("zn"); zone != time->end()) {
+        if (const std::optional<int> minutes = Number(zone->second, -720, 840))
+            settings.timeZone = *minutes;
+    }
+    if (const auto dst = time->find("dst"); dst != time->end() && (dst->second == "0" || dst->second == "1"))
+        settings.daylightSaving = dst->second == "1";
+}
 
 std::string SignPortProtocol(const ControllerSettings& settings)
 {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qvxsim {
 
@@ -18,6 +19,10 @@ std::string ConfigXml(const ControllerSettings& settings, unsigned char address)
 std::string StatusXml(const ControllerSettings& settings, const DisplayState& display, std::uint32_t clock,
                       unsigned long freeMemory);
 std::string DirectoryXml(const FileStore& files);
+
+// What a controller takes from its CONFIG.XML as it starts: CFG type, TIME zn (-720..840) and
+// TIME dst (0 or 1). A value that is missing or unreadable leaves the setting as it was.
+void FollowConfig(std::string_view text, ControllerSettings& settings);
 
 // "32X80MONO64.CRV.M2" -> "Corvid 32 x 80 Monochrome 64"; a type it cannot read describes itself.
 std::string DescribeDisplayType(const std::string& type);

@@ -14,14 +14,14 @@ constexpr std::size_t kExtendedNameAt = 3;
 constexpr std::size_t kExtendedNameSize = 110;
 constexpr std::size_t kRunningFrameAt = 117;
 
+constexpr CommandKey kResetDisplay = ExtendedCommand(11);
+constexpr CommandKey kSetDisplayMode = ExtendedCommand(16);
+// M2SetDisplayMode's modes (request byte 2; byte 3 is the value).
+enum : unsigned char { kModeNormal = 0, kModeTestPattern = 2, kModeCleanMemory = 3 };
+
 std::string BasicName(std::span<const unsigned char> request)
 {
     return GetName(request, kBasicNameAt, kBasicNameSize).text;
-}
-
-std::string ExtendedName(std::span<const unsigned char> request)
-{
-    return GetName(request, kExtendedNameAt, kExtendedNameSize).text;
 }
 
 // The six bytes of a basic SetTime: second, minute, hour, day, month 1-12, year - 1900 (UTC).
@@ -101,22 +101,55 @@ Bytes RunningMessage(SignState& state, std::span<const unsigned char> request)
     return reply;
 }
 
+// M2RunMessage: shown under the name the controller keeps its files by (upper case). A name it
+// has no file for runs all the same and is answered as good.
+Bytes RunFile(SignState& state, std::span<const unsigned char> request)
+{
+    const std::optional<std::string> name = RequiredName(request, kExtendedNameAt, kExtendedNameSize);
+    if (!name)
+        return ReplyTo(request, kStatusBadRequest);
+    DisplayState& display = state.Display();
+    display.message = UpperCase(*name);
+    display.blank = false;
+    display.frame = 0;
+    return ReplyTo(request);
+}
+
+// Mode 0 shows what runs again, mode 2 shows test pattern `value`, mode 3 cleans the memory (the
+// controller reboots once it has answered); other modes are kept and change nothing.
+void SetDisplayMode(SignState& state, std::span<const unsigned char> request)
+{
+    const auto mode = static_cast<unsigned char>(ByteAt(request, 2));
+    const auto value = static_cast<unsigned char>(ByteAt(request, 3));
+    DisplayState& display = state.Display();
+    display.displayMode = {mode, value};
+    switch (mode) {
+    case kModeNormal:
+        display.testPattern = 0;
+        break;
+    case kModeTestPattern:
+        display.testPattern = value;
+        break;
+    case kModeCleanMemory:
+        state.CleanMemory();
+        break;
+    default:
+        break;
+    }
+}
+
 Bytes Extended(SignState& state, CommandKey key, std::span<const unsigned char> request)
 {
     DisplayState& display = state.Display();
     switch (key.code) {
     case 7:
-        display.message = ExtendedName(request);
-        display.blank = false;
-        display.frame = 0;
-        break;
+        return RunFile(state, request);
     case 8:
         display.message.clear();
         break;
-    case 10:
-        display.blank = ByteAt(request, 2) != 0;
-        if (display.blank)
-            display.message.clear();
+    case 10: // M2BlankDisplay: byte 2 is its option byte; it always blanks
+        display.blank = true;
+        display.message.clear();
         break;
     case 11:
         display.ClearShowing();
@@ -139,8 +172,7 @@ Bytes Extended(SignState& state, CommandKey key, std::span<const unsigned char> 
         state.Clock().Set(Get32(request, 3));
         break;
     case 16:
-        display.displayMode = {static_cast<unsigned char>(ByteAt(request, 2)),
-                               static_cast<unsigned char>(ByteAt(request, 3))};
+        SetDisplayMode(state, request);
         break;
     case 22:
         display.frame = Get16(request, 4);
@@ -158,6 +190,11 @@ Bytes Extended(SignState& state, CommandKey key, std::span<const unsigned char> 
 Bytes DisplayCommand(SignState& state, CommandKey key, std::span<const unsigned char> request)
 {
     return key.extended ? Extended(state, key, request) : Basic(state, key, request);
+}
+
+bool RebootsAfter(CommandKey key, std::span<const unsigned char> request)
+{
+    return key == kResetDisplay || (key == kSetDisplayMode && ByteAt(request, 2) == kModeCleanMemory);
 }
 
 Bytes StatusRecord(SignState& state, std::span<const unsigned char> request)

@@ -9,6 +9,9 @@
 namespace qvxsim {
 
 Bytes DisplayCommand(SignState& state, CommandKey key, std::span<const unsigned char> request);
+// Whether the controller reboots once it has answered the command: the reset-display command,
+// and M2SetDisplayMode's memory cleanup (mode 3).
+bool RebootsAfter(CommandKey key, std::span<const unsigned char> request);
 
 // GetStatus's 128-byte record: 2-18 message playing, 19-35 schedule running, 36 dimming level,
 // 37 dimming automatic, 38-39 temperature (signed, Celsius), 40-43 total memory, 44-47 free

@@ -83,7 +83,7 @@ unsigned char FileTransfers::Finish(SignState& state)
         if (inflated)
             data = std::move(*inflated);
     }
-    return state.Store(FileArea::Files, name, std::move(data)) ? kStatusOk : kStatusNoRoom;
+    return state.Receive(name, std::move(data)) ? kStatusOk : kStatusNoRoom;
 }
 
 Bytes FileTransfers::GetStart(SignState& state, std::span<const unsigned char> request, unsigned extraBlocks)
@@ -139,7 +139,7 @@ Bytes FileTransfers::Delete(SignState& state, std::span<const unsigned char> req
     const std::optional<std::string> name = RequiredName(request, kNameAt, kNameSize);
     if (request.size() != kDeleteSize || !name)
         return ReplyTo(request, kStatusBadRequest);
-    return ReplyTo(request, state.Area(FileArea::Files).Remove(*name) ? kStatusOk : kStatusNotFound);
+    return ReplyTo(request, state.Remove(FileArea::Files, *name) ? kStatusOk : kStatusNotFound);
 }
 
 } // namespace qvxsim

@@ -1,6 +1,7 @@
 #pragma once
 // The extended file commands: send (plain and compressed) and get block by block, rename and
-// delete, on the controller's file area.
+// delete, on the controller's file area. Names are kept as sent, in upper case, folders and all
+// ("HTCH\16X16N.CFF"); a received CONFIG.XML waits for the next start (SignState::Receive).
 
 #include "sim/BlockTransfer.h"
 #include "sim/SignState.h"

@@ -184,6 +184,16 @@ void SignSim::SetProtocol(int comNumber, unsigned char address, Protocol protoco
     m_impl->With(comNumber, address, [&](Controller& c) { c.SetProtocol(protocol); });
 }
 
+DisplaySnapshot SignSim::Display(int comNumber, unsigned char address) const
+{
+    DisplaySnapshot snapshot;
+    m_impl->With(comNumber, address, [&](const Controller& c) {
+        const DisplayState& display = c.State().Display();
+        snapshot = {display.message, display.schedule, display.blank, display.displayMode[0], display.testPattern};
+    });
+    return snapshot;
+}
+
 std::optional<std::vector<unsigned char>> SignSim::ReadFile(int comNumber, unsigned char address,
                                                             const std::string& name, FileArea area) const
 {
@@ -203,7 +213,7 @@ bool SignSim::WriteFile(int comNumber, unsigned char address, const std::string&
 bool SignSim::RemoveFile(int comNumber, unsigned char address, const std::string& name, FileArea area)
 {
     bool removed = false;
-    m_impl->With(comNumber, address, [&](Controller& c) { removed = c.State().Area(area).Remove(name); });
+    m_impl->With(comNumber, address, [&](Controller& c) { removed = c.State().Remove(area, name); });
     return removed;
 }
 

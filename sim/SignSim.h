@@ -7,7 +7,25 @@
 // STATUS.XML and DIRECTORY.XML, and, for displays configured so, the Pellworth protocol until
 // switched over. A retried command (same sequence number, same bytes) is answered again without
 // being carried out twice. The reset-display command reboots a controller, which then boots the
-// firmware image it was sent. Usable in-process (tests, benchmarks) and from qvx-signsim.
+// firmware image it was sent and reads the CONFIG.XML it was sent. Usable in-process (tests,
+// benchmarks) and from qvx-signsim.
+//
+// The display commands as the controller carries them out:
+// - M2RunMessage runs a file of the file area; STATUS.XML ms, the GetStatus record and the
+//   running-message reply show it under the name the file area keeps (upper case). A name not
+//   stored runs all the same, answered as good.
+// - M2BlankDisplay blanks the display and stops the message, whatever its option byte.
+// - M2SetDisplayMode: request byte 2 is the mode, byte 3 its value (the library's
+//   M2SetDisplayMode(addr, b1, b2) sends b2 first, so b2 is the mode). Mode 2 shows test pattern
+//   <value>, mode 0 the normal display again, mode 3 is the memory cleanup: every message, schedule
+//   and graphic and the file area's .M2M, .M2S, .FNT, .CFF, .CMD, .FST and .DAT files are deleted
+//   (CONFIG.XML, firmware images and other files stay), then the controller reboots as on a reset.
+//   STATUS.XML has no attribute for a test pattern; the GetStatus record carries mode and pattern.
+// - A CONFIG.XML sent over the line is kept aside: until the next reboot the controller serves the
+//   configuration it started with. As it starts it serves the received file byte for byte and its
+//   settings take the file's CFG type and TIME zn and dst (STATUS.XML's zn and dsta, Settings()).
+//   The rest of the file changes nothing: the controller listens at the rate it had, keeps its
+//   address and its protocol.
 
 #include <cstdint>
 #include <memory>
@@ -144,6 +162,15 @@ struct PortConfig {
     std::vector<ControllerConfig> controllers;
 };
 
+// What a controller's display is doing, for tests.
+struct DisplaySnapshot {
+    std::string message;  // running now (STATUS.XML ms); empty: none
+    std::string schedule; // running now (STATUS.XML sch); empty: none
+    bool blank = false;
+    unsigned char displayMode = 0;  // as the last M2SetDisplayMode left it: 0 normal, 2 test pattern
+    unsigned char testPattern = 0;  // the test pattern showing; 0: none
+};
+
 // What one controller has seen, for tests.
 struct ControllerStats {
     unsigned long framesReceived = 0;   // frames addressed to it (or broadcast) that passed its checks
@@ -210,20 +237,28 @@ public:
     void InjectStatus(int comNumber, unsigned char address, CommandKey command, unsigned char status,
                       int count = 1);
 
-    // Identity and state. SetSettings also rewrites CONFIG.XML from the new settings and returns
-    // the controller to the protocol it powers up in.
+    // Identity and state. SetSettings also rewrites CONFIG.XML from the new settings (dropping a
+    // received one not yet read) and returns the controller to the protocol it powers up in.
+    // Settings show what the controller runs with: after a reboot, the display type, time zone
+    // (minutes from UTC) and daylight saving of the CONFIG.XML it read.
     ControllerSettings Settings(int comNumber, unsigned char address) const;
     void SetSettings(int comNumber, unsigned char address, const ControllerSettings& settings);
     void SetProtocol(int comNumber, unsigned char address, Protocol protocol);
+    DisplaySnapshot Display(int comNumber, unsigned char address) const;
 
     // The controller's files, as a get would deliver them (STATUS.XML and DIRECTORY.XML are made
-    // on the spot unless stored). Names compare case-insensitively.
+    // on the spot unless stored). Names compare case-insensitively and may carry folders
+    // ("HTCH\16X16N.CFF"). WriteFile puts a file in place at once, CONFIG.XML included (as if it
+    // had been there when the controller started: its settings follow it at the next reboot, and
+    // one received over the line and not yet read is dropped);
+    // RemoveFile of CONFIG.XML also drops one received over the line and not yet read.
     std::optional<std::vector<unsigned char>> ReadFile(int comNumber, unsigned char address, const std::string& name,
                                                        FileArea area = FileArea::Files) const;
     bool WriteFile(int comNumber, unsigned char address, const std::string& name, std::vector<unsigned char> bytes,
                    FileArea area = FileArea::Files);
     bool RemoveFile(int comNumber, unsigned char address, const std::string& name, FileArea area = FileArea::Files);
-    // Stored names (upper case, sorted); generated files are not listed.
+    // Stored names (upper case, folders and all, sorted); generated files and a received CONFIG.XML
+    // not yet read are not listed.
     std::vector<std::string> FileNames(int comNumber, unsigned char address, FileArea area = FileArea::Files) const;
 
 private:
