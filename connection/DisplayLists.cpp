@@ -31,22 +31,16 @@ bool FindConfigChild(CXmlDoc& config, const char* szElement)
     return EnterConfigRoot(config) && config.FindElement(szElement);
 }
 
-// Every PORT child in order: the first DIRECT port speaking a sign protocol gives protocol and baud;
-// a DIRECT port speaking another protocol clears the protocol on the way. Without a sign port the
-// baud, and the protocol unless cleared, stay as they were.
+// The sign port is found by the same rule everywhere (the first DIRECT port after ADDR speaking
+// HTCH or S22), so the configuration check compares what this list shows. Without one the protocol
+// is empty and the baud stays as it was.
 void ReadSignPort(CXmlDoc& config, ConfigSummary& summary)
 {
-    if (!EnterConfigRoot(config))
-        return;
-    while (config.FindElement(ConfigXml::kPort)) {
-        if (config.GetAttribute(ConfigXml::kPortType) != ConfigXml::kPortDirect)
-            continue;
-        std::string protocol = config.GetAttribute(ConfigXml::kProtocol);
-        if (IsSignPortProtocol(protocol)) {
-            summary.strProtocol = std::move(protocol);
-            summary.strBaud = config.GetAttribute(ConfigXml::kBaud);
-            return;
-        }
+    ConfigSignPort port;
+    if (FindConfigSignPort(config, port)) {
+        summary.strProtocol = std::move(port.strProtocol);
+        summary.strBaud = std::move(port.strBaud);
+    } else {
         summary.strProtocol.clear();
     }
 }

@@ -27,8 +27,8 @@ struct InfoRow {
     bool operator==(const InfoRow&) const = default;
 };
 
-// Fills the summary from a configuration document (the PORT walk keeps earlier values where it
-// finds no sign port).
+// Fills the summary from a configuration document. Protocol and baud are the sign port's
+// (FindConfigSignPort): without one the protocol is empty and the baud keeps its earlier value.
 void ReadConfigSummary(CXmlDoc& config, ConfigSummary& summary);
 
 // The configuration list: row 0 is the heading ("Configuration Tag", "Attribute"). Sets signType

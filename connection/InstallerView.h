@@ -7,11 +7,26 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // How the progress window of an operation shows its progress: a bar that the operation steps
 // (the firmware download), or a running indicator (everything else).
 enum class ProgressKind { Running, Stepped };
+
+// What the "Download Configuration" dialog shows: lists of (key, text) items.
+struct ConfigurationLists {
+    std::vector<std::pair<int, std::string>> filters;                     // first selected
+    std::function<std::vector<std::pair<int, std::string>>(int)> typesOf; // a filter's types; first selected
+    std::vector<std::string> timeZones;
+    std::string initialTimeZone; // empty: the first
+};
+
+// The operator's choice in that dialog: a type's key and a time zone's name.
+struct ConfigurationChoice {
+    int nKey = -1;
+    std::string strTimeZone;
+};
 
 class IInstallerView {
 public:
@@ -45,6 +60,14 @@ public:
     // Questions and message boxes. A view that cannot ask (unattended) answers false.
     virtual bool AskYesNo(const std::string& question) = 0;
     virtual void ShowMessageBox(const std::string& text) = 0;
+    // Runs the "Download Configuration" dialog; true when the operator chose (OK), false when
+    // cancelled or when the view has no such dialog.
+    virtual bool ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice)
+    {
+        (void)lists;
+        (void)choice;
+        return false;
+    }
 
     // Controls of the main window.
     virtual void EnableControls(bool connected) = 0;

@@ -200,7 +200,8 @@ const PortCase kPortCases[] = {
     {"the first sign port stops the walk",
      "<PORT type=\"DIRECT\" protocol=\"HTCH\" baud=\"9600\"/><PORT type=\"DIRECT\" protocol=\"S22\" baud=\"115200\"/>",
      "HTCH", "9600"},
-    {"a port before ADDR counts", "<PORT type=\"DIRECT\" protocol=\"S22\" baud=\"1200\"/><ADDR/>", "S22", "1200"},
+    // The summary and both configuration checks find the sign port the same way: after ADDR only.
+    {"a port before ADDR is not seen", "<PORT type=\"DIRECT\" protocol=\"S22\" baud=\"1200\"/><ADDR/>", "", "old"},
     {"network ports passed over",
      "<PORT type=\"TCPIP\" protocol=\"S22\" baud=\"1\"/><PORT type=\"DIRECT\" protocol=\"S22\" baud=\"57600\"/>",
      "S22", "57600"},
@@ -208,11 +209,11 @@ const PortCase kPortCases[] = {
     {"only RTD: protocol emptied, baud kept", "<PORT type=\"DIRECT\" protocol=\"RTD\" baud=\"19200\"/>", "", "old"},
     {"lower-case protocol empties", "<PORT type=\"DIRECT\" protocol=\"s22\" baud=\"1\"/>", "", "old"},
     {"DIRECT without protocol empties", "<PORT type=\"DIRECT\" baud=\"1\"/>", "", "old"},
-    {"lower-case type passed over", "<PORT type=\"direct\" protocol=\"S22\" baud=\"1\"/>", "old", "old"},
-    {"only network ports", "<PORT type=\"UDPIP\" protocol=\"RTD\"/>", "old", "old"},
-    {"no ports", "<ADDR/><TIME/>", "old", "old"},
-    {"nested ports are not children", "<ADDR><PORT type=\"DIRECT\" protocol=\"S22\" baud=\"1\"/></ADDR>", "old",
-     "old"},
+    // Without a sign port the protocol is empty; the baud keeps what it was.
+    {"lower-case type passed over", "<PORT type=\"direct\" protocol=\"S22\" baud=\"1\"/>", "", "old"},
+    {"only network ports", "<PORT type=\"UDPIP\" protocol=\"RTD\"/>", "", "old"},
+    {"no ports", "<ADDR/><TIME/>", "", "old"},
+    {"nested ports are not children", "<ADDR><PORT type=\"DIRECT\" protocol=\"S22\" baud=\"1\"/></ADDR>", "", "old"},
 };
 
 TEST(DisplayLists, SummaryPortWalk)

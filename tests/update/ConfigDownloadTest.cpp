@@ -1,0 +1,489 @@
+// The configuration download: display types and their CONFIG.XML templates, the time zones, the
+// quick and the full check, and the download against the stand-in controller.
+#include "../connection/CapturingView.h"
+#include "common/TestPortDir.h"
+
+#include "connection/DisplayLists.h"
+#include "connection/InstallerCore.h"
+#include "files/ControllerConfig.h"
+#include "files/XmlDoc.h"
+#include "res/Resources.h"
+#include "sim/SignSim.h"
+#include "update/ConfigDownload.h"
+#include "update/TimeZones.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <span>
+#include <thread>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Items = std::vector<ConfigListItem>;
+
+const char kMismatch[] = "The display configuration does not match the recommended settings.\n"
+                         "Do you want to update the display configuration?";
+const char kEastern[] = "(GMT-05:00) Eastern Time (US & Canada);Bogota, Lima, Quito";
+const char kCentral[] = "(GMT-06:00) Central Time (US & Canada)";
+
+// One display type with what its template must hold; wide: two blanks after ds.
+struct TypeRow {
+    int key;
+    const char* name;
+    int templateId;
+    unsigned category;
+    const char* cfgType;
+    const char* mid;
+    bool wide;
+};
+
+const TypeRow kMainTypes[] = {
+    {0, "72x240 RGB32K", 125, 1, "72X240RGB32K.CRV.M2", "FX40746.RBF-012", true},
+    {1, "64x224 RGB32K", 133, 1, "64X224RGB32K.CRV.M2", "FX40634.RBF-012", false},
+    {2, "48x192 RGB32K", 128, 1, "48X192RGB32K.CRV.M2", "FX40746.RBF-012", false},
+    {3, "48x160 RGB32K", 124, 1, "48X160RGB32K.CRV.M2", "FX40634.RBF-012", false},
+    {4, "48x144 Dual Resolution", 120, 1, "48X144RGB32K.CRV.M2", "FX40158.RBF-012", false},
+    {5, "32x128 RGB32K", 131, 1, "32X128RGB32K.CRV.M2", "FX40634.RBF-012", false},
+    {6, "32x80 RGB32K", 132, 1, "32X80RGB32K.CRV.M2", "FX40634.RBF-012", false},
+    {7, "64x224 Mono64", 129, 1, "64X224MONO64.CRV.M2", "FX40529.RBF-004", false},
+    {8, "48x160 Mono64", 123, 1, "48X160MONO64.CRV.M2", "FX40529.RBF-004", false},
+    {9, "32x128 Mono64", 118, 1, "32X128MONO64.CRV.M2", "FX40529.RBF-004", true},
+    {10, "32x80 Mono64", 117, 1, "32X80MONO64.CRV.M2", "FX40529.RBF-004", false},
+    {11, "32x64 Mono64", 130, 1, "32X64MONO64.CRV.M2", "FX40529.RBF-004", false},
+    {12, "24x80 Mono64", 126, 1, "24X80MONO64.CRV.M2", "FX40529.RBF-003", false},
+    {13, "16x80 Mono64", 127, 1, "16X80MONO64.CRV.M2", "FX40529.RBF-003", false},
+    {14, "8x96 Mono64", 119, 1, "8X96MONO64.CRV.M2", "FX40529.RBF-003", false},
+    {15, "64x224 RGB32K", 143, 2, "64X224RGB32K.CRV.M2", "FP9035528.RBF-012", false},
+    {16, "48x160 RGB32K", 142, 2, "48X160RGB32K.CRV.M2", "FP9035528.RBF-012", false},
+    {17, "32x128 RGB32K", 141, 2, "32X128RGB32K.CRV.M2", "FP9035528.RBF-012", false},
+    {18, "64x224 Mono64", 140, 2, "64X224MONO64.CRV.M2", "FP9035528.RBF-002", false},
+    {19, "48x160 Mono64", 139, 2, "48X160MONO64.CRV.M2", "FP9035528.RBF-002", false},
+    {20, "32x128 Mono64", 138, 2, "32X128MONO64.CRV.M2", "FP9035528.RBF-002", true},
+    {21, "32x80 Mono64", 137, 2, "32X80MONO64.CRV.M2", "FP9035528.RBF-002", false},
+    {22, "32x128 Mono64 LX7400 12mm 1V", 148, 3, "32X128MONO64.CRV.M2", "FP9047716.RBF-000", true},
+    {23, "32x128 Mono64 LX7400 12mm 2V", 149, 3, "32X128MONO64.CRV.M2", "FP9047716.RBF-001", true},
+    {24, "8x96 Mono64", 154, 4, "8X96MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {25, "16x80 Mono64", 156, 4, "16X80MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {26, "24x80 Mono64", 158, 4, "24X80MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {27, "32x64 Mono64", 160, 4, "32X64MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {28, "32x80 Mono64", 162, 4, "32X80MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {29, "32x128 Mono64", 164, 4, "32X128MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {30, "48x160 Mono64", 166, 4, "48X160MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {31, "64x224 Mono64", 168, 4, "64X224MONO64.CRV.M2", "FX40963.RBF-004", true},
+    {32, "32x80 RGB32K", 170, 4, "32X80RGB32K.CRV.M2", "FX40852.RBF-012", true},
+    {33, "32x128 RGB32K", 172, 4, "32X128RGB32K.CRV.M2", "FX40852.RBF-012", true},
+    {34, "48x160 RGB32K", 174, 4, "48X160RGB32K.CRV.M2", "FX40852.RBF-012", true},
+    {35, "48x192 RGB32K", 176, 4, "48X192RGB32K.CRV.M2", "FX40852.RBF-012", true},
+    {36, "64x224 RGB32K", 178, 4, "64X224RGB32K.CRV.M2", "FX40852.RBF-012", true},
+    {37, "72x240 RGB32K", 180, 4, "72X240RGB32K.CRV.M2", "FX40852.RBF-012", true},
+};
+
+// In the order of the "All" list.
+const TypeRow kLineTypes[] = {
+    {40, "32x128 RGB68B", 221, 5, "32X128RGB16M.CRV.M3", "FX4107385.RBF", false},
+    {41, "48x144 RGB68B", 223, 5, "48X144RGB16M.CRV.M3", "FX4107385.RBF", false},
+    {43, "48x160 RGB68B", 227, 5, "48X160RGB16M.CRV.M3", "FX4107385.RBF", false},
+    {44, "64x192 RGB68B", 229, 5, "64X192RGB16M.CRV.M3", "FX4107385.RBF", false},
+    {46, "64x224 RGB68B", 233, 5, "64X224RGB16M.CRV.M3", "FX4107385.RBF", false},
+    {38, "32x80 Mono4096", 182, 5, "32X80MONO256.CRV.M3", "FX4107385.RBF", false},
+    {39, "32x128 Mono 4096", 219, 5, "32X128MONO256.CRV.M3", "FX4107385.RBF", false},
+    {42, "48x160 Mono 4096", 225, 5, "48X160MONO256.CRV.M3", "FX4107385.RBF", false},
+    {45, "64x224 Mono 4096", 231, 5, "64X224MONO256.CRV.M3", "FX4107385.RBF", false},
+};
+
+std::string M2Template(const TypeRow& row)
+{
+    return std::string("<CFG type=\"") + row.cfgType + "\" ds=\"\"" + (row.wide ? "  " : " ") +
+           "tph=\"65\" tpl=\"55\" logmax=\"100000\" gamma=\"2.20\" mid=\"" + row.mid + "\" rfr=\"120\" to=\"0\">\n"
+           "  <ADDR sw=\"\" ertd=\"1\" ip=\"192.168.200.10\" msk=\"255.255.0.0\"/>\n"
+           "  <PORT type=\"DIRECT\" num=\"1\" protocol=\"HTCH\" baud=\"115200\"/>\n"
+           "  <PORT type=\"DIRECT\" num=\"2\" protocol=\"RTD\" baud=\"19200\"/>\n"
+           "  <PORT type=\"TCPIP\" num=\"3001\" protocol=\"S22\"/>\n"
+           "  <PORT type=\"UDPIP\" num=\"3002\" protocol=\"RTD\"/>\n"
+           "  <TIME dst=\"1\" zn=\"-360\" clk=\"0\"/>\n"
+           "  <ENET spd=\"AUTO\" dplx=\"AUTO\"/>\n"
+           "</CFG>";
+}
+
+std::string M3Template(const TypeRow& row)
+{
+    return std::string("<CFG type=\"") + row.cfgType +
+           "\" mid=\"FX4107385.RBF\" ds=\"M3 Display\" gamma=\"2.50\" logmax=\"12288000\" tph=\"70\" tpl=\"60\" "
+           "ldl=\"6\" hdl=\"100\" mode=\"0\" rfr=\"120\" bseq=\"ON\" dsn=\"0\" csn=\"0\" acsn=\"0\" mod=\"16X16\" "
+           "loglevel=\"0xFF\" fc=\"2\" to=\"0\" pwi=\"0\" mult=\"1\"> \n"
+           "<ADDR sw=\"0\" ertd=\"1\" ip=\"192.168.200.10\" msk=\"255.255.0.0\" gtw=\"192.168.200.1\" ping=\"ON\" "
+           "http=\"OFF\" dhcp=\"\" id=\"\" hto=\"120\" hpl=\"51000\" hph=\"53000\"/> \n"
+           "<DSC id=\"\" url=\"http://diag.qvx-signs.example/M2Service/Diagnostics.qvxx\" client=\"OFF\" cmp=\"9\"/> \n"
+           "<NTF ctrl=\"ON\" data=\"60\" diag=\"30\" reset=\"4\" otemp=\"30\" comm=\"30\"/> \n"
+           "<PORT type=\"DIRECT\" num=\"1\" protocol=\"S22\" baud=\"115200\"/> \n"
+           "<PORT type=\"DIRECT\" num=\"2\" protocol=\"RTD\" baud=\"19200\"/> \n"
+           "<PORT type=\"TCPIP\" num=\"3001\" protocol=\"S22\"/> \n"
+           "<PORT type=\"UDPIP\" num=\"3002\" protocol=\"RTD\"/> \n"
+           "<TIME dst=\"1\" zn=\"-360\" clk=\"0\"/> \n"
+           "<ENET spd=\"AUTO\" dplx=\"AUTO\"/> \n"
+           "<DVI x=\"0\" y=\"0\"/> \n"
+           "<SCRTY user=\"qvxadmin\" pswrd=\"\" auth=\"OFF\"/> \n"
+           "<NTP pri=\"\" sec=\"\" freq=\"5\" client=\"OFF\"/> \n"
+           "<DYNDNS user=\"\" pswrd=\"\" host=\"\" router=\"OFF\"/> \n"
+           "<DNS pri=\"0.0.0.0\" sec=\"0.0.0.0\"/> \n"
+           "<AUC url=\"http://update.qvx-signs.example/httphandler/service.ashx\" client=\"ON\"/> \n"
+           "<VSC url=\"http://player.qvx-signs.example/embeddedplayerservice/playerservice.ashx\" client=\"OFF\" "
+           "cmp=\"0\"/> \n"
+           "<VAC url=\"http://player.qvx-signs.example/poll.ashx\" client=\"OFF\"/> \n"
+           "<VMES/> \n"
+           "<VSCN retrydur=\"120\" pi=\"10\"/> \n"
+           "</CFG> \n";
+}
+
+std::string WithZone(std::string text, const std::string& zone)
+{
+    const std::string stored = "zn=\"-360\"";
+    text.replace(text.find(stored), stored.size(), "zn=\"" + zone + "\"");
+    return text;
+}
+
+// A view whose "Download Configuration" dialog picks a type and a time zone.
+class CChoosingView : public CCapturingView {
+public:
+    bool ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice) override
+    {
+        shown = lists;
+        choice = chosen;
+        return true;
+    }
+    std::optional<ConfigurationLists> shown;
+    ConfigurationChoice chosen;
+};
+
+// A core that has never connected; the display's configuration is put in place as a connection
+// would leave it.
+class ConfigTables : public ::testing::Test {
+protected:
+    void SetLine(bool firmwareLine)
+    {
+        m_core.SetFirmwareLine(firmwareLine);
+        m_config.BuildDisplayTypeTable();
+    }
+    void SetDisplayConfig(const std::string& text)
+    {
+        ASSERT_TRUE(m_core.ConfigDoc().SetDocument(text)) << text;
+        m_core.ShowDisplayInfo();
+    }
+
+    CChoosingView m_view;
+    CInstallerCore m_core{m_view};
+    CConfigDownloader m_config{m_core};
+};
+
+TEST_F(ConfigTables, EveryTypeHasItsTemplateByteForByte)
+{
+    for (const bool line : {false, true}) {
+        SetLine(line);
+        const std::span<const TypeRow> rows = line ? std::span<const TypeRow>(kLineTypes) : std::span<const TypeRow>(kMainTypes);
+        ASSERT_EQ(m_config.Configs().size(), rows.size());
+        for (const TypeRow& row : rows) {
+            const auto config = m_config.Configs().find(row.key);
+            ASSERT_NE(config, m_config.Configs().end()) << row.key;
+            EXPECT_EQ(config->second.strName, row.name) << row.key;
+            EXPECT_EQ(config->second.nTemplateId, static_cast<std::uint32_t>(row.templateId)) << row.key;
+            EXPECT_EQ(config->second.nCategory, row.category) << row.key;
+            const std::string text = m_config.GetConfigTemplate(row.key);
+            EXPECT_EQ(text, line ? M3Template(row) : M2Template(row)) << row.templateId;
+            CXmlDoc doc;
+            ASSERT_TRUE(doc.SetDocument(text)) << row.templateId << doc.GetError();
+            EXPECT_EQ(ReadConfigDisplayType(doc), row.cfgType) << row.templateId;
+            EXPECT_EQ(ReadConfigRootAttribute(doc, "mid"), row.mid) << row.templateId;
+        }
+    }
+    EXPECT_EQ(m_config.GetConfigTemplate(0), "") << "key 0 is not on this line";
+}
+
+TEST_F(ConfigTables, FiltersAndTypeListsOfTheMainLine)
+{
+    SetLine(false);
+    EXPECT_EQ(m_config.PageFilterList(),
+              (Items{{0, "All"}, {1, "Gen 1"}, {2, "Gen 2"}, {3, "LX-7400"}, {4, "Display Emulator"}}));
+    EXPECT_EQ(m_config.DialogFilterList(), (Items{{0, "All"}, {1, "Gen 1"}, {2, "Gen 2"}}));
+    const std::vector<int> all = {0,  1,  15, 2,  3,  16, 4,  5,  17, 6,  7,  18, 8,  19, 9,  20, 10, 21, 11,
+                                  12, 13, 14, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37};
+    EXPECT_EQ(m_config.Filters().at(0).entries, all);
+    EXPECT_EQ(m_config.Filters().at(2).entries, (std::vector<int>{15, 16, 17, 18, 19, 20, 21}));
+    const char* kSuffix[] = {"", " - Gen 1", " - Gen 2", " - LX-7400", " - Display Emulator"};
+    Items expected;
+    for (const int key : all)
+        expected.emplace_back(key, std::string(kMainTypes[key].name) + kSuffix[kMainTypes[key].category]);
+    const Items types = m_config.TypeList(0);
+    EXPECT_EQ(types, expected);
+    EXPECT_EQ(types[1].second, "64x224 RGB32K - Gen 1");
+    EXPECT_EQ(types[2].second, "64x224 RGB32K - Gen 2");
+    EXPECT_EQ(m_config.TypeList(3),
+              (Items{{22, "32x128 Mono64 LX7400 12mm 1V"}, {23, "32x128 Mono64 LX7400 12mm 2V"}}));
+    EXPECT_EQ(m_config.TypeList(1).size(), 15u);
+    EXPECT_TRUE(m_config.TypeList(5).empty());
+    SetDisplayConfig(M2Template(kMainTypes[10]));
+    EXPECT_EQ(m_config.PageTypeSelection(types), 0u) << "only the FP9023417 line preselects";
+}
+
+TEST_F(ConfigTables, FiltersAndTypeListsOfTheFirmwareLine)
+{
+    SetLine(true);
+    EXPECT_EQ(m_config.PageFilterList(), (Items{{0, "All"}}));
+    EXPECT_EQ(m_config.DialogFilterList(), (Items{{0, "All"}}));
+    Items expected;
+    for (const TypeRow& row : kLineTypes)
+        expected.emplace_back(row.key, row.name);
+    const Items types = m_config.TypeList(0);
+    EXPECT_EQ(types, expected);
+    SetDisplayConfig(M3Template(kLineTypes[7]));
+    EXPECT_EQ(m_config.PageTypeSelection(types), 7u) << "the display's own type";
+    EXPECT_TRUE(m_config.IsCurrentDisplayType(42));
+    EXPECT_FALSE(m_config.IsCurrentDisplayType(45));
+    EXPECT_FALSE(m_config.IsCurrentDisplayType(10)) << "a key without an entry";
+}
+
+TEST(TimeZones, ThirtyTwoNamesByOffset)
+{
+    const std::vector<std::string> names = TimeZoneNames();
+    ASSERT_EQ(names.size(), 32u);
+    EXPECT_EQ(names.front(), "(GMT-12:00) Eniwetok, Kwajalein");
+    EXPECT_EQ(names[1], "(GMT-11:00) Midway Island, Samoa");
+    EXPECT_EQ(names.back(), "(GMT+13:00) Nuku'alofa");
+    const std::map<std::string, int> table = BuildTimeZoneTable();
+    EXPECT_EQ(table.size(), 32u);
+    EXPECT_EQ(table.count("(GMT+6:30) Rangoon"), 0u);
+    for (std::size_t i = 1; i < names.size(); ++i)
+        EXPECT_LT(table.at(names[i - 1]), table.at(names[i])) << names[i];
+    EXPECT_EQ(table.at(kEastern), -300);
+    EXPECT_EQ(table.at("(GMT-03:30) Newfoundland"), -210);
+    EXPECT_EQ(table.at("(GMT+5:45) Kathmandu"), 345);
+    EXPECT_EQ(table.at(names.front()), -720);
+    EXPECT_EQ(table.at(names.back()), 780);
+    EXPECT_EQ(TimeZoneNameOf(0).rfind("(GMT) ", 0), 0u);
+    EXPECT_EQ(TimeZoneNameOf(-360), kCentral);
+    EXPECT_EQ(TimeZoneNameOf(390), "");
+}
+
+TEST(TimeZones, PrefixMinutes)
+{
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"(GMT)", 0},           {"(GMT-03:30) x", -210}, {"(GMT+5:45)", 345}, {"(GMT+13:00)", 780},
+        {"GMT+1:00", {}},       {"(GMT+1)", {}},         {"(GMT+1:00", {}},   {"(GMT+123:00)", {}},
+        {"(GMT 1:00)", {}},     {"", {}},
+    };
+    for (const auto& [name, minutes] : cases)
+        EXPECT_EQ(TimeZonePrefixMinutes(name), minutes) << name;
+}
+
+TEST_F(ConfigTables, TimeZoneTakesThePlaceOfTheFirstZn)
+{
+    std::string text = m_config.GetConfigTemplate(10);
+    m_config.SetTemplateTimeZone(kEastern, text);
+    EXPECT_EQ(text, WithZone(M2Template(kMainTypes[10]), "-300"));
+
+    const struct {
+        const char* name;
+        const char* before;
+        const char* after;
+    } cases[] = {
+        {"", "<TIME zn=\"-360\"/>", "<TIME zn=\"0\"/>"},
+        {"Mars", "<TIME zn=\"-360\"/>", "<TIME zn=\"0\"/>"},
+        {kEastern, "<A zn=\"1\"/><B zn=\"2\"/>", "<A zn=\"-300\"/><B zn=\"2\"/>"},
+        {kEastern, "<A zn=5 b=\"c\"/>", "<A zn=\"-300\"/>"}, // through the second quote after zn
+        {kEastern, "<A zn=\"5/>", "<A zn=\"5/>"},
+        {kEastern, "<TIME dst=\"1\"/>", "<TIME dst=\"1\"/>"},
+    };
+    for (const auto& c : cases) {
+        std::string changed = c.before;
+        m_config.SetTemplateTimeZone(c.name, changed);
+        EXPECT_EQ(changed, c.after) << c.name << " " << c.before;
+    }
+}
+
+TEST_F(ConfigTables, QuickCheckPassesWhereTheFullCheckFailsOnTheTimeZone)
+{
+    SetDisplayConfig(WithZone(M2Template(kMainTypes[10]), "-300"));
+    EXPECT_TRUE(m_config.IsRecommendedConfiguration());
+    // No time zone chosen yet: the template is compared with a zn of 0.
+    EXPECT_EQ(m_config.ConfigDifferences(10), (std::vector<ConfigDifference>{{"Time Zone", "-300", "0"}}));
+    EXPECT_FALSE(m_config.CheckConfiguration(10, 1, kEastern));
+    EXPECT_EQ(m_view.questions, (Lines{kMismatch}));
+    EXPECT_TRUE(m_view.boxes.empty());
+
+    m_config.SetCurrentTimeZone(kEastern);
+    EXPECT_FALSE(m_config.CompareWithRecommendedConfiguration(10));
+    EXPECT_FALSE(m_config.CheckConfiguration(10, 1, kEastern));
+    EXPECT_EQ(m_view.boxes, (Lines{"The display configuration matches the recommended settings."}));
+    EXPECT_EQ(m_view.questions.size(), 1u);
+
+    EXPECT_EQ(m_config.ConfigDifferences(0),
+              (std::vector<ConfigDifference>{{"Module Type", "FX40529.RBF-004", "FX40746.RBF-012"},
+                                             {"Display Type", "32X80MONO64.CRV.M2", "72X240RGB32K.CRV.M2"}}));
+    EXPECT_TRUE(m_config.ConfigDifferences(99).empty()) << "a key without an entry is not different";
+}
+
+TEST_F(ConfigTables, QuickCheckLooksAtBaudMaskProtocolAndAddress)
+{
+    const struct {
+        bool line;
+        const char* from;
+        const char* to;
+        bool recommended;
+    } cases[] = {
+        {false, "", "", true},
+        {false, "baud=\"115200\"", "baud=\"57600\"", false},
+        {false, "msk=\"255.255.0.0\"", "msk=\"255.255.255.0\"", false},
+        {false, "192.168.200.10", "192.168.200.11", false},
+        {false, "protocol=\"HTCH\"", "protocol=\"S22\"", false},
+        {true, "", "", true},
+        {true, "protocol=\"S22\" baud", "protocol=\"HTCH\" baud", false},
+    };
+    for (const auto& c : cases) {
+        SetLine(c.line);
+        std::string text = c.line ? M3Template(kLineTypes[0]) : M2Template(kMainTypes[10]);
+        if (*c.from != '\0')
+            text.replace(text.find(c.from), std::string(c.from).size(), c.to);
+        SetDisplayConfig(text);
+        EXPECT_EQ(m_config.IsRecommendedConfiguration(), c.recommended) << c.to;
+    }
+}
+
+// The summary and the checks take the sign port by one rule: the first DIRECT port after ADDR.
+TEST_F(ConfigTables, APortBeforeAddrIsNotTheSignPort)
+{
+    const struct {
+        const char* ports;
+        const char* protocol;
+        const char* baud;
+    } cases[] = {
+        {"<PORT type=\"DIRECT\" protocol=\"HTCH\" baud=\"115200\"/><ADDR ip=\"192.168.200.10\" msk=\"255.255.0.0\"/>",
+         "", ""},
+        {"<PORT type=\"DIRECT\" protocol=\"HTCH\" baud=\"115200\"/><ADDR ip=\"192.168.200.10\" msk=\"255.255.0.0\"/>"
+         "<PORT type=\"DIRECT\" protocol=\"S22\" baud=\"9600\"/>",
+         "S22", "9600"},
+    };
+    for (const auto& c : cases) {
+        SetDisplayConfig(std::string("<CFG type=\"32X80MONO64.CRV.M2\">") + c.ports + "</CFG>");
+        EXPECT_EQ(m_core.Summary().strProtocol, c.protocol) << c.ports;
+        EXPECT_EQ(m_core.Summary().strBaud, c.baud) << c.ports;
+        EXPECT_EQ(m_view.configRows[5], (InfoRow{"Protocol", c.protocol}));
+        EXPECT_FALSE(m_config.IsRecommendedConfiguration()) << c.ports;
+    }
+}
+
+// ---- Against the stand-in controller ------------------------------------------------------------
+
+class ConfigDownloadTest : public ::testing::Test {
+protected:
+    static constexpr int kPort = 3;
+    static constexpr unsigned char kAddress = 1;
+
+    void SetUp() override
+    {
+        qvxsim::PortConfig port;
+        port.comNumber = kPort;
+        qvxsim::ControllerConfig controller;
+        controller.address = kAddress;
+        port.controllers.push_back(controller);
+        std::string error;
+        ASSERT_TRUE(m_sim.AddPort(port, &error)) << error;
+        ASSERT_TRUE(m_sim.Start(&error)) << error;
+        std::vector<CONNECTION_INFO> list;
+        CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, 115200});
+        CONNECTION_INFO outcome;
+        ASSERT_EQ(m_core.ConnectToDisplay(true, list, outcome, kAddress), CONNECT_OK);
+        m_core.ShowDisplayInfo();
+        m_config.BuildDisplayTypeTable();
+        m_view.ClearMessageLines();
+        m_view.progressTexts.clear();
+    }
+
+    // The CONFIG.XML the controller serves once it has restarted; none when it does not in time.
+    std::string ServedConfigAfterRestart(const std::string& expected)
+    {
+        std::string served;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (served != expected && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const auto file = m_sim.ReadFile(kPort, kAddress, "CONFIG.XML");
+            served = file ? std::string(file->begin(), file->end()) : std::string();
+        }
+        return served;
+    }
+
+    CTestPortDir m_ports{"qvx-cfg"};
+    qvxsim::SignSim m_sim{m_ports.Path().string()};
+    CChoosingView m_view;
+    CInstallerCore m_core{m_view};
+    CConfigDownloader m_config{m_core};
+};
+
+TEST_F(ConfigDownloadTest, UnattendedDownloadSendsTheTemplateWithTheZoneAndResets)
+{
+    ASSERT_TRUE(m_config.DownloadConfiguration(10, kAddress, kEastern, true));
+    EXPECT_EQ(m_view.Lines(), (Lines{"Downloading sign configuration...",
+                                     "Configuration file has been downloaded and sign has been reset.",
+                                     "Sign is disconnected..."}));
+    EXPECT_EQ(m_view.jobs, 0) << "inline";
+    EXPECT_TRUE(m_view.boxes.empty());
+    EXPECT_FALSE(m_core.Link().IsOpen());
+    const std::string sent = WithZone(M2Template(kMainTypes[10]), "-300");
+    EXPECT_EQ(ServedConfigAfterRestart(sent), sent);
+    EXPECT_EQ(m_sim.Stats(kPort, kAddress).reboots, 1u);
+    EXPECT_EQ(m_sim.Settings(kPort, kAddress).timeZone, -300);
+}
+
+TEST_F(ConfigDownloadTest, OperatorConnectOffersTheDownloadAndSendsTheChoice)
+{
+    // The stand-in's address is not the recommended one.
+    EXPECT_FALSE(m_config.IsRecommendedConfiguration());
+    m_view.answerYes = true;
+    m_view.chosen = {28, kEastern};
+    ASSERT_TRUE(m_config.CheckRecommendedConfiguration(kAddress));
+    EXPECT_EQ(m_view.questions, (Lines{kMismatch}));
+    ASSERT_TRUE(m_view.shown.has_value());
+    EXPECT_EQ(m_view.shown->filters, (Items{{0, "All"}, {1, "Gen 1"}, {2, "Gen 2"}}));
+    EXPECT_EQ(m_view.shown->typesOf(2).size(), 7u);
+    EXPECT_EQ(m_view.shown->timeZones, TimeZoneNames());
+    EXPECT_EQ(m_view.shown->initialTimeZone, kCentral) << "the display's zn of -360";
+    EXPECT_EQ(m_config.CurrentTimeZone(), kEastern);
+    EXPECT_EQ(m_view.jobs, 1);
+    EXPECT_EQ(m_view.progressTexts, (Lines{"Downloading configuration to sign", "Reseting display"}));
+    EXPECT_FALSE(m_view.abortEnabled);
+    EXPECT_FALSE(m_view.controlsConnected);
+    EXPECT_EQ(m_view.boxes, (Lines{"The new configuration has been downloaded successfully and the connection will "
+                                   "be closed.\nWait until the boot sequence is complete before reconnecting."}));
+    const std::string sent = WithZone(M2Template(kMainTypes[28]), "-300");
+    EXPECT_EQ(ServedConfigAfterRestart(sent), sent);
+    // A closed link is not checked again: the display is checked after the next connect.
+    EXPECT_FALSE(m_config.CheckRecommendedConfiguration(kAddress));
+    EXPECT_EQ(m_view.questions.size(), 1u);
+}
+
+TEST_F(ConfigDownloadTest, FailuresKeepTheLinkAndSkipTheReset)
+{
+    const unsigned long framesBefore = m_sim.Stats(kPort, kAddress).framesReceived;
+    EXPECT_FALSE(m_config.DownloadConfiguration(99, kAddress, kEastern));
+    EXPECT_TRUE(m_view.Lines().empty());
+    EXPECT_EQ(m_sim.Stats(kPort, kAddress).framesReceived, framesBefore) << "nothing is sent for an unknown key";
+
+    m_sim.InjectStatus(kPort, kAddress, qvxsim::ExtendedCommand(20), 1); // the send start refused
+    EXPECT_FALSE(m_config.DownloadConfiguration(10, kAddress, kEastern));
+    EXPECT_EQ(m_view.Lines(),
+              (Lines{"Downloading sign configuration...",
+                     "Sending CONFIG.XML stopped after 1 of 3 blocks (ERR_SIGN_RESPONSE_ERROR).",
+                     "[*TASK ERROR 513*]  Config file could not be downloaded"}));
+    m_view.ClearMessageLines();
+
+    m_core.Interrupt();
+    EXPECT_FALSE(m_config.DownloadConfiguration(10, kAddress, kEastern, true));
+    EXPECT_EQ(m_view.Lines(), (Lines{"Downloading sign configuration...", "[*TASK ERROR 302*]  Trasnmission aborted"}));
+    EXPECT_TRUE(m_core.Link().IsOpen());
+    EXPECT_TRUE(m_view.boxes.empty());
+    EXPECT_EQ(m_sim.Stats(kPort, kAddress).reboots, 0u);
+}
+
+} // namespace
