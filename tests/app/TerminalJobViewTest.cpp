@@ -23,9 +23,9 @@ TEST(TerminalJobView, TransferWithMessageInBetween)
         {0, 0, nullptr},
         {50, 246, nullptr},  // within 100 ms of the last drawing
         {120, 1230, nullptr},
-        {150, 0, "Sending \xB0"},
+        {150, 0, "Sending \x1B[2J\x07\t\xB0\x9B\x7F"}, // control bytes shown, not sent
         {160, 2460, nullptr}, // drawn again at once after the message
-        {200, 3690, nullptr},
+        {200, 3690, nullptr}, // and that drawing counts as the last one
         {13000, 313320, nullptr},
         {13050, 626640, nullptr}, // the last update is always drawn
         {13100, 626640, nullptr}, // a repeat of it is not
@@ -41,7 +41,7 @@ TEST(TerminalJobView, TransferWithMessageInBetween)
     EXPECT_EQ(out.str(),
               "FX40211.EXE [-----------------]        0 / 626,640 bytes     -- B/s  --:-- left"
               "\rFX40211.EXE [-----------------]    1,230 / 626,640 bytes     -- B/s  --:-- left"
-              "\r" + std::string(79, ' ') + "\rSending \xC2\xB0\n"
+              "\r" + std::string(79, ' ') + "\rSending \\x1B[2J\\x07\t\xC2\xB0\\x9B\\x7F\n"
               "FX40211.EXE [-----------------]    2,460 / 626,640 bytes     -- B/s  --:-- left"
               "\rFX40211.EXE [########---------]  313,320 / 626,640 bytes  24.1 kB/s   0:13 left"
               "\rFX40211.EXE [#################]  626,640 / 626,640 bytes  48.0 kB/s   0:00 left\n"
@@ -55,15 +55,12 @@ TEST(TerminalJobView, RateAndTimeLeft)
         int elapsedMs;
         const char* tail;
     } cases[] = {
-        {0, 626640, 0, "   -- B/s  --:-- left"},
         {5000, 626640, 499, "   -- B/s  --:-- left"}, // too short to tell
         {960, 626640, 1000, "  960 B/s  10:52 left"},
         {9996, 626640, 10000, " 1.0 kB/s  10:17 left"}, // 999.6 B/s
-        {313320, 626640, 13000, "24.1 kB/s   0:13 left"},
         {626000, 626640, 5000, " 125 kB/s   0:01 left"}, // a part of a second left is a second
         {100000, 699900, 1000000, "  100 B/s  99:59 left"},
         {100000, 700000, 1000000, "  100 B/s  --:-- left"}, // 100 minutes
-        {626640, 626640, 1, "   -- B/s   0:00 left"},
     };
     for (const auto& c : cases) {
         const std::string line =
@@ -94,22 +91,13 @@ TEST(TerminalJobView, LineLayout)
 
 TEST(TerminalJobView, QuestionsAndBoxesBecomeLines)
 {
-    const struct {
-        void (*call)(CTerminalJobView&);
-        const char* output;
-    } cases[] = {
-        {[](CTerminalJobView& view) { EXPECT_FALSE(view.AskYesNo("Install the recommended\nfirmware?")); },
-         "Install the recommended firmware? -> No (not asked on the command line)\n"},
-        {[](CTerminalJobView& view) { view.ShowMessageBox("Port busy\nTry again"); }, "Port busy Try again\n"},
-        {[](CTerminalJobView& view) { view.RunWithProgress([&view] { view.ShowMessageLine("inline"); }, {}); },
-         "inline\n"},
-    };
-    for (const auto& c : cases) {
-        std::ostringstream out;
-        CTerminalJobView view(out);
-        c.call(view);
-        EXPECT_EQ(out.str(), c.output);
-    }
+    std::ostringstream out;
+    CTerminalJobView view(out);
+    EXPECT_FALSE(view.AskYesNo("Install the recommended\nfirmware?"));
+    view.ShowMessageBox("Port busy\nTry again");
+    view.RunWithProgress([&view] { view.ShowMessageLine("inline"); }, {});
+    EXPECT_EQ(out.str(), "Install the recommended firmware? -> No (not asked on the command line)\n"
+                         "Port busy Try again\ninline\n");
 }
 
 } // namespace

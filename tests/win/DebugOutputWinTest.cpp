@@ -40,53 +40,37 @@ protected:
         WineLineTest::SetUp();
         if (IsSkipped())
             return;
-        g_calls.clear();
-        m_handler = AddVectoredExceptionHandler(1, CatchDebugString);
-        ASSERT_NE(m_handler, nullptr);
+        // Once for the program: it passes every exception on.
+        static const PVOID handler = AddVectoredExceptionHandler(1, CatchDebugString);
+        ASSERT_NE(handler, nullptr);
+        Calls();
     }
-    void TearDown() override
-    {
-        if (m_handler != nullptr)
-            RemoveVectoredExceptionHandler(m_handler);
-        UnsetEnv("QVX_DEBUG");
-        RereadDebugOutputSetting();
-    }
-    void Debug(const char* value)
+    void TearDown() override { Debug(nullptr); }
+    static void Debug(const char* value)
     {
         value != nullptr ? SetEnv("QVX_DEBUG", value) : UnsetEnv("QVX_DEBUG");
         RereadDebugOutputSetting();
     }
-    std::vector<std::string> Calls()
+    static std::vector<std::string> Calls()
     {
         std::lock_guard<std::mutex> lock(g_lock);
         return std::exchange(g_calls, {});
     }
-
-    PVOID m_handler = nullptr;
 };
 
-} // namespace
-
-TEST_F(DebugOutputWin, OnlyWhenAskedOrDebugged)
+TEST_F(DebugOutputWin, OnWhenAskedAndOneCallPerLine)
 {
     if (IsDebuggerPresent())
         GTEST_SKIP() << "a debugger is attached: debug output is on whatever QVX_DEBUG says";
     const std::pair<const char*, bool> cases[] = {
         {nullptr, false}, {"", false}, {"0", false}, {"1", true}, {"yes", true}};
+    const std::vector<std::string> lines = {"first\n", "second\n", "rest"};
     for (const auto& [value, on] : cases) {
         Debug(value);
         EXPECT_EQ(DebugOutputEnabled(), on) << (value ? value : "unset");
-        DebugOutput("seen\n");
-        EXPECT_EQ(Calls(), on ? std::vector<std::string>{"seen\n"} : std::vector<std::string>{})
-            << (value ? value : "unset");
+        DebugOutput("first\nsecond\nrest");
+        EXPECT_EQ(Calls(), on ? lines : std::vector<std::string>{}) << (value ? value : "unset");
     }
-}
-
-TEST_F(DebugOutputWin, OneCallPerLine)
-{
-    Debug("1");
-    DebugOutput("first\nsecond\nrest");
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"first\n", "second\n", "rest"}));
 }
 
 TEST_F(DebugOutputWin, PingIsTracedToTheDebugger)
@@ -97,13 +81,11 @@ TEST_F(DebugOutputWin, PingIsTracedToTheDebugger)
     ASSERT_EQ(net.Connect(), S22NET_OK);
     ASSERT_EQ(net.Ping(kAnswering), S22NET_OK);
     net.Disconnect();
-    const auto calls = Calls();
-    std::vector<std::string> trace;
-    for (const auto& call : calls) {
-        if (call.rfind("qvx trace", 0) == 0)
-            trace.push_back(call);
-    }
+    auto trace = Calls();
+    std::erase_if(trace, [](const std::string& call) { return !call.starts_with("qvx trace"); });
     ASSERT_EQ(trace.size(), 2u);
-    EXPECT_NE(trace[0].find(" -> COM1 6 bytes: 55 AA 01 00 03 FD\n"), std::string::npos) << trace[0];
-    EXPECT_NE(trace[1].find(" <- COM1 6 bytes: 55 AA 01 00 03 FD\n"), std::string::npos) << trace[1];
+    EXPECT_TRUE(trace[0].ends_with(" -> COM1 6 bytes: 55 AA 01 00 03 FD\n")) << trace[0];
+    EXPECT_TRUE(trace[1].ends_with(" <- COM1 6 bytes: 55 AA 01 00 03 FD\n")) << trace[1];
 }
+
+} // namespace
