@@ -10,6 +10,7 @@ void CConsoleView::ShowMessageLine(const std::string& line)
 {
     std::lock_guard guard(m_lock);
     m_out << Latin1ToTerminal(line) << '\n' << std::flush;
+    m_lastLine = line;
 }
 
 void CConsoleView::ShowMessageBox(const std::string& text)
@@ -17,6 +18,12 @@ void CConsoleView::ShowMessageBox(const std::string& text)
     // A box's line break would split one message over two lines of the log-like output.
     std::string line = text;
     std::replace(line.begin(), line.end(), '\n', ' ');
+    // A window shows a result in its list and again in a box; here that would be the same line twice.
+    {
+        std::lock_guard guard(m_lock);
+        if (line == m_lastLine)
+            return;
+    }
     ShowMessageLine(line);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The core's view for runs without a window: message lines go to a stream as they come (in UTF-8),
 // questions are shown and answered no (as an unattended run would), message boxes become message
-// lines, and long operations run inline.
+// lines (unless the line just shown says the same), and long operations run inline.
 
 #include "connection/InstallerView.h"
 
@@ -23,4 +23,5 @@ private:
 
     std::ostream& m_out;
     std::mutex m_lock;
+    std::string m_lastLine;
 };

@@ -1,5 +1,5 @@
 #pragma once
-// The exit statuses of every command-line form (-ping, -info and those to come). The unattended
+// The exit statuses of every command-line form (-ping, -info and the display actions). The unattended
 // job (-s) has its own rule: its job result code (0, 4 or 9), and kUsage when it cannot start.
 
 namespace exitstatus {
@@ -10,7 +10,9 @@ constexpr int kUsage = 2;      // bad switches, target or address; two forms; no
 constexpr int kCannotOpen = 3; // the port is not there, or this user may not open it
 constexpr int kBusy = 5;       // another program holds the port
 constexpr int kNotOurs = 6;    // the display answered but is not a reader board of ours
-constexpr int kRefused = 7;    // the display answered and refused (a command, the switch-over)
+constexpr int kRefused = 7;    // the display answered and refused (a command, the switch-over), or an
+                               // action did not complete on it (its lines say why)
+constexpr int kDiffers = 8;    // -checkconfig: the configuration differs from the recommended one
 
 // 128 + the signal's number, as shells report a run a signal ended: 130 SIGINT, 143 SIGTERM, 129 SIGHUP.
 constexpr int Interrupted(int signal)

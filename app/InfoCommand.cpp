@@ -5,7 +5,8 @@
 #include "connection/InstallerCore.h"
 #include "update/AutoConnect.h"
 
-int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwareInstaller& firmware)
+int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwareInstaller& firmware,
+            CConfigDownloader& config)
 {
     int com = 0;
     int address = 0;
@@ -14,9 +15,14 @@ int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwar
         return exitstatus::kUsage;
     }
     const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};
-    const int result = AutoConnect(core, firmware, com, address, baud);
-    const bool busy = core.Link().Port().LastOpenFailure().kind == SerialOpenFailure::Kind::Busy;
+    const int status = ConnectExitStatus(core, AutoConnect(core, firmware, config, com, address, baud));
     core.Disconnect();
+    return status;
+}
+
+int ConnectExitStatus(CInstallerCore& core, int result)
+{
+    const bool busy = core.Link().Port().LastOpenFailure().kind == SerialOpenFailure::Kind::Busy;
     switch (result) {
     case CONNECT_OK:
         return exitstatus::kDone;

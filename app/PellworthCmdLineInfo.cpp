@@ -4,8 +4,6 @@
 #include <cctype>
 #include <climits>
 
-namespace {
-
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -32,8 +30,6 @@ bool ParseDecimal(std::string_view text, int& value)
     return true;
 }
 
-}  // namespace
-
 CPellworthCmdLineInfo::CPellworthCmdLineInfo(IPathSystem& paths, PathStyle style)
     : m_paths(paths), m_style(style)
 {
@@ -55,6 +51,19 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing},
         {"info", MODE_INFO, &C::m_bInfo, nullptr, &C::m_strInfo},
         {"report", MODE_REPORT, &C::m_bReport, nullptr, &C::m_strReport},
+        {"startpattern", MODE_ACTION, &C::m_bStartPattern, nullptr, &C::m_strActionTarget},
+        {"stoppattern", MODE_ACTION, &C::m_bStopPattern, nullptr, &C::m_strActionTarget},
+        {"reset", MODE_ACTION, &C::m_bReset, nullptr, &C::m_strActionTarget},
+        {"cleanmemory", MODE_ACTION, &C::m_bCleanMemory, nullptr, &C::m_strActionTarget},
+        {"settime", MODE_ACTION, &C::m_bSetTime, nullptr, &C::m_strActionTarget},
+        {"checkconfig", MODE_ACTION, &C::m_bCheckConfig, nullptr, &C::m_strActionTarget},
+        {"downloadconfig", MODE_ACTION, &C::m_bDownloadConfig, nullptr, &C::m_strActionTarget},
+        {"restorefactory", MODE_ACTION, &C::m_bRestoreFactory, nullptr, &C::m_strActionTarget},
+        {"pattern", MODE_PATTERN, nullptr, nullptr, &C::m_strPattern},
+        {"yes", MODE_YES, &C::m_bYes, nullptr, nullptr},
+        {"type", MODE_TYPE, nullptr, nullptr, &C::m_strConfigType},
+        {"timezone", MODE_TIME_ZONE, nullptr, nullptr, &C::m_strTimeZone},
+        {"holdtime", MODE_HOLD_TIME, nullptr, nullptr, &C::m_strHoldTime},
     };
     return kSwitches;
 }
@@ -119,6 +128,21 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
         if (def.mode == m_nMode && def.parameter != nullptr)
             this->*def.parameter = text;
     }
+}
+
+std::vector<CPellworthCmdLineInfo::ActionForm> CPellworthCmdLineInfo::GetActionForms() const
+{
+    const std::pair<bool, ActionForm> forms[] = {
+        {m_bStartPattern, ActionForm::StartPattern}, {m_bStopPattern, ActionForm::StopPattern},
+        {m_bReset, ActionForm::Reset},               {m_bCleanMemory, ActionForm::CleanMemory},
+        {m_bSetTime, ActionForm::SetTime},           {m_bCheckConfig, ActionForm::CheckConfig},
+        {m_bDownloadConfig, ActionForm::DownloadConfig}, {m_bRestoreFactory, ActionForm::RestoreFactory}};
+    std::vector<ActionForm> given;
+    for (const auto& [set, form] : forms) {
+        if (set)
+            given.push_back(form);
+    }
+    return given;
 }
 
 std::string CPellworthCmdLineInfo::GetReportFilePath() const

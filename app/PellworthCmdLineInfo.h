@@ -26,7 +26,26 @@ public:
         MODE_NONE = 8,  // no switch seen yet
         MODE_PING = 9,
         MODE_INFO = 10,
-        MODE_REPORT = 11
+        MODE_REPORT = 11,
+        MODE_ACTION = 12,   // one of the display actions below, followed by its COM<n>[:<address>]
+        MODE_PATTERN = 13,
+        MODE_YES = 14,
+        MODE_TYPE = 15,
+        MODE_TIME_ZONE = 16,
+        MODE_HOLD_TIME = 17
+    };
+
+    // The command-line forms that act on one display (beside -ping and -info).
+    enum class ActionForm {
+        None,
+        StartPattern,
+        StopPattern,
+        Reset,
+        CleanMemory,
+        SetTime,
+        CheckConfig,
+        DownloadConfig,
+        RestoreFactory
     };
 
     // paths is not owned and must outlive this object.
@@ -46,6 +65,14 @@ public:
     bool IsInfo() const { return m_bInfo; }
     bool IsReport() const { return m_bReport; }
     bool IsLogFileGiven() const { return m_bLogFileGiven; }
+    // The display actions given (more than one is a usage error), and their COM<n>[:<address>].
+    std::vector<ActionForm> GetActionForms() const;
+    std::string GetActionTarget() const { return m_strActionTarget; }
+    std::string GetPattern() const { return m_strPattern; }
+    bool IsConfirmed() const { return m_bYes; }
+    std::string GetConfigType() const { return m_strConfigType; }
+    std::string GetTimeZone() const { return m_strTimeZone; }
+    std::string GetHoldTime() const { return m_strHoldTime; }
     // Switch words that are none of the above, as written (without their '-' or '/').
     const std::vector<std::string>& GetUnknownSwitches() const { return m_unknownSwitches; }
 
@@ -109,6 +136,20 @@ private:
     std::string m_strInfo;
     bool m_bReport = false;
     bool m_bLogFileGiven = false; // "lf" was written
+    bool m_bStartPattern = false;
+    bool m_bStopPattern = false;
+    bool m_bReset = false;
+    bool m_bCleanMemory = false;
+    bool m_bSetTime = false;
+    bool m_bCheckConfig = false;
+    bool m_bDownloadConfig = false;
+    bool m_bRestoreFactory = false;
+    std::string m_strActionTarget;
+    std::string m_strPattern;
+    bool m_bYes = false;
+    std::string m_strConfigType;
+    std::string m_strTimeZone;
+    std::string m_strHoldTime;
     std::string m_strReport;
     std::vector<std::string> m_unknownSwitches;
 };
@@ -117,3 +158,8 @@ private:
 // address untouched, for anything else, a COM number below 1, or a number too large for an int.
 // The address range is the connection's to check.
 bool ParseComTarget(const std::string& text, int& com, int& address);
+
+// Equal but for the case of ASCII letters.
+bool EqualNoCase(std::string_view a, std::string_view b);
+// The whole text is decimal digits and fits an int.
+bool ParseDecimal(std::string_view text, int& value);

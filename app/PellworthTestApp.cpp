@@ -2,6 +2,7 @@
 
 #include "PingCommand.h"
 #include "app/ExitStatus.h"
+#include "app/ActionCommand.h"
 #include "app/InfoCommand.h"
 #include "link/TimeScale.h"
 #include "app/SignalWatch.h"
@@ -15,7 +16,7 @@
 
 CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream& out, std::ostream& err)
     : m_args(std::move(args)), m_out(out), m_err(err), m_cmdInfo(m_paths, kNativePathStyle), m_console(out),
-      m_core(m_view), m_firmware(m_core, FirmwareSwitches{})
+      m_core(m_view), m_firmware(m_core, FirmwareSwitches{}), m_config(m_core)
 {
 }
 
@@ -53,7 +54,9 @@ int CPellworthTestApp::RunForm()
     if (m_cmdInfo.IsPing())
         return RunPing(m_cmdInfo, m_out, m_core);
     if (m_cmdInfo.IsInfo())
-        return RunInfo(m_cmdInfo, m_core, m_firmware);
+        return RunInfo(m_cmdInfo, m_core, m_firmware, m_config);
+    if (!m_cmdInfo.GetActionForms().empty())
+        return RunAction(m_cmdInfo, m_core, m_firmware, m_config, m_out, m_err);
     // A script must never read "nothing happened" as success.
     m_err << (m_cmdInfo.IsAuto() ? "qvxfirminstaller: -a runs the job in the window, which is not part of this "
                                    "build; -s runs it unattended.\n"
@@ -77,21 +80,28 @@ const char* CPellworthTestApp::SignalName(int signal)
 
 bool CPellworthTestApp::CheckUsage()
 {
-    const int forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (m_cmdInfo.IsPing() ? 1 : 0) + (m_cmdInfo.IsInfo() ? 1 : 0);
+    const std::size_t actions = m_cmdInfo.GetActionForms().size();
+    const std::size_t forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (m_cmdInfo.IsPing() ? 1 : 0) +
+                              (m_cmdInfo.IsInfo() ? 1 : 0) + actions;
     if (forms > 1) {
-        m_err << "qvxfirminstaller: -s, -ping and -info are separate runs; give one of them (see --help).\n";
+        m_err << "qvxfirminstaller: -s, -ping, -info and the display actions are separate runs; give one of them "
+                 "(see --help).\n";
         return false;
     }
-    if (!m_cmdInfo.IsSilent()) {
+    if (!m_cmdInfo.IsSilent() && actions == 0) {
         for (const std::string& word : m_cmdInfo.GetUnknownSwitches())
             m_err << "qvxfirminstaller: note: -" << word << " is not a switch of this tool and is ignored.\n";
         return true;
     }
-    // A typo in a scheduler's command line must not run a different job.
+    // A typo in a scheduler's command line must not run a different job, nor act on a display
+    // with values other than those meant.
     for (const std::string& word : m_cmdInfo.GetUnknownSwitches()) {
-        m_err << "qvxfirminstaller: unknown switch -" << word << "; the job was not started (see --help).\n";
+        m_err << "qvxfirminstaller: unknown switch -" << word << "; " << (actions ? "nothing was sent" : "the job was not started")
+              << " (see --help).\n";
         return false;
     }
+    if (actions != 0)
+        return true;
     if (m_cmdInfo.IsReport() && m_cmdInfo.GetReportFilePath().empty()) {
         m_err << "qvxfirminstaller: -report needs the report's file name (not too long). The job was not started.\n";
         return false;
@@ -190,7 +200,8 @@ const char* CPellworthTestApp::UsageText()
            "\n"
            "Switches begin with '-' or '/' and are not case-sensitive; '/' starts a switch only for\n"
            "the words below, so absolute paths work as values. A value follows its switch;\n"
-           "given twice, the second counts. -s, -ping and -info are separate runs: one at a time.\n"
+           "given twice, the second counts. -s, -ping, -info and each display action are separate\n"
+           "runs: one at a time.\n"
            "\n"
            "  -s                   run the automatic update job unattended, without a window\n"
            "  -a                   run the job in the window (the window is not in this build)\n"
@@ -210,20 +221,47 @@ const char* CPellworthTestApp::UsageText()
            "                       connect to the display at <address> (default 1) on port COM<n>\n"
            "                       as Auto Connect does, read its configuration and status and\n"
            "                       print them; older firmware is offered and answered no\n"
+           "\n"
+           "Display actions, each on one display: connect as -info does, act, disconnect.\n"
+           "  -startpattern COM<n>[:<address>] [-pattern <number or name>]\n"
+           "                       run a test pattern (default 0, Cycle Test Patterns)\n"
+           "  -stoppattern COM<n>[:<address>]\n"
+           "                       put the display back into normal mode\n"
+           "  -reset COM<n>[:<address>]\n"
+           "                       restart the display's controller\n"
+           "  -cleanmemory COM<n>[:<address>] -yes\n"
+           "                       delete the display's messages, schedules and fonts and restart it\n"
+           "  -settime COM<n>[:<address>]\n"
+           "                       set the display's clock to this computer's\n"
+           "  -checkconfig COM<n>[:<address>] [-type <type>] [-timezone <zone>]\n"
+           "                       compare the display's configuration with the recommended one\n"
+           "                       for its type (or -type) and its time zone (or -timezone); print\n"
+           "                       each field that differs\n"
+           "  -downloadconfig COM<n>[:<address>] -type <type> [-timezone <zone>]\n"
+           "                       download the recommended configuration for <type>, a number or\n"
+           "                       name of -checkconfig's list, and restart the display\n"
+           "  -restorefactory COM<n>[:<address>] [-holdtime <minutes>]\n"
+           "                       delete the display's messages, schedules and fonts and put its\n"
+           "                       factory messages back (each held 1 to 1440 minutes, default 15)\n"
+           "  <zone> is a name of the time-zone list (or a part only one name has, such as\n"
+           "  Eastern) or an offset such as GMT-05:00; without -timezone, the display's own.\n"
+           "\n"
            "  -h, --help, /?       show this text\n"
            "\n"
            "A relative file name, in which '\\' counts as '/', is taken from the program's folder.\n"
            "SIGINT, SIGTERM and SIGHUP abort the run as the Abort button does: the port is closed\n"
            "and its settings restored.\n"
            "\n"
-           "Exit status of -ping and -info:\n"
+           "Exit status of -ping, -info and the display actions:\n"
            "  0  the display answered / was connected and both files read\n"
            "  1  the display did not answer\n"
            "  2  usage: bad switches, port or address; two runs at once; no window in this build\n"
            "  3  the port is not there, or this user may not open it (the reason is printed)\n"
            "  5  another program holds the port (it is named when the system tells)\n"
            "  6  the display answered but is not a reader board of ours\n"
-           "  7  the display answered and refused (a command, or the switch to its own protocol)\n"
+           "  7  the display answered and refused (a command, or the switch to its own protocol),\n"
+           "     or an action did not complete on it (its lines say why)\n"
+           "  8  -checkconfig: the configuration differs from the recommended one\n"
            "  129, 130, 143  interrupted by SIGHUP, SIGINT, SIGTERM\n"
            "Exit status of -s: the job result code of the job line that ends the log (0 all went\n"
            "well, 4 no critical errors, 9 a critical error), with or without -l1 and also after a\n"
@@ -231,6 +269,5 @@ const char* CPellworthTestApp::UsageText()
            "A job that cannot start (an unknown switch, -report without a file) exits 2. On a\n"
            "terminal, -s shows its lines and a bar for each transfer on standard error.\n"
            "\n"
-           "Not in this build yet: the window, configuration downloads, display actions and the\n"
-           "verification test.\n";
+           "Not in this build yet: the window and the verification test's wizard.\n";
 }

@@ -10,6 +10,7 @@
 #include "app/ViewSwitch.h"
 #include "connection/InstallerCore.h"
 #include "log/LogMsgMng.h"
+#include "update/ConfigDownload.h"
 #include "update/FirmwareInstaller.h"
 #include "update/JobReport.h"
 
@@ -65,4 +66,5 @@ private:
     CViewSwitch m_view{m_console}; // the console, or the unattended job's own view
     CInstallerCore m_core; // after m_view, which it reports to
     CFirmwareInstaller m_firmware; // after m_core, which it works through
+    CConfigDownloader m_config;    // likewise
 };

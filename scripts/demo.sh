@@ -58,3 +58,26 @@ cat "$dir/job.json"
 echo
 echo "== Exit status: $status (the job result code: 0 all went well, 4 nothing critical, 9 a task failed;"
 echo "   here 9 because address 7 on COM2 never answered and the HITECH display is not ours to update)"
+
+# The display actions, one display at a time, as a technician or a script runs them.
+action() { # description, then the tool's arguments
+  local what=$1; shift
+  echo
+  echo "== $what"
+  local shown=""
+  for arg in "$@"; do [[ $arg == *" "* ]] && shown+=" \"$arg\"" || shown+=" $arg"; done
+  echo "\$ qvxfirminstaller$shown"
+  set +e
+  "$bin/qvxfirminstaller" "$@" | sed -n '/^Firmware Version/,$p' | tail -n +2
+  local rc=${PIPESTATUS[0]}
+  set -e
+  echo "(exit status $rc)"
+}
+action "Does 'Pharmacy' have the recommended configuration for its type? (8: it differs)" \
+  -b 19200 -checkconfig COM1:2
+action "Download it, in Eastern Time; the display restarts" \
+  -b 19200 -downloadconfig COM1:2 -type "32x80 Mono64" -timezone Eastern
+sleep 1
+action "Checked again after the restart" -b 19200 -checkconfig COM1:2
+action "A test pattern on 'Pharmacy'" -b 19200 -startpattern COM1:2 -pattern "Module Numbers"
+action "Its clock set to this computer's" -b 19200 -settime COM1:2

@@ -1,10 +1,12 @@
 #include "update/AutoConnect.h"
 
+#include "update/ConfigDownload.h"
 #include "update/FirmwareInstaller.h"
 
 #include <vector>
 
-int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, int port, int address, const BaudChoice& baud)
+int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, CConfigDownloader& config, int port, int address,
+                const BaudChoice& baud)
 {
     core.Messages().Clear();
     if (!core.ValidateDisplayAddress(false, address))
@@ -20,5 +22,8 @@ int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, int port, in
     core.ShowDisplayInfo();
     core.View().EnableControls(true);
     firmware.OfferRecommendedFirmware(address);
+    // The tables follow the firmware line the display was just found on.
+    config.BuildDisplayTypeTable();
+    config.CheckRecommendedConfiguration(address);
     return result;
 }

@@ -1,3 +1,6 @@
 qvx_add_test(test_connection
   SOURCES ConnectionTest.cpp
   LIBS qvx_connection qvx_sim)
+qvx_add_test(test_display_actions
+  SOURCES DisplayActionsTest.cpp
+  LIBS qvx_connection qvx_sim)

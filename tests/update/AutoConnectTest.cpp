@@ -4,16 +4,21 @@
 
 #include "res/Resources.h"
 #include "update/AutoConnect.h"
+#include "update/ConfigDownload.h"
 
 namespace {
 
 const char kQuestion[] = "You do not have the recommended firmware downloaded.\nDo you want to download it now?";
+// The stand-in controller's own CONFIG.XML is not the recommended one.
+const char kConfigQuestion[] = "The display configuration does not match the recommended settings.\n"
+                               "Do you want to update the display configuration?";
 
 class AutoConnectTest : public FirmwareTest {
 protected:
     int Run(int address = kAddress)
     {
-        return AutoConnect(*m_core, *m_firmware, kPort, address, BaudChoice{true, static_cast<int>(kBaud)});
+        CConfigDownloader config(*m_core);
+        return AutoConnect(*m_core, *m_firmware, config, kPort, address, BaudChoice{true, static_cast<int>(kBaud)});
     }
 };
 
@@ -21,7 +26,7 @@ TEST_F(AutoConnectTest, OlderFirmwareIsOfferedAndNoLeavesItAlone)
 {
     StartDisplay("FX40211-1.01.05");
     EXPECT_EQ(Run(), CONNECT_OK);
-    EXPECT_EQ(m_view.questions, (Lines{kQuestion}));
+    EXPECT_EQ(m_view.questions, (Lines{kQuestion, kConfigQuestion})) << "firmware first, then the configuration";
     EXPECT_TRUE(m_view.controlsConnected);
     EXPECT_FALSE(m_view.statusRows.empty()) << "the lists are shown before the question";
     EXPECT_TRUE(m_core->Link().IsOpen());
@@ -52,7 +57,7 @@ TEST_F(AutoConnectTest, SameOrLaterFirmwareIsNotOffered)
         StartDisplay(version);
         m_view.questions.clear();
         EXPECT_EQ(Run(), CONNECT_OK) << version;
-        EXPECT_TRUE(m_view.questions.empty()) << version;
+        EXPECT_EQ(m_view.questions, (Lines{kConfigQuestion})) << version;
         m_core->Disconnect();
     }
 }

@@ -1,0 +1,268 @@
+#include "app/ActionCommand.h"
+
+#include "app/ActionOptions.h"
+#include "app/ExitStatus.h"
+#include "app/InfoCommand.h"
+#include "app/PellworthCmdLineInfo.h"
+#include "connection/DisplayActions.h"
+#include "connection/InstallerCore.h"
+#include "update/AutoConnect.h"
+#include "update/ConfigDownload.h"
+#include "update/TimeZones.h"
+#include "verify/VerificationTest.h"
+
+#include <ctime>
+#include <ostream>
+#include <string>
+
+namespace {
+
+using Form = CPellworthCmdLineInfo::ActionForm;
+
+const char* SwitchOf(Form form)
+{
+    switch (form) {
+    case Form::StartPattern:
+        return "startpattern";
+    case Form::StopPattern:
+        return "stoppattern";
+    case Form::Reset:
+        return "reset";
+    case Form::CleanMemory:
+        return "cleanmemory";
+    case Form::SetTime:
+        return "settime";
+    case Form::CheckConfig:
+        return "checkconfig";
+    case Form::DownloadConfig:
+        return "downloadconfig";
+    case Form::RestoreFactory:
+        return "restorefactory";
+    default:
+        return "";
+    }
+}
+
+// What the switches ask for, read before the port is opened.
+struct ActionRequest {
+    Form form = Form::None;
+    int com = 0;
+    int address = 1;
+    int pattern = 0;
+    std::string typeText;    // -type as written; resolved once the display's firmware line is known
+    std::string timeZone;    // a name of the list; empty: the display's own
+    long long holdMinutes = 15;
+};
+
+bool ReadRequest(const CPellworthCmdLineInfo& cmdInfo, Form form, ActionRequest& request, std::ostream& err)
+{
+    request.form = form;
+    const std::string target = cmdInfo.GetActionTarget();
+    if (!ParseComTarget(target, request.com, request.address) || request.com > 255) {
+        err << "qvxfirminstaller: -" << SwitchOf(form) << " \"" << target
+            << "\" is not a port, use COM<n>[:<address>].\n";
+        return false;
+    }
+    if (form == Form::StartPattern && !ReadTestPattern(cmdInfo.GetPattern(), request.pattern, err))
+        return false;
+    if (form == Form::CleanMemory && !cmdInfo.IsConfirmed()) {
+        err << "qvxfirminstaller: -cleanmemory deletes the display's messages, schedules and fonts and restarts "
+               "it; add -yes to confirm.\n";
+        return false;
+    }
+    const bool config = form == Form::CheckConfig || form == Form::DownloadConfig;
+    if (form == Form::DownloadConfig && cmdInfo.GetConfigType().empty()) {
+        err << "qvxfirminstaller: -downloadconfig needs the display type to configure: -type <number or name> "
+               "(-checkconfig lists the types of a display's firmware line).\n";
+        return false;
+    }
+    request.typeText = cmdInfo.GetConfigType();
+    if (config && !cmdInfo.GetTimeZone().empty() && !ReadTimeZone(cmdInfo.GetTimeZone(), request.timeZone, err))
+        return false;
+    if (form == Form::RestoreFactory && !ReadHoldMinutes(cmdInfo.GetHoldTime(), request.holdMinutes, err))
+        return false;
+    return true;
+}
+
+// Values given to a form that does not take them are named, so nobody thinks they were used.
+void NoteUnusedValues(const CPellworthCmdLineInfo& cmdInfo, Form form, std::ostream& err)
+{
+    const bool config = form == Form::CheckConfig || form == Form::DownloadConfig;
+    const auto note = [&](bool given, const char* word) {
+        if (given)
+            err << "qvxfirminstaller: note: -" << word << " does not go with -" << SwitchOf(form) << " and is ignored.\n";
+    };
+    note(!cmdInfo.GetPattern().empty() && form != Form::StartPattern, "pattern");
+    note(cmdInfo.IsConfirmed() && form != Form::CleanMemory, "yes");
+    note(!cmdInfo.GetConfigType().empty() && !config, "type");
+    note(!cmdInfo.GetTimeZone().empty() && !config, "timezone");
+    note(!cmdInfo.GetHoldTime().empty() && form != Form::RestoreFactory, "holdtime");
+}
+
+bool IsRefusal(short result)
+{
+    return result == ERR_SIGN_UNSUPPORTED_COMMAND || result == ERR_SIGN_BAD_COMMAND || result == ERR_SIGN_RESPONSE_ERROR;
+}
+
+// An exchange's result as an exit status; an abort by a signal gets the signal's status later.
+int ExchangeStatus(short result)
+{
+    if (result == S22NET_OK)
+        return exitstatus::kDone;
+    return IsRefusal(result) ? exitstatus::kRefused : exitstatus::kNoAnswer;
+}
+
+// -type: a key of the firmware line's types, or a type's name in any case. -1 when none.
+int FindConfigKey(const CConfigDownloader& configs, const std::string& text)
+{
+    int key = 0;
+    if (ParseDecimal(text, key))
+        return configs.Configs().count(key) != 0 ? key : -1;
+    for (const auto& [candidate, info] : configs.Configs()) {
+        if (EqualNoCase(info.strName, text))
+            return candidate;
+    }
+    return -1;
+}
+
+void ListConfigTypes(const CConfigDownloader& configs, std::ostream& out)
+{
+    out << "The display types of this firmware line are:\n";
+    for (const auto& [key, info] : configs.Configs())
+        out << "  " << key << "  " << info.strName << "\n";
+}
+
+// The type the configuration forms work with: -type, else the display's own type.
+bool ChooseConfigKey(const CConfigDownloader& configs, const ActionRequest& request, int& key, std::ostream& out)
+{
+    if (!request.typeText.empty()) {
+        key = FindConfigKey(configs, request.typeText);
+        if (key >= 0)
+            return true;
+        out << "-type \"" << request.typeText << "\" is no display type of this display's firmware line.\n";
+        ListConfigTypes(configs, out);
+        return false;
+    }
+    for (const auto& [candidate, info] : configs.Configs()) {
+        if (configs.IsCurrentDisplayType(candidate)) {
+            key = candidate;
+            return true;
+        }
+    }
+    out << "The display's type has no recommended configuration; name one with -type.\n";
+    ListConfigTypes(configs, out);
+    return false;
+}
+
+// The zone the configuration forms work with: -timezone, else the one the display has.
+bool ChooseTimeZone(const CConfigDownloader& configs, const ActionRequest& request, std::string& zone,
+                    std::ostream& out)
+{
+    zone = request.timeZone.empty() ? configs.DialogLists().initialTimeZone : request.timeZone;
+    if (!zone.empty())
+        return true;
+    out << "The display's time zone is none of the list; name one with -timezone.\n";
+    return false;
+}
+
+int CheckConfig(CConfigDownloader& configs, const ActionRequest& request, std::ostream& out)
+{
+    int key = 0;
+    std::string zone;
+    if (!ChooseConfigKey(configs, request, key, out) || !ChooseTimeZone(configs, request, zone, out))
+        return exitstatus::kUsage;
+    configs.SetCurrentTimeZone(zone);
+    const std::vector<ConfigDifference> differences = configs.ConfigDifferences(key);
+    const std::string name = configs.Configs().at(key).strName;
+    if (differences.empty()) {
+        out << "The configuration matches the recommended one for " << name << " in " << zone << ".\n";
+        return exitstatus::kDone;
+    }
+    out << "The configuration differs from the recommended one for " << name << " in " << zone << ":\n";
+    for (const ConfigDifference& difference : differences)
+        out << "  " << difference.strField << ": the display has \"" << difference.strDisplay
+            << "\", recommended \"" << difference.strRecommended << "\"\n";
+    return exitstatus::kDiffers;
+}
+
+int DownloadConfig(CConfigDownloader& configs, const ActionRequest& request, std::ostream& out)
+{
+    int key = 0;
+    std::string zone;
+    if (!ChooseConfigKey(configs, request, key, out) || !ChooseTimeZone(configs, request, zone, out))
+        return exitstatus::kUsage;
+    return configs.DownloadConfiguration(key, request.address, zone, true) ? exitstatus::kDone
+                                                                           : exitstatus::kRefused;
+}
+
+// The wizard's restore adds no message lines, so the command line says what it did.
+int RestoreFactory(CInstallerCore& core, const ActionRequest& request, std::ostream& out)
+{
+    CVerificationTest test(core, request.address);
+    const unsigned long holdMs = static_cast<unsigned long>(request.holdMinutes) * 60UL * 1000UL;
+    const FactoryRestoreReport report = test.RestoreFactoryMessages(holdMs);
+    const char* set = report.set == FactorySet::Package ? "package set"
+                      : report.set == FactorySet::Hitech ? "HITECH set"
+                                                         : "no set for this display's size and colours";
+    out << "Factory messages (" << set << "): " << report.nDeleted << " files deleted, " << report.nSent
+        << " files sent";
+    if (!report.bDirectoryRead)
+        out << "; the display's directory could not be read, so nothing was deleted";
+    if (report.nNotDeleted + report.nNotSent + report.nRunsFailed != 0)
+        out << "; refused: " << report.nNotDeleted << " deletes, " << report.nNotSent << " sends, "
+            << report.nRunsFailed << " runs";
+    if (report.bCancelled)
+        out << "; aborted before the rest was sent";
+    out << ".\n";
+    return report.IsComplete() && report.set != FactorySet::None ? exitstatus::kDone : exitstatus::kRefused;
+}
+
+int RunRequest(CInstallerCore& core, CConfigDownloader& config, const ActionRequest& request, std::ostream& out)
+{
+    CDisplayActions actions(core);
+    switch (request.form) {
+    case Form::StartPattern:
+        return ExchangeStatus(actions.StartTestPattern(request.address, request.pattern));
+    case Form::StopPattern:
+        return ExchangeStatus(actions.StopTestPattern(request.address));
+    case Form::Reset:
+        return ExchangeStatus(actions.ResetDisplay(request.address));
+    case Form::CleanMemory:
+        return ExchangeStatus(actions.MemoryCleanup(request.address));
+    case Form::SetTime:
+        return ExchangeStatus(actions.SetTimeDate(request.address, static_cast<std::uint32_t>(std::time(nullptr))));
+    case Form::CheckConfig:
+        return CheckConfig(config, request, out);
+    case Form::DownloadConfig:
+        return DownloadConfig(config, request, out);
+    case Form::RestoreFactory:
+        return RestoreFactory(core, request, out);
+    default:
+        return exitstatus::kUsage;
+    }
+}
+
+} // namespace
+
+int RunAction(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwareInstaller& firmware,
+              CConfigDownloader& config, std::ostream& out, std::ostream& err)
+{
+    const std::vector<Form> forms = cmdInfo.GetActionForms();
+    if (forms.size() != 1)
+        return exitstatus::kUsage;
+    ActionRequest request;
+    if (!ReadRequest(cmdInfo, forms.front(), request, err))
+        return exitstatus::kUsage;
+    NoteUnusedValues(cmdInfo, request.form, err);
+
+    const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};
+    const int connected = ConnectExitStatus(core, AutoConnect(core, firmware, config, request.com, request.address, baud));
+    if (connected != exitstatus::kDone) {
+        core.Disconnect();
+        return connected;
+    }
+    // The display's own lines stay on the screen above; the work is one more job on the link.
+    const int status = RunRequest(core, config, request, out);
+    core.Disconnect();
+    return status;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The values the display-action forms take beside their COM<n>[:<address>], read and checked
+// before any port is opened, so a typo never reaches a display.
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+// "-pattern": a number of the pattern list (0 to 13) or its name, in any case; empty gives 0.
+bool ReadTestPattern(std::string_view text, int& pattern, std::ostream& err);
+
+// "-timezone": a name of the time-zone list (whole, or a part only one name has, in any case), or
+// its offset as "GMT-05:00", "GMT+5:30" or "GMT-5". zoneName receives the list's name.
+bool ReadTimeZone(std::string_view text, std::string& zoneName, std::ostream& err);
+
+// "-holdtime": whole minutes from 1 to 1440 (a day); empty gives 15.
+bool ReadHoldMinutes(std::string_view text, long long& minutes, std::ostream& err);

@@ -1,0 +1,175 @@
+// The display actions from the command line, end to end: the tool's own start-up and console view
+// against a stand-in controller on a pty; and the values refused before any port is opened.
+#include "app/PellworthTestApp.h"
+#include "common/TestPortDir.h"
+#include "sim/SignSim.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr int kPort = 3;
+constexpr unsigned char kAddress = 5;
+
+class ActionCommand : public ::testing::Test {
+protected:
+    void StartDisplay()
+    {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_ports.Path().string());
+        qvxsim::PortConfig config;
+        config.comNumber = kPort;
+        config.baud = 115200;
+        qvxsim::ControllerConfig controller;
+        controller.address = kAddress;
+        controller.behaviour.rebootMs = 0;
+        config.controllers.push_back(controller);
+        std::string error;
+        ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
+        ASSERT_TRUE(m_sim->Start(&error)) << error;
+    }
+
+    int Run(std::vector<std::string> args)
+    {
+        m_out.str("");
+        m_err.str("");
+        args.insert(args.begin(), {"-b", "115200"});
+        CPellworthTestApp app(std::move(args), m_out, m_err);
+        return app.Run();
+    }
+    bool Shows(const std::string& text) const { return m_out.str().find(text) != std::string::npos; }
+
+    CTestPortDir m_ports{"qvx-action"};
+    std::unique_ptr<qvxsim::SignSim> m_sim; // after m_ports: stopped before its folder goes
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+};
+
+// Each action once: its exit status, the line the window would show, and what the display did.
+TEST_F(ActionCommand, EachDisplayActionEndToEnd)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string line;
+        std::function<bool(qvxsim::SignSim&)> done;
+    };
+    const Case cases[] = {
+        {{"-startpattern", "COM3:5", "-pattern", "module NUMBERS"}, "Test pattern is now running",
+         [](qvxsim::SignSim& sim) { return sim.Display(kPort, kAddress).testPattern == 12; }},
+        {{"-stoppattern", "com3:5"}, "Sign has been set into normal mode",
+         [](qvxsim::SignSim& sim) { return sim.Stats(kPort, kAddress).lastData.at(1) == 16; }},
+        {{"-settime", "COM3:5"}, "The display's time & date has been set.",
+         [](qvxsim::SignSim& sim) { return sim.Stats(kPort, kAddress).lastData.at(1) == 15; }},
+        {{"/reset", "COM3:5"}, "The display has been reset.",
+         [](qvxsim::SignSim& sim) { return sim.Stats(kPort, kAddress).reboots == 1; }},
+        {{"-cleanmemory", "COM3:5", "-yes"}, "Memory on the display has been cleared",
+         [](qvxsim::SignSim& sim) { return !sim.ReadFile(kPort, kAddress, "SALE.M2M").has_value(); }},
+    };
+    for (const Case& c : cases) {
+        StartDisplay();
+        ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "SALE.M2M", Bytes{1, 2, 3}));
+        EXPECT_EQ(Run(c.args), 0) << c.args.front() << "\n" << m_out.str() << m_err.str();
+        EXPECT_TRUE(Shows("Connection established with S2200 Protocol at 115200 baud.\n")) << c.args.front();
+        const std::string line = "\n" + c.line + "\n";
+        EXPECT_TRUE(Shows(line)) << c.args.front() << "\n" << m_out.str();
+        EXPECT_EQ(m_out.str().find(line), m_out.str().rfind(line)) << "a box repeating its line is not printed again";
+        EXPECT_TRUE(c.done(*m_sim)) << c.args.front();
+        EXPECT_TRUE(m_err.str().empty()) << m_err.str();
+    }
+}
+
+// The stand-in's own CONFIG.XML differs from the recommendation for its type (32x80 Mono64, key
+// 10); after the download, the restarted display matches in the chosen zone.
+TEST_F(ActionCommand, ConfigurationCheckDownloadAndCheckAgain)
+{
+    StartDisplay();
+    EXPECT_EQ(Run({"-checkconfig", "COM3:5"}), 8) << m_out.str() << m_err.str();
+    EXPECT_TRUE(Shows("The display configuration does not match the recommended settings. Do you want to update the "
+                      "display configuration? -> No (not asked on the command line)\n"))
+        << "Auto Connect's quick check comes first";
+    EXPECT_TRUE(Shows("The configuration differs from the recommended one for 32x80 Mono64 in (GMT-06:00) Central "
+                      "Time (US & Canada):\n"))
+        << m_out.str();
+    EXPECT_TRUE(Shows("  IP Address: the display has \"192.168.100.20\", recommended \"192.168.200.10\"\n"));
+
+    EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "32X80 MONO64", "-timezone", "eastern"}), 0) << m_out.str();
+    EXPECT_TRUE(Shows("Configuration file has been downloaded and sign has been reset.\n"));
+    EXPECT_EQ(m_sim->Stats(kPort, kAddress).reboots, 1u);
+
+    EXPECT_EQ(Run({"-checkconfig", "COM3:5"}), 0) << m_out.str() << m_err.str();
+    EXPECT_TRUE(Shows("The configuration matches the recommended one for 32x80 Mono64 in (GMT-05:00) Eastern Time "
+                      "(US & Canada);Bogota, Lima, Quito.\n"))
+        << m_out.str();
+    EXPECT_EQ(Run({"-checkconfig", "COM3:5", "-timezone", "GMT+01:00"}), 8);
+    EXPECT_TRUE(Shows("  Time Zone: the display has \"-300\", recommended \"60\"\n")) << m_out.str();
+    EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "999"}), 2);
+    EXPECT_TRUE(Shows("-type \"999\" is no display type of this display's firmware line.\n"));
+    EXPECT_TRUE(Shows("  10  32x80 Mono64\n")) << "the types are listed";
+}
+
+// The restore wipes messages, schedules and fonts and sends the HITECH set of this line.
+TEST_F(ActionCommand, FactoryRestore)
+{
+    StartDisplay();
+    ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "SALE.M2M", Bytes{1, 2, 3}));
+    ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "KEEP.TXT", Bytes{4}));
+    EXPECT_EQ(Run({"-restorefactory", "COM3:5", "-holdtime", "1"}), 0) << m_out.str() << m_err.str();
+    EXPECT_TRUE(Shows("Factory messages (HITECH set): 1 files deleted, 11 files sent.\n")) << m_out.str();
+    EXPECT_FALSE(m_sim->ReadFile(kPort, kAddress, "SALE.M2M").has_value());
+    EXPECT_TRUE(m_sim->ReadFile(kPort, kAddress, "KEEP.TXT").has_value());
+    EXPECT_TRUE(m_sim->ReadFile(kPort, kAddress, "HTCH\\TXT00007.FST").has_value());
+}
+
+// A display that refuses the command: 7; one that cannot be reached: 1 (nothing done in either).
+TEST_F(ActionCommand, RefusedAndUnansweredActions)
+{
+    StartDisplay();
+    m_sim->InjectStatus(kPort, kAddress, qvxsim::ExtendedCommand(16), 1);
+    EXPECT_EQ(Run({"-startpattern", "COM3:5", "-pattern", "3"}), 7) << m_out.str();
+    EXPECT_TRUE(Shows("Selected test pattern failed to run\n"));
+    EXPECT_EQ(Run({"-stoppattern", "COM3:6"}), 1) << "no display at address 6";
+    EXPECT_FALSE(Shows("Could not put sign back into normal mode"));
+}
+
+// Values are checked before the port is opened: COM9 does not exist, so a 2 (not a 3) shows that
+// nothing was opened.
+TEST_F(ActionCommand, BadValuesStopTheRunBeforeAnyPortIsOpened)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"-cleanmemory", "COM9"}, "add -yes to confirm"},
+        {{"-downloadconfig", "COM9", "-timezone", "Eastern"}, "-downloadconfig needs the display type"},
+        {{"-startpattern", "COM9", "-pattern", "14"}, "-pattern \"14\" is not a test pattern"},
+        {{"-startpattern", "COM9", "-pattern", "Stripes"}, "13  Cycle Boot Sequence"},
+        {{"-checkconfig", "COM9", "-timezone", "Atlantis"}, "names no time zone"},
+        {{"-checkconfig", "COM9", "-timezone", "GMT+13:30"}, "is no zone of the list"},
+        {{"-checkconfig", "COM9", "-timezone", "Time"}, "names more than one time zone"},
+        {{"-restorefactory", "COM9", "-holdtime", "0"}, "is not a number of minutes from 1 to 1440"},
+        {{"-restorefactory", "COM9", "-holdtime", "1441"}, "is not a number of minutes from 1 to 1440"},
+        {{"-reset", "LPT1"}, "-reset \"LPT1\" is not a port"},
+        {{"-reset", "COM9", "-stoppattern", "COM9"}, "are separate runs"},
+        {{"-reset", "COM9", "-info", "COM9"}, "are separate runs"},
+        {{"-settime", "COM9", "-yse"}, "unknown switch -yse; nothing was sent"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), 2) << c.args.front() << " " << c.args.back();
+        EXPECT_NE(m_err.str().find(c.said), std::string::npos) << m_err.str();
+        EXPECT_TRUE(m_out.str().empty()) << m_out.str();
+    }
+}
+
+TEST_F(ActionCommand, ValuesForAnotherFormAreNamedAsIgnored)
+{
+    EXPECT_EQ(Run({"-stoppattern", "COM9", "-pattern", "3", "-holdtime", "5"}), 3) << "COM9 is not there";
+    EXPECT_NE(m_err.str().find("-pattern does not go with -stoppattern and is ignored"), std::string::npos);
+    EXPECT_NE(m_err.str().find("-holdtime does not go with -stoppattern and is ignored"), std::string::npos);
+}
+
+} // namespace
