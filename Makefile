@@ -5,7 +5,7 @@
 JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows
+.PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows screenshots
 
 all: build
 
@@ -20,6 +20,14 @@ test: deps
 	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQVX_SANITIZE=ON -DQVX_BUILD_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The README's pictures of the window (docs/screenshots/), drawn on the offscreen platform against
+# the stand-in controller. The drawing program sits with the window tests, so this configures
+# build/ with them.
+screenshots: deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQVX_BUILD_TESTS=ON
+	cmake --build build -j $(JOBS) --target qvx_window_screenshots
+	QT_QPA_PLATFORM=offscreen build/bin/qvx_window_screenshots docs/screenshots
 
 demo: build
 	scripts/demo.sh build/bin

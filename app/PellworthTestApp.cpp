@@ -35,7 +35,11 @@ int CPellworthTestApp::Run()
     // A signal aborts whatever runs through the link's abort; the port is closed on the way out,
     // so its settings come back and no exclusive hold outlives the run.
     CSignalWatch watch({stopsignal::kInterrupt, stopsignal::kTerminate, stopsignal::kHangUp},
-                       [this](int) { m_core.Interrupt(); });
+                       [this](int) {
+                           m_core.Interrupt();
+                           if (m_stopWindow)
+                               m_stopWindow();
+                       });
     const int status = RunForm();
     m_core.CloseLink();
     const int signal = watch.FirstSignal();
@@ -57,11 +61,19 @@ int CPellworthTestApp::RunForm()
         return RunInfo(m_cmdInfo, m_core, m_firmware, m_config);
     if (!m_cmdInfo.GetActionForms().empty())
         return RunAction(m_cmdInfo, m_core, m_firmware, m_config, m_out, m_err);
+    if (m_runWindow)
+        return m_runWindow();
     // A script must never read "nothing happened" as success.
     m_err << (m_cmdInfo.IsAuto() ? "qvxfirminstaller: -a runs the job in the window, which is not part of this "
                                    "build; -s runs it unattended.\n"
                                  : "qvxfirminstaller: the interactive window is not part of this build; see --help.\n");
     return exitstatus::kUsage;
+}
+
+void CPellworthTestApp::SetWindowRunner(std::function<int()> run, std::function<void()> stop)
+{
+    m_runWindow = std::move(run);
+    m_stopWindow = std::move(stop);
 }
 
 const char* CPellworthTestApp::SignalName(int signal)
@@ -204,7 +216,7 @@ const char* CPellworthTestApp::UsageText()
            "runs: one at a time.\n"
            "\n"
            "  -s                   run the automatic update job unattended, without a window\n"
-           "  -a                   run the job in the window (the window is not in this build)\n"
+           "  -a                   open the window and run the job in it\n"
            "  -f <file>            install this firmware file instead of the built-in firmware\n"
            "  -l1                  write the job log to a file\n"
            "  -lf <file>           the log file for -l1 (default: QvxFirmLog.txt in the program's\n"
@@ -269,5 +281,6 @@ const char* CPellworthTestApp::UsageText()
            "A job that cannot start (an unknown switch, -report without a file) exits 2. On a\n"
            "terminal, -s shows its lines and a bar for each transfer on standard error.\n"
            "\n"
-           "Not in this build yet: the window and the verification test's wizard.\n";
+           "Without switches (or with -a) the tool opens its window; a build without Qt 6 has none\n"
+           "and says so. Not in this version yet: the verification test's wizard.\n";
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The application object: parses the command line, opens the job log with "l1" and runs what the
 // switches ask for. It owns the window-free core (and through it the job log) for the whole run,
-// shown through a console view. The main window is not part of this build, so the interactive and
-// job switches are parsed but not yet acted on.
+// shown through a console view. An interactive start (no switch, or "a") runs the window when the
+// build has one (see SetWindowRunner); the command-line forms never create it.
 
 #include "PathSystem.h"
 #include "PellworthCmdLineInfo.h"
@@ -14,6 +14,7 @@
 #include "update/FirmwareInstaller.h"
 #include "update/JobReport.h"
 
+#include <functional>
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -36,6 +37,15 @@ public:
     CLogMsgMng& GetLogManager() { return m_core.LogManager(); }
     CInstallerCore& GetCore() { return m_core; }
     CFirmwareInstaller& GetFirmware() { return m_firmware; }
+    CConfigDownloader& GetConfig() { return m_config; }
+
+    // The interactive start: run opens the window and returns the exit status; stop ends a running
+    // window from another thread (a stop signal). Without a runner an interactive start says the
+    // window is not part of this build.
+    void SetWindowRunner(std::function<int()> run, std::function<void()> stop = {});
+    // The view the core reports to: the window while it lives, the console otherwise.
+    void UseView(IInstallerView& view) { m_view.Use(view); }
+    void UseConsoleView() { m_view.Use(m_console); }
 
     static const char* UsageText();
 
@@ -67,4 +77,6 @@ private:
     CInstallerCore m_core; // after m_view, which it reports to
     CFirmwareInstaller m_firmware; // after m_core, which it works through
     CConfigDownloader m_config;    // likewise
+    std::function<int()> m_runWindow;
+    std::function<void()> m_stopWindow;
 };

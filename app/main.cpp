@@ -1,5 +1,9 @@
 #include "PellworthTestApp.h"
 
+#ifdef QVX_HAVE_WINDOW
+#include "app/window/WindowRun.h"
+#endif
+
 #include <iostream>
 #include <string>
 #include <utility>
@@ -11,5 +15,9 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
     CPellworthTestApp app(std::move(args), std::cout);
+#ifdef QVX_HAVE_WINDOW
+    // Only an interactive start opens the window (and with it a display connection).
+    app.SetWindowRunner([&argc, argv, &app] { return RunMainWindow(argc, argv, app); }, [] { QuitMainWindow(); });
+#endif
     return app.Run();
 }

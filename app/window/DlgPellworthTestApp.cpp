@@ -1,0 +1,682 @@
+#include "app/window/DlgPellworthTestApp.h"
+
+#include "app/window/AboutBox.h"
+#include "connection/window/ActionsPage.h"
+#include "connection/window/SystemPage.h"
+#include "update/AutoConnect.h"
+#include "update/AutomaticJob.h"
+#include "update/ConfigDownload.h"
+#include "update/FirmwareInstaller.h"
+#include "update/window/ConfigDownloadDialog.h"
+#include "update/window/DlgConfigDownload.h"
+#include "update/window/DlgFirmDownload.h"
+#include "update/window/DlgProgress.h"
+#include "verify/window/VerificationPage.h"
+#include "widgets/MessageList.h"
+#include "widgets/ToolText.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <ctime>
+
+namespace {
+
+const QString kTitle = QStringLiteral("QVXFirmInstaller");
+
+// Loop-back results, as the test's step reports them, and the operator's cancel.
+constexpr int kLoopPassed = CS22SignLink::kEchoPassed;
+constexpr int kLoopFailed = CS22SignLink::kEchoFailed;
+constexpr int kLoopCancelled = 3;
+// A step sends up to 256 bytes; no test needs anywhere near this many steps.
+constexpr unsigned long kLoopMaxSteps = 1000000;
+
+// The arrows beside the address field: the field shows the number, the arrows only step it.
+class CAddressArrows : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int) const override { return QString(); }
+};
+
+QPushButton* MakeButton(const QString& text, const QString& id, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(id);
+    button->setAutoDefault(false); // Enter in a field must not press Exit
+    return button;
+}
+
+} // namespace
+
+CDlgPellworthTestApp::CDlgPellworthTestApp(const WindowParts& parts, QWidget* parent)
+    : QDialog(parent), m_core(parts.core), m_firmware(parts.firmware), m_config(parts.config), m_actions(parts.core),
+      m_bAutoJob(parts.bAutoJob), m_strDisplaysFile(parts.strDisplaysFile), m_baud(parts.baud)
+{
+    setWindowTitle(kTitle);
+    setWindowIcon(MakeAppIcon());
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    BuildControls();
+    FillPorts();
+    EnableControls(false);
+    // "a": the job starts once the window is up and its event loop runs.
+    if (m_bAutoJob)
+        QTimer::singleShot(0, this, [this] { RunAutomaticJob(); });
+}
+
+CDlgPellworthTestApp::~CDlgPellworthTestApp()
+{
+    {
+        std::lock_guard guard(m_callLock);
+        m_bClosing = true;
+    }
+    m_callDone.notify_all();
+    StopLoopBack();
+}
+
+// Controls.
+
+void CDlgPellworthTestApp::BuildControls()
+{
+    auto* menuBar = new QMenuBar(this);
+    QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
+    QAction* about = help->addAction(QStringLiteral("&About QVXFirmInstaller..."));
+    about->setObjectName(QStringLiteral("about"));
+    connect(about, &QAction::triggered, this, &CDlgPellworthTestApp::ShowAbout);
+
+    m_messages = new CMessageList(this);
+    m_messages->setObjectName(QStringLiteral("1006"));
+    m_messages->setMinimumHeight(120);
+
+    m_exit = MakeButton(QStringLiteral("E&xit"), QStringLiteral("1"), this);
+    connect(m_exit, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnExit);
+
+    BuildPages();
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(BuildConnectionGroup());
+    left->addWidget(BuildLoopBackGroup());
+    left->addStretch(1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addWidget(m_tabs, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(m_exit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->addLayout(top, 3);
+    layout->addWidget(m_messages, 1);
+    layout->addLayout(bottom);
+
+    setTabOrder(m_autoConnect, m_disconnect);
+    setTabOrder(m_disconnect, m_address);
+    setTabOrder(m_address, m_ports);
+    setTabOrder(m_ports, m_loopType);
+    setTabOrder(m_loopType, m_loopStart);
+    setTabOrder(m_loopStart, m_loopCancel);
+    setTabOrder(m_loopCancel, m_tabs);
+    resize(1040, 720);
+}
+
+QWidget* CDlgPellworthTestApp::BuildConnectionGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Serial Connection"), this);
+    group->setObjectName(QStringLiteral("serialConnection"));
+
+    m_autoConnect = MakeButton(QStringLiteral("&Auto Connect"), QStringLiteral("1000"), group);
+    connect(m_autoConnect, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnAutoConnect);
+    m_disconnect = MakeButton(QStringLiteral("&Disconnect"), QStringLiteral("1001"), group);
+    connect(m_disconnect, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnDisconnect);
+
+    m_address = new QLineEdit(QStringLiteral("1"), group);
+    m_address->setObjectName(QStringLiteral("1002"));
+    m_address->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_address));
+    m_address->setMaximumWidth(70);
+    m_addressSpin = new CAddressArrows(group);
+    m_addressSpin->setObjectName(QStringLiteral("1004"));
+    m_addressSpin->setRange(1, 240);
+    m_addressSpin->setValue(1);
+    m_addressSpin->setFocusPolicy(Qt::NoFocus);
+    // Wide enough for the style to draw both arrows at full size.
+    m_addressSpin->setFixedWidth(m_address->sizeHint().height() + 8);
+    // The arrows and the field follow each other; a typed number outside 1..240 stays as typed
+    // and is refused when connecting.
+    connect(m_addressSpin, &QSpinBox::valueChanged, this, [this](int value) {
+        if (m_address->text().toInt() != value)
+            m_address->setText(QString::number(value));
+    });
+    connect(m_address, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const int value = text.toInt();
+        if (value >= 1 && value <= 240 && value != m_addressSpin->value()) {
+            const QSignalBlocker block(m_addressSpin);
+            m_addressSpin->setValue(value);
+        }
+    });
+    connect(m_address, &QLineEdit::returnPressed, this, [this] {
+        if (m_autoConnect->isEnabled())
+            m_autoConnect->click();
+    });
+    m_address->installEventFilter(this);
+
+    auto* addressLabel = new QLabel(QStringLiteral("Display &Address:"), group);
+    addressLabel->setBuddy(m_address);
+    m_ports = new QComboBox(group);
+    m_ports->setObjectName(QStringLiteral("1005"));
+    m_ports->setMinimumContentsLength(8);
+    auto* portsLabel = new QLabel(QStringLiteral("Available &COM ports:"), group);
+    portsLabel->setBuddy(m_ports);
+
+    auto* address = new QHBoxLayout;
+    address->setSpacing(0);
+    address->addWidget(m_address);
+    address->addWidget(m_addressSpin);
+    address->addStretch(1);
+
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(m_autoConnect, 0, 0);
+    grid->addWidget(m_disconnect, 0, 1);
+    grid->addWidget(addressLabel, 1, 0);
+    grid->addLayout(address, 1, 1);
+    grid->addWidget(portsLabel, 2, 0);
+    grid->addWidget(m_ports, 2, 1);
+    return group;
+}
+
+QWidget* CDlgPellworthTestApp::BuildLoopBackGroup()
+{
+    auto* group = new QGroupBox(QStringLiteral("Loop Back Test"), this);
+    group->setObjectName(QStringLiteral("loopBackTest"));
+
+    m_loopType = new QComboBox(group);
+    m_loopType->setObjectName(QStringLiteral("1056"));
+    m_loopType->addItem(QStringLiteral("Short"), 0);
+    m_loopType->addItem(QStringLiteral("Long"), 1);
+    auto* typeLabel = new QLabel(QStringLiteral("&Type of test:"), group);
+    typeLabel->setBuddy(m_loopType);
+
+    // The System page's "Reset Display" carries 1017 as well; this one is named apart so that a
+    // search of the window by id finds one button.
+    m_loopStart = MakeButton(QStringLiteral("&Start Test"), QStringLiteral("loopStart1017"), group);
+    connect(m_loopStart, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnStartLoopBack);
+    m_loopCancel = MakeButton(QStringLiteral("Cancel Test"), QStringLiteral("1057"), group);
+    m_loopCancel->setEnabled(false);
+    connect(m_loopCancel, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnCancelLoopBack);
+
+    m_loopProgress = new QProgressBar(group);
+    m_loopProgress->setObjectName(QStringLiteral("1058"));
+    m_loopProgress->setRange(0, 100);
+    m_loopProgress->setValue(0);
+    m_loopProgress->setTextVisible(false);
+
+    m_loopResult = new QLineEdit(QStringLiteral("Pass/Fail"), group);
+    m_loopResult->setObjectName(QStringLiteral("1018"));
+    m_loopResult->setReadOnly(true);
+    m_loopResult->setFocusPolicy(Qt::ClickFocus);
+
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(typeLabel, 0, 0);
+    grid->addWidget(m_loopType, 0, 1);
+    grid->addWidget(m_loopStart, 1, 0);
+    grid->addWidget(m_loopCancel, 1, 1);
+    grid->addWidget(m_loopProgress, 2, 0, 1, 2);
+    grid->addWidget(m_loopResult, 3, 0, 1, 2);
+    return group;
+}
+
+void CDlgPellworthTestApp::BuildPages()
+{
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+
+    m_actionsPage = new CDlgActionsPage(m_tabs);
+    m_firmwarePage = new CDlgFirmDownload(m_tabs);
+    m_configPage = new CDlgConfigDownload(m_config, m_tabs);
+    m_verificationPage = new CDlgVerificationPage(m_tabs);
+    m_systemPage = new CDlgSystemPage(m_tabs);
+    m_tabs->addTab(m_actionsPage, QStringLiteral("Sable 2200 Actions"));
+    m_tabs->addTab(m_firmwarePage, QStringLiteral("Download Firmware"));
+    m_tabs->addTab(m_configPage, QStringLiteral("Download Configuration"));
+    m_tabs->addTab(m_verificationPage, QStringLiteral("Verification Test"));
+    m_tabs->addTab(m_systemPage, QStringLiteral("System"));
+    m_tabs->setCurrentIndex(0);
+
+    connect(m_actionsPage, &CDlgActionsPage::startPatternRequested, this,
+            [this](int pattern) { m_actions.StartTestPattern(Address(), pattern); });
+    connect(m_actionsPage, &CDlgActionsPage::stopPatternRequested, this,
+            [this] { m_actions.StopTestPattern(Address()); });
+    connect(m_systemPage, &CDlgSystemPage::resetRequested, this, [this] { m_actions.ResetDisplay(Address()); });
+    connect(m_systemPage, &CDlgSystemPage::memoryCleanupRequested, this,
+            [this] { m_actions.MemoryCleanup(Address()); });
+    connect(m_systemPage, &CDlgSystemPage::setTimeRequested, this, [this] {
+        m_actions.SetTimeDate(Address(), static_cast<std::uint32_t>(std::time(nullptr)));
+    });
+    connect(m_firmwarePage, &CDlgFirmDownload::downloadRequested, this, &CDlgPellworthTestApp::OnDownloadFirmware);
+    connect(m_configPage, &CDlgConfigDownload::checkRequested, this, &CDlgPellworthTestApp::OnCheckConfiguration);
+    connect(m_verificationPage, &CDlgVerificationPage::startWizardRequested, this,
+            &CDlgPellworthTestApp::OnStartWizard);
+}
+
+void CDlgPellworthTestApp::FillPorts()
+{
+    std::vector<ComPortChoice> ports = CInstallerCore::FillComPortList();
+    // Sorted as text, as the list always was: COM10 before COM2.
+    std::sort(ports.begin(), ports.end(),
+              [](const ComPortChoice& a, const ComPortChoice& b) { return a.strName < b.strName; });
+    m_ports->clear();
+    for (const ComPortChoice& port : ports)
+        m_ports->addItem(FromTool(port.strName), port.nNumber);
+    m_ports->setCurrentIndex(m_ports->count() > 0 ? 0 : -1);
+}
+
+int CDlgPellworthTestApp::Address() const
+{
+    return m_address->text().toInt();
+}
+
+int CDlgPellworthTestApp::SelectedPort() const
+{
+    return m_ports->currentIndex() < 0 ? -1 : m_ports->currentData().toInt();
+}
+
+// Handlers.
+
+void CDlgPellworthTestApp::OnAutoConnect()
+{
+    m_firmwarePage->SetCurrentFirmware(QString());
+    const int result = AutoConnect(m_core, m_firmware, m_config, SelectedPort(), Address(), m_baud);
+    if (result != CONNECT_OK)
+        return;
+    m_firmwarePage->SetCurrentFirmware(FromTool(m_core.GetFirmwareVersion()));
+    m_firmwarePage->SetRecommendedFirmware(FromTool(m_core.RecommendedFirmware()));
+    m_configPage->Refill();
+    m_tabs->setCurrentIndex(0);
+}
+
+void CDlgPellworthTestApp::OnDisconnect()
+{
+    m_actions.DisconnectDisplay();
+}
+
+void CDlgPellworthTestApp::OnDownloadFirmware(bool other)
+{
+    m_firmware.DownloadFirmwareFromPage(other ? 1 : 0, ToTool(m_firmwarePage->FirmwarePath()), Address());
+}
+
+void CDlgPellworthTestApp::OnCheckConfiguration(int key, const QString& timeZone)
+{
+    m_config.CheckConfiguration(key, Address(), ToTool(timeZone));
+}
+
+void CDlgPellworthTestApp::OnStartWizard()
+{
+    QMessageBox::information(this, kTitle,
+                             QStringLiteral("The verification test wizard comes with a later version of "
+                                            "QVXFirmInstaller."));
+}
+
+void CDlgPellworthTestApp::OnExit()
+{
+    StopLoopBack();
+    m_core.Disconnect();
+    accept();
+}
+
+void CDlgPellworthTestApp::keyPressEvent(QKeyEvent* event)
+{
+    // The main window closes with Exit (or the title bar), never by a stray Esc.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CDlgPellworthTestApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_address && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            m_addressSpin->stepBy(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CDlgPellworthTestApp::closeEvent(QCloseEvent* event)
+{
+    StopLoopBack();
+    m_core.Disconnect();
+    QDialog::closeEvent(event);
+}
+
+void CDlgPellworthTestApp::ShowAbout()
+{
+    CAboutBox box(this);
+    box.exec();
+}
+
+void CDlgPellworthTestApp::RunAutomaticJob()
+{
+    // The job's result comes from the error lines the store keeps, with or without a log file.
+    m_core.Messages().SetLogging(true);
+    CAutomaticUpdateJob job(m_core, m_firmware, m_strDisplaysFile);
+    const int result = job.RunAutomaticUpdates(false);
+    emit automaticJobFinished(result);
+}
+
+// The loop-back test: on a thread of its own, while no display is connected.
+
+void CDlgPellworthTestApp::OnStartLoopBack()
+{
+    if (m_bLoopRunning)
+        return;
+    StopLoopBack(); // joins a thread that has ended
+    m_bAutoConnectWasEnabled = m_autoConnect->isEnabled();
+    m_autoConnect->setEnabled(false);
+    m_loopStart->setEnabled(false);
+    m_loopCancel->setEnabled(true);
+    m_loopResult->setText(QStringLiteral("Testing..."));
+    const int type = m_loopType->currentData().toInt();
+    m_bLoopCancel = false;
+    m_loopProgress->setValue(0);
+    m_bLoopRunning = true;
+    m_loopThread = std::thread([this, port = SelectedPort(), type] { LoopBackWork(port, type); });
+}
+
+void CDlgPellworthTestApp::LoopBackWork(int port, int type)
+{
+    CS22SignLink& link = m_core.Link();
+    int result = kLoopFailed;
+    {
+        // The keep-alive and every job leave the link alone meanwhile.
+        auto hold = m_core.HoldLink();
+        if (link.StartEchoTest(static_cast<short>(port), type)) {
+            for (unsigned long step = 0; step < kLoopMaxSteps; ++step) {
+                const int outcome = link.EchoTestStep();
+                unsigned long done = 0;
+                unsigned long total = 0;
+                link.GetEchoTestProgress(done, total);
+                Post([this, done, total] { OnLoopBackProgress(done, total); });
+                if (outcome == kLoopPassed || outcome == kLoopFailed) {
+                    result = outcome;
+                    break;
+                }
+                if (m_bLoopCancel) {
+                    result = kLoopCancelled;
+                    break;
+                }
+            }
+        }
+        link.EndEchoTest(type);
+    }
+    Post([this, result] { OnLoopBackEnded(result); });
+}
+
+void CDlgPellworthTestApp::OnLoopBackProgress(unsigned long done, unsigned long total)
+{
+    if (!m_bLoopRunning)
+        return;
+    const unsigned long shown = std::min(done, total);
+    m_loopProgress->setValue(total == 0 ? 0 : static_cast<int>(shown * 100.0 / static_cast<double>(total)));
+}
+
+void CDlgPellworthTestApp::OnCancelLoopBack()
+{
+    m_bLoopCancel = true;
+    m_loopCancel->setText(QStringLiteral("Cancelling..."));
+    m_loopCancel->setEnabled(false);
+}
+
+void CDlgPellworthTestApp::OnLoopBackEnded(int result)
+{
+    StopLoopBack();
+    const QString text = result == kLoopPassed      ? QStringLiteral("Test Passed")
+                         : result == kLoopCancelled ? QStringLiteral("Test Cancelled")
+                                                    : QStringLiteral("Test Failed");
+    m_loopResult->setText(text);
+    m_loopCancel->setText(QStringLiteral("Cancel Test"));
+    m_loopStart->setEnabled(!m_bConnected);
+    m_loopCancel->setEnabled(false);
+    m_autoConnect->setEnabled(m_bAutoConnectWasEnabled && !m_bConnected);
+    emit loopBackFinished(text);
+}
+
+void CDlgPellworthTestApp::StopLoopBack()
+{
+    if (!m_loopThread.joinable())
+        return;
+    m_bLoopCancel = true;
+    m_loopThread.join();
+    m_bLoopRunning = false;
+}
+
+// Threads.
+
+bool CDlgPellworthTestApp::IsWindowThread() const
+{
+    return QThread::currentThread() == thread();
+}
+
+void CDlgPellworthTestApp::Post(const std::function<void()>& fn)
+{
+    if (IsWindowThread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(this, fn, Qt::QueuedConnection);
+}
+
+bool CDlgPellworthTestApp::OnWindowThread(const std::function<void()>& fn)
+{
+    if (IsWindowThread()) {
+        fn();
+        return true;
+    }
+    // The waiting thread owns fn; the window's thread runs it only while that thread still waits.
+    struct Call {
+        bool bStarted = false;
+        bool bDone = false;
+        bool bDropped = false;
+    };
+    auto call = std::make_shared<Call>();
+    QMetaObject::invokeMethod(
+        this,
+        [this, call, &fn] {
+            {
+                std::lock_guard guard(m_callLock);
+                if (call->bDropped)
+                    return;
+                call->bStarted = true;
+            }
+            fn();
+            {
+                std::lock_guard guard(m_callLock);
+                call->bDone = true;
+            }
+            m_callDone.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(m_callLock);
+    m_callDone.wait(lock, [&] { return call->bDone || (m_bClosing && !call->bStarted); });
+    if (!call->bDone)
+        call->bDropped = true;
+    return call->bDone;
+}
+
+// IInstallerView.
+
+void CDlgPellworthTestApp::ShowMessageLine(const std::string& line)
+{
+    // Always queued, so lines keep their order whichever thread reports them.
+    QMetaObject::invokeMethod(this, [this, text = FromTool(line)] { m_messages->AddLine(text); },
+                              Qt::QueuedConnection);
+}
+
+void CDlgPellworthTestApp::ClearMessageLines()
+{
+    QMetaObject::invokeMethod(this, [this] { m_messages->clear(); }, Qt::QueuedConnection);
+}
+
+void CDlgPellworthTestApp::RunWithProgress(const std::function<void()>& work, ProgressKind kind)
+{
+    if (IsWindowThread()) {
+        RunProgressHere(work, kind);
+        return;
+    }
+    // The keep-alive's refresh comes from the core's timer thread. When another operation holds
+    // the window it keeps the line busy by itself, and the refresh is not needed.
+    OnWindowThread([&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (m_progress || (modal && modal != this))
+            return;
+        RunProgressHere(work, kind);
+    });
+}
+
+void CDlgPellworthTestApp::RunProgressHere(const std::function<void()>& work, ProgressKind kind)
+{
+    const bool stepped = kind == ProgressKind::Stepped;
+    CDlgProgress progress(this, stepped, stepped ? 1 : 5);
+    CDlgProgress* outer = m_progress; // an operation inside another (the "a" job's steps) nests
+    m_progress = &progress;
+    connect(&progress, &CDlgProgress::abortRequested, this, [this] { m_core.Cancel(); });
+    std::thread worker([&work, &progress] {
+        work();
+        QMetaObject::invokeMethod(&progress, [&progress] { progress.Finish(); }, Qt::QueuedConnection);
+    });
+    QTimer::singleShot(0, &progress, [this] { emit progressShown(); });
+    progress.exec();
+    // After Abort the window closes at once; the worker ends at its next check of the link.
+    worker.join();
+    m_progress = outer;
+    emit progressClosed();
+}
+
+void CDlgPellworthTestApp::SetProgressText(const std::string& text)
+{
+    Post([this, text = FromTool(text)] {
+        if (m_progress)
+            m_progress->SetText(text);
+    });
+}
+
+void CDlgPellworthTestApp::SetProgressSteps(int steps)
+{
+    Post([this, steps] {
+        if (m_progress)
+            m_progress->SetSteps(steps);
+    });
+}
+
+void CDlgPellworthTestApp::StepProgress()
+{
+    Post([this] {
+        if (m_progress)
+            m_progress->Step();
+    });
+}
+
+void CDlgPellworthTestApp::EnableAbort(bool enable)
+{
+    Post([this, enable] {
+        if (m_progress)
+            m_progress->EnableAbort(enable);
+    });
+}
+
+bool CDlgPellworthTestApp::AskYesNo(const std::string& question)
+{
+    bool yes = false;
+    OnWindowThread([&] {
+        yes = QMessageBox::question(this, kTitle, FromTool(question), QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::Yes) == QMessageBox::Yes;
+    });
+    return yes;
+}
+
+void CDlgPellworthTestApp::ShowMessageBox(const std::string& text)
+{
+    OnWindowThread([&] { QMessageBox::information(this, kTitle, FromTool(text)); });
+}
+
+bool CDlgPellworthTestApp::ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice)
+{
+    bool chosen = false;
+    OnWindowThread([&] {
+        CConfigDownload dialog(lists, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        choice = dialog.Choice();
+        chosen = true;
+    });
+    return chosen;
+}
+
+void CDlgPellworthTestApp::EnableControls(bool connected)
+{
+    Post([this, connected] {
+        m_bConnected = connected;
+        // While a loop-back test runs its own buttons stay as it set them.
+        if (!m_bLoopRunning) {
+            m_autoConnect->setEnabled(!connected);
+            m_loopStart->setEnabled(!connected);
+            m_loopCancel->setEnabled(false);
+        }
+        m_address->setEnabled(!connected);
+        m_addressSpin->setEnabled(!connected);
+        m_ports->setEnabled(!connected);
+        m_loopType->setEnabled(!connected);
+        m_loopProgress->setEnabled(!connected);
+        m_disconnect->setEnabled(connected);
+        m_actionsPage->EnablePage(connected);
+        m_firmwarePage->EnablePage(connected);
+        m_configPage->EnablePage(connected);
+        m_verificationPage->EnablePage(connected);
+        m_systemPage->EnablePage(connected);
+    });
+}
+
+void CDlgPellworthTestApp::SetDisplayAddress(int address)
+{
+    Post([this, address] { m_address->setText(QString::number(address)); });
+}
+
+void CDlgPellworthTestApp::SelectFirstPort()
+{
+    Post([this] { m_ports->setCurrentIndex(m_ports->count() > 0 ? 0 : -1); });
+}
+
+void CDlgPellworthTestApp::ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status)
+{
+    Post([this, config, status] {
+        m_actionsPage->ShowLists(config, status);
+        m_tabs->setCurrentIndex(0);
+        m_loopResult->clear();
+    });
+}

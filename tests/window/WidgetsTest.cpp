@@ -1,0 +1,214 @@
+// The message list's scroll range, selection and copy; the progress window's bar, Abort and
+// closing; the "Download Configuration" dialog's lists and choice.
+
+#include "update/window/ConfigDownloadDialog.h"
+#include "update/window/DlgProgress.h"
+#include "widgets/MessageList.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+ConfigurationLists Lists(const std::string& initialTimeZone)
+{
+    ConfigurationLists lists;
+    lists.filters = {{0, "All"}, {1, "Gen 1"}, {2, "Gen 2"}};
+    lists.typesOf = [](int filter) -> std::vector<std::pair<int, std::string>> {
+        if (filter == 1)
+            return {{3, "48x160 RGB32K"}, {10, "32x80 Mono64"}};
+        if (filter == 2)
+            return {{21, "32x80 Mono64"}};
+        return {{10, "32x80 Mono64 - Gen 1"}, {21, "32x80 Mono64 - Gen 2"}};
+    };
+    lists.timeZones = {"(GMT-12:00) Eniwetok, Kwajalein", "(GMT) Casablanca, Monrovia",
+                       "(GMT-05:00) Eastern Time (US & Canada);Bogota, Lima, Quito"};
+    lists.initialTimeZone = initialTimeZone;
+    return lists;
+}
+
+QStringList Texts(const QListWidget& list)
+{
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row)
+        texts.append(list.item(row)->text());
+    return texts;
+}
+
+} // namespace
+
+class WidgetsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void messageRangeFollowsWidestLine()
+    {
+        CMessageList list;
+        list.resize(200, 100);
+        list.show();
+        const auto width = [&](const QString& line) {
+            return list.fontMetrics().horizontalAdvance(line) + list.fontMetrics().averageCharWidth() + 10;
+        };
+        const QString wide(60, QLatin1Char('W')), wider(90, QLatin1Char('W'));
+        const std::pair<QString, QString> steps[] = {{"x", "x"}, {wide, wide}, {"x", wide}, {wider, wider}, {wide, wider}};
+        for (const auto& [line, widest] : steps) {
+            list.AddLine(line);
+            QCOMPARE(list.ContentWidth(), width(widest));
+            QCOMPARE(list.selectedItems(), QList<QListWidgetItem*>{list.item(list.count() - 1)});
+        }
+        QTRY_COMPARE(list.horizontalScrollBar()->maximum(), list.ContentWidth() - list.viewport()->width());
+        for (int i = 0; i < 40; ++i) // longer than the window: the newest line is in view
+            list.AddLine(QString::number(i));
+        const auto newest = [&] { return list.visualItemRect(list.item(list.count() - 1)); };
+        QTRY_VERIFY(newest().top() >= 0 && newest().bottom() < list.viewport()->height());
+    }
+
+    void copyTakesSelectionOrAll()
+    {
+        CMessageList list;
+        for (const char* line : {"one", "two", "three"})
+            list.AddLine(QString::fromLatin1(line));
+        list.item(0)->setSelected(true); // with "three", the new line
+        QCOMPARE(list.CopyText(false), QStringLiteral("one\ntwo\nthree"));
+        QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\nthree"));
+        list.clearSelection();
+        QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\ntwo\nthree"));
+    }
+
+    void progressBar_data()
+    {
+        QTest::addColumn<bool>("stepped");
+        QTest::addColumn<int>("stepSize");
+        QTest::addColumn<int>("steps"); // 0: SetSteps not called
+        QTest::addColumn<int>("stepCount");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("value");
+        QTest::newRow("default 20 steps of 5") << true << 5 << 0 << 3 << 20 << 15;
+        QTest::newRow("full after four steps") << true << 5 << 0 << 6 << 20 << 20;
+        QTest::newRow("firmware blocks") << true << 1 << 37 << 36 << 37 << 36;
+        QTest::newRow("running ignores both") << false << 5 << 37 << 3 << 0 << -1; // -1: unchanged
+    }
+
+    void progressBar()
+    {
+        QFETCH(bool, stepped);
+        QFETCH(int, stepSize);
+        QFETCH(int, steps);
+        QFETCH(int, stepCount);
+        QFETCH(int, maximum);
+        QFETCH(int, value);
+        CDlgProgress progress(nullptr, stepped, stepSize);
+        const int before = progress.Bar()->value();
+        if (steps > 0)
+            progress.SetSteps(steps);
+        for (int i = 0; i < stepCount; ++i)
+            progress.Step();
+        QCOMPARE(progress.Bar()->maximum(), maximum);
+        QCOMPARE(progress.Bar()->value(), value < 0 ? before : value);
+    }
+
+    void progressEnds_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("abortEnabled");
+        QTest::addColumn<int>("aborted");
+        QTest::addColumn<int>("result"); // -1: still open
+        QTest::newRow("Abort") << "1017" << true << 1 << int(QDialog::Rejected);
+        QTest::newRow("Esc") << "Esc" << true << 1 << int(QDialog::Rejected);
+        QTest::newRow("title bar") << "close" << true << 1 << int(QDialog::Rejected);
+        QTest::newRow("Enter") << "Enter" << true << 0 << -1;
+        QTest::newRow("Esc, Abort disabled") << "Esc" << false << 0 << -1;
+        QTest::newRow("title bar, Abort disabled") << "close" << false << 0 << -1;
+        QTest::newRow("Finish") << "Finish" << false << 0 << int(QDialog::Accepted);
+    }
+
+    void progressEnds()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, abortEnabled);
+        QFETCH(int, aborted);
+        QFETCH(int, result);
+        CDlgProgress progress(nullptr, false);
+        QSignalSpy abortSpy(&progress, &CDlgProgress::abortRequested);
+        QSignalSpy finished(&progress, &QDialog::finished);
+        progress.open();
+        progress.EnableAbort(abortEnabled);
+        if (how == "Esc" || how == "Enter")
+            QTest::keyClick(&progress, how == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
+        else if (how == "close")
+            progress.close();
+        else if (how == "Finish")
+            progress.Finish();
+        else
+            QTest::mouseClick(progress.findChild<QPushButton*>(how), Qt::LeftButton);
+        QCOMPARE(abortSpy.count(), aborted);
+        QCOMPARE(progress.isVisible(), result < 0);
+        if (result >= 0)
+            QCOMPARE(finished.value(0).value(0).toInt(), result);
+    }
+
+    void configListsFilled_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("the display's zone") << "(GMT) Casablanca, Monrovia" << "(GMT) Casablanca, Monrovia";
+        QTest::newRow("none") << "" << "(GMT-12:00) Eniwetok, Kwajalein";
+        QTest::newRow("unknown") << "(GMT+6:30) Rangoon" << "(GMT-12:00) Eniwetok, Kwajalein";
+    }
+
+    void configListsFilled()
+    {
+        QFETCH(QString, initial);
+        QFETCH(QString, selected);
+        const ConfigurationLists lists = Lists(initial.toStdString());
+        CConfigDownload dialog(lists);
+        auto* filters = dialog.findChild<QComboBox*>("generationFilter");
+        auto* types = dialog.findChild<QListWidget*>("desiredSignConfiguration");
+        auto* zones = dialog.findChild<QComboBox*>("timeZone");
+        QCOMPARE(filters->currentText(), QStringLiteral("All"));
+        QCOMPARE(Texts(*types), QStringList({"32x80 Mono64 - Gen 1", "32x80 Mono64 - Gen 2"}));
+        QCOMPARE(zones->count(), 3);
+        QCOMPARE(zones->currentText(), selected);
+        QCOMPARE(dialog.Choice().nKey, 10);
+        QCOMPARE(QString::fromStdString(dialog.Choice().strTimeZone), selected);
+
+        filters->setCurrentIndex(1); // refilled, first selected
+        QCOMPARE(Texts(*types), QStringList({"48x160 RGB32K", "32x80 Mono64"}));
+        QCOMPARE(dialog.Choice().nKey, 3);
+        types->setCurrentRow(1);
+        zones->setCurrentIndex(2);
+        QCOMPARE(dialog.Choice().nKey, 10);
+        QCOMPARE(dialog.Choice().strTimeZone, std::string("(GMT-05:00) Eastern Time (US & Canada);Bogota, Lima, Quito"));
+    }
+
+    void configButtons()
+    {
+        const ConfigurationLists lists = Lists("");
+        for (const char* button : {"downloadConfiguration", "cancel"}) {
+            CConfigDownload dialog(lists);
+            QSignalSpy finished(&dialog, &QDialog::finished);
+            dialog.open();
+            QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+            QCOMPARE(finished.value(0).value(0).toInt(),
+                     int(button == std::string("cancel") ? QDialog::Rejected : QDialog::Accepted));
+        }
+    }
+
+    void configWithoutTypes()
+    {
+        ConfigurationLists noTypes = Lists("");
+        noTypes.typesOf = nullptr;
+        QCOMPARE(CConfigDownload(noTypes).Choice().nKey, -1); // nothing to choose, and no crash
+    }
+};
+
+QTEST_MAIN(WidgetsTest)
+#include "WidgetsTest.moc"
