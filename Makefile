@@ -26,8 +26,9 @@ test: deps
 # build/ with them.
 screenshots: deps
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQVX_BUILD_TESTS=ON
-	cmake --build build -j $(JOBS) --target qvx_window_screenshots
+	cmake --build build -j $(JOBS) --target qvx_window_screenshots qvx_wizard_screenshots
 	QT_QPA_PLATFORM=offscreen build/bin/qvx_window_screenshots docs/screenshots
+	QT_QPA_PLATFORM=offscreen build/bin/qvx_wizard_screenshots docs/screenshots
 
 demo: build
 	scripts/demo.sh build/bin

@@ -282,5 +282,5 @@ const char* CPellworthTestApp::UsageText()
            "terminal, -s shows its lines and a bar for each transfer on standard error.\n"
            "\n"
            "Without switches (or with -a) the tool opens its window; a build without Qt 6 has none\n"
-           "and says so. Not in this version yet: the verification test's wizard.\n";
+           "and says so.\n";
 }

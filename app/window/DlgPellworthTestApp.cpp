@@ -12,6 +12,7 @@
 #include "update/window/DlgFirmDownload.h"
 #include "update/window/DlgProgress.h"
 #include "verify/window/VerificationPage.h"
+#include "verify/window/VerificationTestWizard.h"
 #include "widgets/MessageList.h"
 #include "widgets/ToolText.h"
 
@@ -334,9 +335,9 @@ void CDlgPellworthTestApp::OnCheckConfiguration(int key, const QString& timeZone
 
 void CDlgPellworthTestApp::OnStartWizard()
 {
-    QMessageBox::information(this, kTitle,
-                             QStringLiteral("The verification test wizard comes with a later version of "
-                                            "QVXFirmInstaller."));
+    // Finish ends the verification with the connection closed; Cancel leaves it open.
+    if (RunVerificationWizard(this, m_core, Address()) == WizardEnd::Finished)
+        OnDisconnect();
 }
 
 void CDlgPellworthTestApp::OnExit()

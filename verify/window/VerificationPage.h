@@ -1,6 +1,6 @@
 #pragma once
-// The "Verification Test" page: its two texts and "Start Wizard...". The wizard itself comes with
-// a later version; until then the button says so.
+// The "Verification Test" page: its two texts and "Start Wizard...", which asks the main window to
+// run the verification test wizard.
 
 #include <QWidget>
 

@@ -1,0 +1,102 @@
+#pragma once
+// A core connected to one stand-in controller on a pty, for the verification wizard's tests and
+// screenshots. The core's view runs its jobs inline; its keep-alive timer only records.
+
+#include "connection/CapturingView.h"
+
+#include "connection/InstallerCore.h"
+#include "connection/KeepAliveTimer.h"
+#include "sim/SignSim.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CWizardRig {
+public:
+    static constexpr int kPort = 3;
+    static constexpr unsigned char kAddress = 1;
+    static constexpr unsigned long kBaud = 115200;
+
+    struct TimerLog {
+        int starts = 0;
+        bool armed = false;
+    };
+
+    // Waits scaled down as in the other tests against the controller: the same rules, faster.
+    CWizardRig()
+    {
+        qputenv("QVX_PORT_DIR", m_dir.path().toLocal8Bit());
+        qputenv("QVX_TIME_SCALE", "0.02");
+        sim = std::make_unique<qvxsim::SignSim>(m_dir.path().toStdString());
+        core = std::make_unique<CInstallerCore>(view, std::make_unique<CRecordingTimer>(coreTimer));
+    }
+    ~CWizardRig()
+    {
+        core.reset();
+        sim.reset();
+        qunsetenv("QVX_TIME_SCALE");
+    }
+    CWizardRig(const CWizardRig&) = delete;
+    CWizardRig& operator=(const CWizardRig&) = delete;
+
+    // Starts the controller and connects as Auto Connect does, the display's lists included (they
+    // fill the sign type); an empty text when connected, else why not.
+    std::string Connect(const std::string& displayType, const std::string& moduleType, const std::string& version)
+    {
+        qvxsim::PortConfig config;
+        config.comNumber = kPort;
+        config.baud = kBaud;
+        qvxsim::ControllerConfig controller;
+        controller.address = kAddress;
+        controller.settings.displayType = displayType;
+        controller.settings.moduleType = moduleType;
+        controller.settings.firmwareVersion = version;
+        config.controllers.push_back(controller);
+        std::string error;
+        if (!sim->AddPort(config, &error) || !sim->Start(&error))
+            return error;
+        std::vector<CONNECTION_INFO> list;
+        CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
+        CONNECTION_INFO outcome;
+        if (core->ConnectToDisplay(true, list, outcome, kAddress) != CONNECT_OK)
+            return "no connection to the stand-in controller";
+        core->ShowDisplayInfo();
+        view.progressTexts.clear();
+        return {};
+    }
+
+    std::string Stored(const std::string& name) const
+    {
+        const auto bytes = sim->ReadFile(kPort, kAddress, name);
+        return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    }
+    std::vector<std::string> Names() const { return sim->FileNames(kPort, kAddress); }
+    std::string Showing() const { return sim->Display(kPort, kAddress).message; }
+
+    CCapturingView view;
+    TimerLog coreTimer;
+    std::unique_ptr<qvxsim::SignSim> sim;
+    std::unique_ptr<CInstallerCore> core;
+
+private:
+    class CRecordingTimer final : public IKeepAliveTimer {
+    public:
+        explicit CRecordingTimer(TimerLog& log) : m_log(log) {}
+        void Start(std::chrono::milliseconds) override
+        {
+            ++m_log.starts;
+            m_log.armed = true;
+        }
+        void Stop() override { m_log.armed = false; }
+
+    private:
+        TimerLog& m_log;
+    };
+
+    QTemporaryDir m_dir;
+};
