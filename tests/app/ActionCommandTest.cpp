@@ -24,10 +24,8 @@ protected:
         qvxsim::PortConfig config;
         config.comNumber = kPort;
         config.baud = 115200;
-        qvxsim::ControllerConfig controller;
-        controller.address = kAddress;
-        controller.behaviour.rebootMs = 0;
-        config.controllers.push_back(controller);
+        config.controllers.push_back({kAddress});
+        config.controllers.back().behaviour.rebootMs = 0;
         std::string error;
         ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
@@ -52,12 +50,8 @@ protected:
 // Each action once: its exit status, the line the window would show, and what the display did.
 TEST_F(ActionCommand, EachDisplayActionEndToEnd)
 {
-    struct Case {
-        std::vector<std::string> args;
-        std::string line;
-        std::function<bool(qvxsim::SignSim&)> done;
-    };
-    const Case cases[] = {
+    const struct { std::vector<std::string> args; std::string line; std::function<bool(qvxsim::SignSim&)> done; }
+        cases[] = {
         {{"-startpattern", "COM3:5", "-pattern", "module NUMBERS"}, "Test pattern is now running",
          [](qvxsim::SignSim& sim) { return sim.Display(kPort, kAddress).testPattern == 12; }},
         {{"-stoppattern", "com3:5"}, "Sign has been set into normal mode",
@@ -68,17 +62,26 @@ TEST_F(ActionCommand, EachDisplayActionEndToEnd)
          [](qvxsim::SignSim& sim) { return sim.Stats(kPort, kAddress).reboots == 1; }},
         {{"-cleanmemory", "COM3:5", "-yes"}, "Memory on the display has been cleared",
          [](qvxsim::SignSim& sim) { return !sim.ReadFile(kPort, kAddress, "SALE.M2M").has_value(); }},
+        // The restore wipes messages, schedules and fonts and sends the HITECH set of this line.
+        {{"-restorefactory", "COM3:5", "-holdtime", "1"},
+         "Factory messages (HITECH set): 1 files deleted, 11 files sent.",
+         [](qvxsim::SignSim& sim) {
+             return !sim.ReadFile(kPort, kAddress, "SALE.M2M") && sim.ReadFile(kPort, kAddress, "KEEP.TXT") &&
+                    sim.ReadFile(kPort, kAddress, "HTCH\\TXT00007.FST");
+         }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
         StartDisplay();
         ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "SALE.M2M", Bytes{1, 2, 3}));
-        EXPECT_EQ(Run(c.args), 0) << c.args.front() << "\n" << m_out.str() << m_err.str();
-        EXPECT_TRUE(Shows("Connection established with S2200 Protocol at 115200 baud.\n")) << c.args.front();
+        ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "KEEP.TXT", Bytes{4}));
+        EXPECT_EQ(Run(c.args), 0);
+        EXPECT_TRUE(Shows("Connection established with S2200 Protocol at 115200 baud.\n"));
         const std::string line = "\n" + c.line + "\n";
-        EXPECT_TRUE(Shows(line)) << c.args.front() << "\n" << m_out.str();
+        EXPECT_TRUE(Shows(line)) << m_out.str();
         EXPECT_EQ(m_out.str().find(line), m_out.str().rfind(line)) << "a box repeating its line is not printed again";
-        EXPECT_TRUE(c.done(*m_sim)) << c.args.front();
-        EXPECT_TRUE(m_err.str().empty()) << m_err.str();
+        EXPECT_TRUE(c.done(*m_sim));
+        EXPECT_EQ(m_err.str(), "");
     }
 }
 
@@ -87,41 +90,25 @@ TEST_F(ActionCommand, EachDisplayActionEndToEnd)
 TEST_F(ActionCommand, ConfigurationCheckDownloadAndCheckAgain)
 {
     StartDisplay();
+    // Auto Connect's quick check comes first.
     EXPECT_EQ(Run({"-checkconfig", "COM3:5"}), 8) << m_out.str() << m_err.str();
     EXPECT_TRUE(Shows("The display configuration does not match the recommended settings. Do you want to update the "
-                      "display configuration? -> No (not asked on the command line)\n"))
-        << "Auto Connect's quick check comes first";
+                      "display configuration? -> No (not asked on the command line)\n"));
     EXPECT_TRUE(Shows("The configuration differs from the recommended one for 32x80 Mono64 in (GMT-06:00) Central "
-                      "Time (US & Canada):\n"))
-        << m_out.str();
+                      "Time (US & Canada):\n"));
     EXPECT_TRUE(Shows("  IP Address: the display has \"192.168.100.20\", recommended \"192.168.200.10\"\n"));
 
     EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "32X80 MONO64", "-timezone", "eastern"}), 0) << m_out.str();
     EXPECT_TRUE(Shows("Configuration file has been downloaded and sign has been reset.\n"));
     EXPECT_EQ(m_sim->Stats(kPort, kAddress).reboots, 1u);
-
     EXPECT_EQ(Run({"-checkconfig", "COM3:5"}), 0) << m_out.str() << m_err.str();
     EXPECT_TRUE(Shows("The configuration matches the recommended one for 32x80 Mono64 in (GMT-05:00) Eastern Time "
-                      "(US & Canada);Bogota, Lima, Quito.\n"))
-        << m_out.str();
+                      "(US & Canada);Bogota, Lima, Quito.\n"));
     EXPECT_EQ(Run({"-checkconfig", "COM3:5", "-timezone", "GMT+01:00"}), 8);
-    EXPECT_TRUE(Shows("  Time Zone: the display has \"-300\", recommended \"60\"\n")) << m_out.str();
+    EXPECT_TRUE(Shows("  Time Zone: the display has \"-300\", recommended \"60\"\n"));
     EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "999"}), 2);
     EXPECT_TRUE(Shows("-type \"999\" is no display type of this display's firmware line.\n"));
     EXPECT_TRUE(Shows("  10  32x80 Mono64\n")) << "the types are listed";
-}
-
-// The restore wipes messages, schedules and fonts and sends the HITECH set of this line.
-TEST_F(ActionCommand, FactoryRestore)
-{
-    StartDisplay();
-    ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "SALE.M2M", Bytes{1, 2, 3}));
-    ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "KEEP.TXT", Bytes{4}));
-    EXPECT_EQ(Run({"-restorefactory", "COM3:5", "-holdtime", "1"}), 0) << m_out.str() << m_err.str();
-    EXPECT_TRUE(Shows("Factory messages (HITECH set): 1 files deleted, 11 files sent.\n")) << m_out.str();
-    EXPECT_FALSE(m_sim->ReadFile(kPort, kAddress, "SALE.M2M").has_value());
-    EXPECT_TRUE(m_sim->ReadFile(kPort, kAddress, "KEEP.TXT").has_value());
-    EXPECT_TRUE(m_sim->ReadFile(kPort, kAddress, "HTCH\\TXT00007.FST").has_value());
 }
 
 // A display that refuses the command: 7; one that cannot be reached: 1 (nothing done in either).
@@ -139,11 +126,7 @@ TEST_F(ActionCommand, RefusedAndUnansweredActions)
 // nothing was opened.
 TEST_F(ActionCommand, BadValuesStopTheRunBeforeAnyPortIsOpened)
 {
-    struct Case {
-        std::vector<std::string> args;
-        std::string said;
-    };
-    const Case cases[] = {
+    const struct { std::vector<std::string> args; std::string said; } cases[] = {
         {{"-cleanmemory", "COM9"}, "add -yes to confirm"},
         {{"-downloadconfig", "COM9", "-timezone", "Eastern"}, "-downloadconfig needs the display type"},
         {{"-startpattern", "COM9", "-pattern", "14"}, "-pattern \"14\" is not a test pattern"},
@@ -158,10 +141,10 @@ TEST_F(ActionCommand, BadValuesStopTheRunBeforeAnyPortIsOpened)
         {{"-reset", "COM9", "-info", "COM9"}, "are separate runs"},
         {{"-settime", "COM9", "-yse"}, "unknown switch -yse; nothing was sent"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         EXPECT_EQ(Run(c.args), 2) << c.args.front() << " " << c.args.back();
         EXPECT_NE(m_err.str().find(c.said), std::string::npos) << m_err.str();
-        EXPECT_TRUE(m_out.str().empty()) << m_out.str();
+        EXPECT_EQ(m_out.str(), "");
     }
 }
 

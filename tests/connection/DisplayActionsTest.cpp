@@ -46,9 +46,7 @@ protected:
         qvxsim::PortConfig config;
         config.comNumber = kPort;
         config.baud = 115200;
-        qvxsim::ControllerConfig controller;
-        controller.address = kAddress;
-        config.controllers.push_back(controller);
+        config.controllers.push_back({kAddress});
         std::string error;
         ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
@@ -126,26 +124,21 @@ TEST_F(DisplayActionsTest, PatternStartAndStop)
 // A refused command and an Abort: each action's own lines; only the memory cleanup has a task code.
 TEST_F(DisplayActionsTest, FailureAndAbortLines)
 {
-    struct Case {
-        const char* name;
-        std::function<short(CDisplayActions&)> run;
-        std::string refused;
-        std::string aborted;
+    const struct { unsigned char command; std::function<short(CDisplayActions&)> run; Lines lines; } cases[] = {
+        {16, [](CDisplayActions& a) { return a.StartTestPattern(kAddress, 3); },
+         {"Selected test pattern failed to run", "Running test patterns was aborted"}},
+        {16, [](CDisplayActions& a) { return a.StopTestPattern(kAddress); },
+         {"Could not put sign back into normal mode", "Aborted command to stop test pattern"}},
+        {15, [](CDisplayActions& a) { return a.SetTimeDate(kAddress, 1000000000); },
+         {"The display's time & date could not be set.", "Setting the display's time & date was aborted."}},
     };
-    const Case cases[] = {
-        {"start", [](CDisplayActions& a) { return a.StartTestPattern(kAddress, 3); },
-         "Selected test pattern failed to run", "Running test patterns was aborted"},
-        {"stop", [](CDisplayActions& a) { return a.StopTestPattern(kAddress); },
-         "Could not put sign back into normal mode", "Aborted command to stop test pattern"},
-        {"clock", [](CDisplayActions& a) { return a.SetTimeDate(kAddress, 1000000000); },
-         "The display's time & date could not be set.", "Setting the display's time & date was aborted."},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.front());
         m_view.lines.clear();
-        m_sim->InjectStatus(kPort, kAddress, qvxsim::ExtendedCommand(c.name == std::string("clock") ? 15 : 16), 1);
-        EXPECT_NE(c.run(m_actions), S22NET_OK) << c.name;
-        EXPECT_EQ(Aborted([&] { return c.run(m_actions); }), ERR_SIGN_ABORT) << c.name;
-        EXPECT_EQ(m_view.Lines(), (Lines{c.refused, c.aborted})) << c.name;
+        m_sim->InjectStatus(kPort, kAddress, qvxsim::ExtendedCommand(c.command), 1);
+        EXPECT_NE(c.run(m_actions), S22NET_OK);
+        EXPECT_EQ(Aborted([&] { return c.run(m_actions); }), ERR_SIGN_ABORT);
+        EXPECT_EQ(m_view.Lines(), c.lines);
     }
 }
 

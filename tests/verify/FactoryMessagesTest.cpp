@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,16 +28,12 @@ Bytes B(std::initializer_list<std::string> parts)
 const std::string k1C = "\x1C", k1E = "\x1E", k0F = "\x0F", k12 = "\x12";
 const std::string kEnd("\x1A\x00", 2);
 
-TEST(HitechMessages, FirstMessageFor64x224RgbIsTheFortyOneBytes)
+TEST(HitechMessages, MessagesAreByteExactInEachRowLayout)
 {
-    const Bytes expected = B({k1C, "5", k1E, "X000000", k0F, k1E, k0F, "OPENING", k0F, k1C, "5", k1E, "X032000", k0F,
-                              k1E, k0F, "SOON", k0F, kEnd});
-    ASSERT_EQ(expected.size(), 41u);
-    EXPECT_EQ(BuildHitechMessage(HitechDisplay::Rgb64x224, 0), expected);
-}
-
-TEST(HitechMessages, SmallDisplaysUseTheirOwnRowsAndSeparators)
-{
+    const Bytes opening = B({k1C, "5", k1E, "X000000", k0F, k1E, k0F, "OPENING", k0F, k1C, "5", k1E, "X032000", k0F,
+                             k1E, k0F, "SOON", k0F, kEnd});
+    EXPECT_EQ(opening.size(), 41u);
+    EXPECT_EQ(BuildHitechMessage(HitechDisplay::Rgb64x224, 0), opening);
     EXPECT_EQ(BuildHitechMessage(HitechDisplay::Mono32x80, 7),
               B({k1C, "301", k1E, "X000000", k0F, k12, "Join  Our", k0F, k1C, "301", k1E, "X016000", k0F, k12, "Team",
                  k0F, kEnd}));
@@ -49,8 +47,7 @@ TEST(HitechMessages, AllSixtyFourFilesHaveTheirSizesAndNames)
     for (int type = 0; type <= static_cast<int>(HitechDisplay::Rgb64x224); ++type)
         for (int message = 0; message < kHitechMessageCount; ++message) {
             const std::size_t size = BuildHitechMessage(static_cast<HitechDisplay>(type), message).size();
-            EXPECT_GE(size, 37u) << type << "/" << message;
-            EXPECT_LE(size, 50u) << type << "/" << message;
+            EXPECT_TRUE(size >= 37u && size <= 50u) << type << "/" << message << ": " << size;
         }
     EXPECT_EQ(HitechMessageFileName(0), "HTCH\\TXT00000.FST");
     EXPECT_EQ(HitechMessageFileName(7), "HTCH\\TXT00007.FST");
@@ -59,18 +56,13 @@ TEST(HitechMessages, AllSixtyFourFilesHaveTheirSizesAndNames)
 
 TEST(HitechMessages, PlayOrderHoldsFifteenMinutesBigEndian)
 {
-    const Bytes order = BuildPlayOrder(15 * 60 * 1000);
-    ASSERT_EQ(order.size(), 8u * 21);
-    for (int record = 0; record < 8; ++record) {
-        const std::string name = "TXT0000" + std::to_string(record) + ".FST";
-        Bytes expected(name.begin(), name.end());
-        expected.push_back(0);
-        expected.insert(expected.end(), {0x00, 0x0D, 0xBB, 0xA0, 0, 0, 0, 0});
-        EXPECT_EQ(Bytes(order.begin() + record * 21, order.begin() + (record + 1) * 21), expected) << record;
-    }
+    std::string expected; // per message: its name, a zero, the time in ms big-endian, four zeros
+    for (char record = '0'; record < '8'; ++record)
+        expected += "TXT0000" + std::string(1, record) + ".FST" + std::string("\0\0\x0D\xBB\xA0\0\0\0\0", 9);
+    EXPECT_EQ(BuildPlayOrder(15 * 60 * 1000), B({expected}));
 }
 
-TEST(PackageMessages, ThirtyTwoByEightyMonoNowHiringIsByteExact)
+TEST(PackageMessages, EachTypeHasItsFontsSpacingColourAndTexts)
 {
     EXPECT_EQ(BuildPackageMessage(PackageDisplay::Mono32x80, 1),
               "<MS ds=\"\" type=\"32x80mono256.crv.m2\" IDEVer=\"1.30.5058.20773\">"
@@ -79,17 +71,8 @@ TEST(PackageMessages, ThirtyTwoByEightyMonoNowHiringIsByteExact)
               "x=\"0\" y=\"0\" w=\"80\" h=\"32\" ls=\"1\"><JS h=\"C\" v=\"M\" />"
               "<FO fc=\"08X06_2.FNT\" sz=\"8\" clr=\"255\" tta=\"0\" />"
               "NOW HIRING<BR />FLEXIBLE<BR />HOURS</WD></FR></MS>");
-}
-
-struct PackageCase {
-    PackageDisplay display;
-    int message;
-    const char* part; // from the window's size to the end of the text
-};
-
-TEST(PackageMessages, EachTypeHasItsFontsSpacingColourAndTexts)
-{
-    const PackageCase cases[] = {
+    // The other types' fonts, spacing and colours: the message from the window's size to the text's end.
+    const std::tuple<PackageDisplay, int, const char*> cases[] = {
         {PackageDisplay::Mono32x128, 2,
          "w=\"128\" h=\"32\" ls=\"1\"><JS h=\"C\" v=\"M\" /><FO fc=\"15X08_2.FNT\" sz=\"15\" clr=\"255\" tta=\"0\" />"
          "GREAT BENEFITS<BR />FLEXIBLE HOURS</WD>"},
@@ -100,16 +83,14 @@ TEST(PackageMessages, EachTypeHasItsFontsSpacingColourAndTexts)
          "w=\"144\" h=\"48\" ls=\"1\"><JS h=\"C\" v=\"M\" /><FO fc=\"16X08_2.FNT\" sz=\"16\" clr=\"16777215\" "
          "tta=\"0\" />JOIN OUR TEAM<BR />WE'LL TRAIN YOU</WD>"},
     };
-    for (const PackageCase& c : cases) {
-        const std::string message = BuildPackageMessage(c.display, c.message);
-        EXPECT_NE(message.find(c.part), std::string::npos) << message;
+    for (const auto& [display, index, part] : cases) {
+        const std::string message = BuildPackageMessage(display, index);
+        EXPECT_NE(message.find(part), std::string::npos) << message;
     }
-    EXPECT_EQ(PackageMessageFileName(3), "EMPLOYEE DISCOUNT.M2M");
 }
 
 TEST(FactorySets, TypesAreSelectedBySizeAndColour)
 {
-    EXPECT_FALSE(SelectPackageDisplay(80, 32, 24));
     EXPECT_EQ(SelectPackageDisplay(80, 32, 8), PackageDisplay::Mono32x80);
     EXPECT_EQ(SelectPackageDisplay(144, 48, 15), PackageDisplay::Rgb48x144);
     EXPECT_FALSE(SelectPackageDisplay(144, 48, 8));
@@ -118,25 +99,17 @@ TEST(FactorySets, TypesAreSelectedBySizeAndColour)
     EXPECT_FALSE(SelectHitechDisplay(80, 32, 3));
 }
 
-struct StandardCase {
-    int width;
-    int height;
-    int bitCode;
-    bool firmwareLine;
-    bool standard;
-};
-
 TEST(FactorySets, StandardDisplaysAndTheWindowRule)
 {
-    const StandardCase cases[] = {
-        {80, 32, 24, false, true},  {80, 32, 6, true, true},     {224, 64, 8, false, true},
-        {144, 48, 24, false, false}, {144, 48, 24, true, true},  {144, 48, 8, true, false},
-        {192, 64, 15, true, true},  {192, 64, 15, false, false}, {160, 48, 3, false, false},
-        {96, 16, 6, false, false},
+    const std::pair<VerificationDisplay, bool> cases[] = {
+        {{80, 32, 24, false, false}, true},   {{80, 32, 6, false, true}, true},    {{224, 64, 8, false, false}, true},
+        {{144, 48, 24, false, false}, false}, {{144, 48, 24, false, true}, true},  {{144, 48, 8, false, true}, false},
+        {{192, 64, 15, false, true}, true},   {{192, 64, 15, false, false}, false}, {{160, 48, 3, false, false}, false},
+        {{96, 16, 6, false, false}, false},
     };
-    for (const StandardCase& c : cases)
-        EXPECT_EQ(IsStandardDisplay({c.width, c.height, c.bitCode, false, c.firmwareLine}), c.standard)
-            << c.height << "x" << c.width << " " << c.bitCode << " " << c.firmwareLine;
+    for (const auto& [d, standard] : cases)
+        EXPECT_EQ(IsStandardDisplay(d), standard) << d.nHeight << "x" << d.nWidth << " " << d.nColourBitCode << " "
+                                                  << d.bFirmwareLine;
     EXPECT_TRUE(UsesVerificationWindow(144, 48, "fx40158.rbf-002"));
     EXPECT_FALSE(UsesVerificationWindow(160, 48, "FX40158.RBF"));
     EXPECT_FALSE(UsesVerificationWindow(144, 48, "FX40529.RBF-004"));
@@ -175,22 +148,15 @@ TEST(FactoryRestore, PackageSetSendsFontsThenSendsAndRunsEachMessage)
         "send GREAT BENEFITS.M2M", "run GREAT BENEFITS.M2M 0", "send EMPLOYEE DISCOUNT.M2M",
         "run EMPLOYEE DISCOUNT.M2M 0", "send JOIN OUR TEAM.M2M", "run JOIN OUR TEAM.M2M 0"};
     EXPECT_EQ(ops.calls, expected);
-    EXPECT_EQ(report.set, FactorySet::Package);
-    EXPECT_EQ(report.nDeleted, 3);
-    EXPECT_EQ(report.nSent, 13);
-    EXPECT_TRUE(report.IsComplete());
+    EXPECT_EQ(Summary(report), std::tuple(FactorySet::Package, true, 3, 13, 0, 0, false, true));
 }
 
 TEST(FactoryRestore, WithoutADirectoryNothingIsDeletedAndTheSetStillGoes)
 {
     CRecordingOperations ops; // no directory
     const FactoryRestoreReport report = RestoreFactorySet(ops, {80, 32, 24, false, true}, 60000);
-    ASSERT_EQ(ops.calls.size(), 2u + 8); // no package set for 32 x 80 RGB: the fonts only
-    EXPECT_EQ(ops.calls[1], "get DIRECTORY.XML");
-    EXPECT_EQ(ops.calls[2], "send 18X11_3.FNT");
-    EXPECT_FALSE(report.bDirectoryRead);
-    EXPECT_FALSE(report.IsComplete());
-    EXPECT_EQ(report.set, FactorySet::None);
+    EXPECT_EQ(ops.calls.size(), 2u + 8); // no package set for 32 x 80 RGB: the eight fonts only
+    EXPECT_EQ(Summary(report), std::tuple(FactorySet::None, false, 0, 8, 0, 0, false, false));
 }
 
 TEST(FactoryRestore, FailedSendsAreCountedAndDoNotStopTheSet)
@@ -199,10 +165,7 @@ TEST(FactoryRestore, FailedSendsAreCountedAndDoNotStopTheSet)
     ops.result = -5;
     const FactoryRestoreReport report = RestoreFactorySet(ops, {80, 32, 24, false, false}, 60000);
     EXPECT_EQ(ops.calls.back(), "send compressed playorder.dat");
-    EXPECT_EQ(report.set, FactorySet::Hitech);
-    EXPECT_EQ(report.nNotSent, 11);
-    EXPECT_EQ(report.nSent, 0);
-    EXPECT_FALSE(report.IsComplete());
+    EXPECT_EQ(Summary(report), std::tuple(FactorySet::Hitech, false, 0, 0, 11, 0, false, false));
 }
 
 TEST(FactoryRestore, AnAbortStopsTheRestoreAtTheNextFile)
@@ -210,17 +173,17 @@ TEST(FactoryRestore, AnAbortStopsTheRestoreAtTheNextFile)
     CRecordingOperations ops;
     ops.directory = "<DIR><FILE name=\"A.M2M\"/></DIR>";
     ops.cancelAfter = 5;
-    const FactoryRestoreReport report = RestoreFactorySet(ops, {80, 32, 6, false, false}, 60000);
+    EXPECT_EQ(Summary(RestoreFactorySet(ops, {80, 32, 6, false, false}, 60000)),
+              std::tuple(FactorySet::Hitech, true, 1, 2, 0, 0, true, false));
     EXPECT_EQ(ops.calls.size(), 5u);
-    EXPECT_TRUE(report.bCancelled);
-    EXPECT_FALSE(report.IsComplete());
 }
 
 TEST(VerificationSteps, MessageGoesWithItsFontAndIsRun)
 {
     CRecordingOperations ops;
     SendVerificationMessage(ops, "MsgOne.M2M", "<MS/>");
-    EXPECT_EQ(ops.calls, (std::vector<std::string>{"send MsgOne.M2M", "send FW08X5_1.FNT", "blank", "run MsgOne.M2M 0"}));
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"send MsgOne.M2M", "send FW08X5_1.FNT", "blank",
+                                                   "run MsgOne.M2M 0"}));
     EXPECT_EQ(ops.sent["MsgOne.M2M"], B({"<MS/>"}));
 }
 

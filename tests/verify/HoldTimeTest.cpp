@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
-struct ConversionCase {
-    long long value;
-    HoldUnit from;
-    HoldUnit to;
-    long long shown;
-};
+struct ConversionCase { long long value; HoldUnit from, to; long long shown; };
 
 TEST(HoldTime, UnitChangesConvertThroughMillisecondsWithWholeDivision)
 {
@@ -22,23 +19,17 @@ TEST(HoldTime, UnitChangesConvertThroughMillisecondsWithWholeDivision)
         EXPECT_EQ(ConvertHoldTime(c.value, c.from, c.to), c.shown) << c.value;
 }
 
-TEST(HoldTime, RangeIsOneDayInTheUnit)
+TEST(HoldTime, EachUnitHasItsTextAndReachesOneDay)
 {
-    EXPECT_EQ(HoldTimeMaximum(HoldUnit::Seconds), 86400);
-    EXPECT_EQ(HoldTimeMaximum(HoldUnit::Minutes), 1440);
-    EXPECT_EQ(HoldTimeMaximum(HoldUnit::Hours), 24);
-    EXPECT_STREQ(HoldUnitText(HoldUnit::Seconds), "sec");
-    EXPECT_STREQ(HoldUnitText(HoldUnit::Minutes), "min");
-    EXPECT_STREQ(HoldUnitText(HoldUnit::Hours), "hr");
+    const std::tuple<HoldUnit, const char*, long long> units[] = {
+        {HoldUnit::Seconds, "sec", 86400}, {HoldUnit::Minutes, "min", 1440}, {HoldUnit::Hours, "hr", 24}};
+    for (const auto& [unit, text, maximum] : units) {
+        EXPECT_STREQ(HoldUnitText(unit), text);
+        EXPECT_EQ(HoldTimeMaximum(unit), maximum);
+    }
 }
 
-struct ReadCase {
-    const char* text;
-    HoldUnit unit;
-    long long value;
-    HoldUnit readUnit;
-    unsigned long ms;
-};
+struct ReadCase { const char* text; HoldUnit unit; long long value; HoldUnit readUnit; unsigned long ms; };
 
 TEST(HoldTime, ReadingClampsANonEmptyFieldAndDefaultsAnEmptyOne)
 {
@@ -55,9 +46,8 @@ TEST(HoldTime, ReadingClampsANonEmptyFieldAndDefaultsAnEmptyOne)
     };
     for (const ReadCase& c : cases) {
         const HoldTime hold = ReadHoldTime(c.text, c.unit);
-        EXPECT_EQ(hold.nValue, c.value) << '"' << c.text << '"';
-        EXPECT_EQ(hold.unit, c.readUnit) << '"' << c.text << '"';
-        EXPECT_EQ(hold.nMilliseconds, c.ms) << '"' << c.text << '"';
+        EXPECT_EQ(std::tuple(hold.nValue, hold.unit, hold.nMilliseconds), std::tuple(c.value, c.readUnit, c.ms))
+            << '"' << c.text << '"';
     }
 }
 

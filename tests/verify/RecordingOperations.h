@@ -3,10 +3,13 @@
 // on to a real link, or, without one, answer from a script: a fixed directory and a fixed result.
 
 #include "verify/SignOperations.h"
+#include "verify/VerificationSteps.h"
 
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 class CRecordingOperations final : public ISignOperations {
@@ -16,29 +19,23 @@ public:
     short SendFile(const std::string& name, std::span<const unsigned char> bytes) override
     {
         sent[name] = {bytes.begin(), bytes.end()};
-        return Record("send " + name, [&] { return m_pInner->SendFile(name, bytes); });
+        return Record("send " + name, &ISignOperations::SendFile, name, bytes);
     }
     short SendCompressedFile(const std::string& name, std::span<const unsigned char> bytes) override
     {
         sent[name] = {bytes.begin(), bytes.end()};
-        return Record("send compressed " + name, [&] { return m_pInner->SendCompressedFile(name, bytes); });
+        return Record("send compressed " + name, &ISignOperations::SendCompressedFile, name, bytes);
     }
     short RunMessage(const std::string& name, unsigned char b6) override
     {
-        return Record("run " + name + " " + std::to_string(b6), [&] { return m_pInner->RunMessage(name, b6); });
+        return Record("run " + name + " " + std::to_string(b6), &ISignOperations::RunMessage, name, b6);
     }
     short RemoveFile(const std::string& name) override
     {
-        return Record("delete " + name, [&] { return m_pInner->RemoveFile(name); });
+        return Record("delete " + name, &ISignOperations::RemoveFile, name);
     }
-    short BlankDisplay() override
-    {
-        return Record("blank", [&] { return m_pInner->BlankDisplay(); });
-    }
-    short SetTime(std::uint32_t seconds) override
-    {
-        return Record("set time", [&] { return m_pInner->SetTime(seconds); });
-    }
+    short BlankDisplay() override { return Record("blank", &ISignOperations::BlankDisplay); }
+    short SetTime(std::uint32_t seconds) override { return Record("set time", &ISignOperations::SetTime, seconds); }
     std::optional<std::string> GetFile(const std::string& name) override
     {
         calls.push_back("get " + name);
@@ -55,14 +52,22 @@ public:
     int cancelAfter = -1;
 
 private:
-    template <class Call>
-    short Record(std::string line, Call call)
+    template <class Call, class... Args>
+    short Record(std::string line, Call call, Args&&... args)
     {
         calls.push_back(std::move(line));
         ++m_nCalls;
-        return m_pInner != nullptr ? call() : result;
+        return m_pInner != nullptr ? (m_pInner->*call)(std::forward<Args>(args)...) : result;
     }
 
     ISignOperations* m_pInner; // not owned
     int m_nCalls = 0;
 };
+
+// A restore report as one value, to compare whole: set, directory read, deleted, sent, not sent,
+// runs failed, cancelled, complete.
+inline auto Summary(const FactoryRestoreReport& r)
+{
+    return std::tuple(r.set, r.bDirectoryRead, r.nDeleted, r.nSent, r.nNotSent, r.nRunsFailed, r.bCancelled,
+                      r.IsComplete());
+}

@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -25,7 +25,6 @@ using Bytes = std::vector<unsigned char>;
 
 struct TimerLog {
     int starts = 0;
-    int stops = 0;
     bool armed = false;
 };
 
@@ -38,24 +37,16 @@ public:
         ++m_log.starts;
         m_log.armed = true;
     }
-    void Stop() override
-    {
-        ++m_log.stops;
-        m_log.armed = false;
-    }
+    void Stop() override { m_log.armed = false; }
 
 private:
     TimerLog& m_log;
 };
 
-Bytes ToBytes(std::span<const unsigned char> bytes)
+template <class Range>
+Bytes ToBytes(const Range& range)
 {
-    return {bytes.begin(), bytes.end()};
-}
-
-Bytes ToBytes(const std::string& text)
-{
-    return {text.begin(), text.end()};
+    return {range.begin(), range.end()};
 }
 
 class VerificationTestAgainstSim : public ::testing::Test {
@@ -64,32 +55,15 @@ protected:
     static constexpr unsigned char kAddress = 1;
     static constexpr unsigned long kBaud = 115200;
 
-    void SetUp() override
-    {
-        m_sim = std::make_unique<qvxsim::SignSim>(m_ports.Path().string());
-        m_core = std::make_unique<CInstallerCore>(m_view, std::make_unique<CRecordingTimer>(m_coreTimer));
-    }
-    void TearDown() override
-    {
-        m_core.reset();
-        m_sim.reset();
-    }
-
     // Starts the controller and connects as Auto Connect does (the information lists included,
     // which fill the sign type).
     void Connect(const std::string& displayType, const std::string& moduleType, const std::string& version)
     {
-        qvxsim::PortConfig config;
-        config.comNumber = kPort;
-        config.baud = kBaud;
-        qvxsim::ControllerConfig controller;
-        controller.address = kAddress;
-        controller.settings.displayType = displayType;
-        controller.settings.moduleType = moduleType;
-        controller.settings.firmwareVersion = version;
-        config.controllers.push_back(controller);
+        const qvxsim::ControllerConfig controller{
+            .address = kAddress,
+            .settings = {.displayType = displayType, .moduleType = moduleType, .firmwareVersion = version}};
         std::string error;
-        ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
+        ASSERT_TRUE(m_sim->AddPort({.comNumber = kPort, .baud = kBaud, .controllers = {controller}}, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
         std::vector<CONNECTION_INFO> list;
         CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
@@ -105,23 +79,15 @@ protected:
         const CS22CommandBuffer request = S22RunMessageRequest(name, 0, 0, 1, 0, 0, b6, 0, 0);
         return {request.Data(), request.Data() + request.Length()};
     }
-
-    Bytes Stored(const std::string& name) const
-    {
-        return m_sim->ReadFile(kPort, kAddress, name).value_or(Bytes{});
-    }
-    std::vector<std::string> Names() const { return m_sim->FileNames(kPort, kAddress); }
-    bool Has(const std::string& name) const
-    {
-        const auto names = Names();
-        return std::find(names.begin(), names.end(), name) != names.end();
-    }
+    Bytes Stored(const std::string& name) const { return m_sim->ReadFile(kPort, kAddress, name).value_or(Bytes{}); }
+    bool Has(const std::string& name) const { return m_sim->ReadFile(kPort, kAddress, name).has_value(); }
 
     CTestPortDir m_ports{"qvx-verify"};
-    std::unique_ptr<qvxsim::SignSim> m_sim;
+    std::unique_ptr<qvxsim::SignSim> m_sim = std::make_unique<qvxsim::SignSim>(m_ports.Path().string());
     CCapturingView m_view;
     TimerLog m_coreTimer;
-    std::unique_ptr<CInstallerCore> m_core;
+    std::unique_ptr<CInstallerCore> m_core =
+        std::make_unique<CInstallerCore>(m_view, std::make_unique<CRecordingTimer>(m_coreTimer));
 };
 
 TEST_F(VerificationTestAgainstSim, HitechRestoreWipesMessagesSchedulesAndFontsThenSendsTheSetInOrder)
@@ -129,39 +95,27 @@ TEST_F(VerificationTestAgainstSim, HitechRestoreWipesMessagesSchedulesAndFontsTh
     Connect("32X80MONO64.CRV.M2", "FX40529.RBF-004", "FX40211-1.02.11");
     for (const char* name : {"OLD.M2M", "WEEK.M2S", "HTCH\\OLD.FNT", "KEEP.TXT", "LOGO.CMD", "HTCH\\TXT00003.FST"})
         ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, name, ToBytes(std::string("old ") + name)));
-    const VerificationDisplay display = ConnectedVerificationDisplay(*m_core);
-    ASSERT_EQ(display.nColourBitCode, 6);
-    ASSERT_FALSE(display.bFirmwareLine);
-
     CLinkSignOperations link(m_core->Link(), kAddress);
     CRecordingOperations ops(&link);
-    FactoryRestoreReport report;
-    {
-        auto hold = m_core->HoldLink();
-        report = RestoreFactorySet(ops, display, 15 * 60 * 1000);
-    }
+    const VerificationDisplay display = ConnectedVerificationDisplay(*m_core);
+    ASSERT_EQ(display.nColourBitCode, 6); // off the firmware line: the HITECH set, as the report says
+    auto hold = m_core->HoldLink();
+    const FactoryRestoreReport report = RestoreFactorySet(ops, display, 900000);
 
     ASSERT_GE(ops.calls.size(), 5u);
-    EXPECT_EQ(ops.calls[0], "blank");
-    EXPECT_EQ(ops.calls[1], "get DIRECTORY.XML");
-    const std::set<std::string> deletes(ops.calls.begin() + 2, ops.calls.begin() + 5);
-    EXPECT_EQ(deletes, (std::set<std::string>{"delete OLD.M2M", "delete WEEK.M2S", "delete HTCH\\OLD.FNT"}));
-    const std::vector<std::string> sends(ops.calls.begin() + 5, ops.calls.end());
-    EXPECT_EQ(sends, (std::vector<std::string>{
-                         "send HTCH\\TXT00000.FST", "send HTCH\\TXT00001.FST", "send HTCH\\TXT00002.FST",
-                         "send HTCH\\TXT00003.FST", "send HTCH\\TXT00004.FST", "send HTCH\\TXT00005.FST",
-                         "send HTCH\\TXT00006.FST", "send HTCH\\TXT00007.FST", "send HTCH\\16X16N.CFF",
-                         "send playstatus.dat", "send compressed playorder.dat"}));
-    EXPECT_EQ(report.set, FactorySet::Hitech);
-    EXPECT_EQ(report.nDeleted, 3);
-    EXPECT_EQ(report.nSent, 11);
-    EXPECT_EQ(report.nNotSent, 0);
+    std::sort(ops.calls.begin() + 2, ops.calls.begin() + 5); // the deletes go in the controller's order
+    std::vector<std::string> expected = {"blank", "get DIRECTORY.XML", "delete HTCH\\OLD.FNT", "delete OLD.M2M",
+                                         "delete WEEK.M2S"};
+    for (char message = '0'; message < '8'; ++message)
+        expected.push_back(std::string("send HTCH\\TXT0000") + message + ".FST");
+    expected.insert(expected.end(), {"send HTCH\\16X16N.CFF", "send playstatus.dat", "send compressed playorder.dat"});
+    EXPECT_EQ(ops.calls, expected);
+    EXPECT_EQ(Summary(report), std::tuple(FactorySet::Hitech, true, 3, 11, 0, 0, false, true));
 
-    EXPECT_FALSE(Has("OLD.M2M"));
-    EXPECT_FALSE(Has("WEEK.M2S"));
-    EXPECT_FALSE(Has("HTCH\\OLD.FNT"));
-    EXPECT_EQ(Stored("KEEP.TXT"), ToBytes("old KEEP.TXT"));
-    EXPECT_EQ(Stored("LOGO.CMD"), ToBytes("old LOGO.CMD"));
+    for (const char* name : {"OLD.M2M", "WEEK.M2S", "HTCH\\OLD.FNT"})
+        EXPECT_FALSE(Has(name)) << name;
+    EXPECT_EQ(Stored("KEEP.TXT"), ToBytes(std::string("old KEEP.TXT")));
+    EXPECT_EQ(Stored("LOGO.CMD"), ToBytes(std::string("old LOGO.CMD")));
     EXPECT_EQ(Stored("HTCH\\TXT00003.FST"), BuildHitechMessage(HitechDisplay::Mono32x80, 3));
     EXPECT_EQ(Stored("HTCH\\TXT00007.FST"), BuildHitechMessage(HitechDisplay::Mono32x80, 7));
     EXPECT_EQ(Stored("HTCH\\16X16N.CFF"), ToBytes(VerificationFont("HTCH\\16X16N.CFF")));
@@ -172,12 +126,10 @@ TEST_F(VerificationTestAgainstSim, HitechRestoreWipesMessagesSchedulesAndFontsTh
 TEST_F(VerificationTestAgainstSim, PackageRestoreOnTheFirmwareLineSendsAndRunsTheFiveMessages)
 {
     Connect("48X160RGB16M.CRV.M2", "FX40529.RBF-004", "FP9023417-3.11.3");
-    ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "OLD.M2M", ToBytes("old")));
+    ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, "OLD.M2M", ToBytes(std::string("old"))));
     const VerificationDisplay display = ConnectedVerificationDisplay(*m_core);
-    EXPECT_EQ(display.nWidth, 160);
-    EXPECT_EQ(display.nHeight, 48);
-    EXPECT_EQ(display.nColourBitCode, 24);
-    EXPECT_TRUE(display.bFirmwareLine);
+    EXPECT_EQ(std::tuple(display.nWidth, display.nHeight, display.nColourBitCode, display.bFirmwareLine),
+              std::tuple(160, 48, 24, true));
 
     TimerLog wizardTimer;
     CVerificationTest test(*m_core, kAddress, display, std::make_unique<CRecordingTimer>(wizardTimer));
@@ -186,16 +138,11 @@ TEST_F(VerificationTestAgainstSim, PackageRestoreOnTheFirmwareLineSendsAndRunsTh
     const FactoryRestoreReport report = test.RestoreFactoryMessages(900000);
 
     EXPECT_EQ(test.HoldTimeMs(), 900000u);
-    EXPECT_EQ(report.set, FactorySet::Package);
-    EXPECT_EQ(report.nDeleted, 1);
-    EXPECT_EQ(report.nSent, 13);
-    EXPECT_EQ(report.nRunsFailed, 0);
-    EXPECT_TRUE(report.IsComplete());
+    EXPECT_EQ(Summary(report), std::tuple(FactorySet::Package, true, 1, 13, 0, 0, false, true));
     EXPECT_FALSE(Has("OLD.M2M"));
     for (int message = 0; message < kPackageMessageCount; ++message)
         EXPECT_EQ(Stored(PackageMessageFileName(message)),
-                  ToBytes(BuildPackageMessage(PackageDisplay::Rgb48x160, message)))
-            << message;
+                  ToBytes(BuildPackageMessage(PackageDisplay::Rgb48x160, message))) << message;
     EXPECT_EQ(Stored("FUJ31X13.FNT"), ToBytes(VerificationFont("FUJ31X13.FNT")));
     EXPECT_EQ(m_sim->Display(kPort, kAddress).message, "JOIN OUR TEAM.M2M");
     EXPECT_EQ(m_view.progressTexts.back(), "Restoring Factory Messages");

@@ -23,10 +23,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
-#include <deque>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -42,41 +41,29 @@ const QString kConfigQuestion = QStringLiteral(
     "The display configuration does not match the recommended settings.\nDo you want to update the display "
     "configuration?");
 
-// Answers each modal box as it comes up: questions from a script (No when it runs out), other boxes
-// with their only button; the "Download Configuration" dialog is cancelled.
+// Answers each modal box as it comes up, questions with `answer`, other boxes with their only
+// button, and cancels the "Download Configuration" dialog; `seen` keeps what came up.
 class CBoxAnswerer : public QObject {
 public:
     CBoxAnswerer()
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] { Answer(); });
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<CConfigDownload*>(modal)) {
+                seen << QStringLiteral("<Download Configuration>");
+                dialog->reject();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
+                seen << box->text();
+                if (QAbstractButton* button = box->button(box->button(QMessageBox::Yes) ? answer : QMessageBox::Ok))
+                    button->click();
+            }
+        });
         m_timer.start(5);
     }
-    std::deque<QMessageBox::StandardButton> answers;
+    QMessageBox::StandardButton answer = QMessageBox::No;
     QStringList seen;
 
 private:
-    void Answer()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<CConfigDownload*>(modal)) {
-            seen << QStringLiteral("<Download Configuration>");
-            dialog->reject();
-            return;
-        }
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box || !box->isVisible())
-            return;
-        seen << box->text();
-        QAbstractButton* button = box->button(QMessageBox::Ok);
-        if (box->button(QMessageBox::Yes)) {
-            const QMessageBox::StandardButton answer = answers.empty() ? QMessageBox::No : answers.front();
-            if (!answers.empty())
-                answers.pop_front();
-            button = box->button(answer);
-        }
-        if (button)
-            button->click();
-    }
     QTimer m_timer;
 };
 
@@ -86,23 +73,269 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void AutoConnectEndToEnd();
-    void AbortDuringFirmwareTransfer();
-    void LoopBackTest_data();
-    void LoopBackTest();
-    void KeepAliveRefreshesStatus();
-    void ConfigurationPageCheck();
-    void DisplayActions_data();
-    void DisplayActions();
-    void MessageListRangeRule();
-    void AutomaticJobInView();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        ::setenv("QVX_PORT_DIR", m_dir->path().toLocal8Bit().constData(), 1);
+        ::setenv("QVX_TIME_SCALE", "0.02", 1);
+        m_boxes = std::make_unique<CBoxAnswerer>();
+    }
+
+    void cleanup()
+    {
+        if (m_app) {
+            m_app->GetCore().Disconnect();
+            m_app->UseConsoleView();
+        }
+        m_window.reset();
+        m_app.reset();
+        m_sim.reset();
+        m_boxes.reset();
+        ::unsetenv("QVX_TIME_SCALE");
+        m_dir.reset();
+    }
+
+    // Ports listed and the first selected; after the connect the pages and Disconnect are enabled,
+    // the connection controls not, the first page is showing and the older firmware was offered.
+    void AutoConnectEndToEnd()
+    {
+        StartDisplay("FX40211-1.02.10");
+        OpenWindow();
+        auto* ports = Find<QComboBox>("1005");
+        QCOMPARE(ports->count(), 1);
+        QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
+        QVERIFY(!Find("1001")->isEnabled() && !Find("1007")->isEnabled());
+        Find<QTabWidget>("tabs")->setCurrentIndex(4);
+
+        Connect();
+        QVERIFY(!Find("1000")->isEnabled() && !Find("loopStart1017")->isEnabled());
+        QVERIFY(!Find<QLineEdit>("1002")->isEnabled());
+        QVERIFY(Find("1007")->isEnabled());
+        QVERIFY(m_window->findChild<CDlgSystemPage*>()->findChild<QPushButton*>("1017")->isEnabled());
+        QCOMPARE(Find<QTabWidget>("tabs")->currentIndex(), 0);
+        QCOMPARE(m_boxes->seen, (QStringList{kFirmwareQuestion, kConfigQuestion}));
+        QVERIFY(HasLine(QStringLiteral("Connection established with S2200 Protocol at 115200 baud.")));
+        const auto labels = m_window->findChild<CDlgFirmDownload*>()->findChildren<QLabel*>();
+        QVERIFY(std::ranges::any_of(labels, [](QLabel* label) { return label->text() == "FX40211-1.02.10"; }));
+
+        QTest::mouseClick(Find("1001"), Qt::LeftButton);
+        QVERIFY(Find("1000")->isEnabled() && !Find("1007")->isEnabled());
+        QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
+    }
+
+    // Abort on the stepped progress window stops the download; nothing is said to have been sent.
+    void AbortDuringFirmwareTransfer()
+    {
+        Connected();
+        m_sim->SetLineTime(kPort, true); // a block takes its wire time, so the transfer lasts
+        QTimer aborter;
+        connect(&aborter, &QTimer::timeout, this, [this] {
+            CDlgProgress* progress = m_window->Progress();
+            if (progress && progress->IsStepped() && progress->Bar()->value() > 0)
+                progress->AbortButton()->click();
+        });
+        aborter.start(5);
+        QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
+        QTest::mouseClick(m_window->findChild<CDlgFirmDownload*>()->findChild<QPushButton*>("downloadFirmware"),
+                          Qt::LeftButton);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(HasLine(QStringLiteral("Aborted command to download the file to sign")));
+        QVERIFY(!HasLine(QStringLiteral("Firmware has been downloaded.")));
+        QVERIFY(m_boxes->seen.filter(QStringLiteral("downloaded successfully")).isEmpty());
+        QVERIFY(m_window->Progress() == nullptr);
+    }
+
+    void LoopBackTest_data()
+    {
+        QTest::addColumn<bool>("plug");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("short with the plug") << true << "Short" << false << "Test Passed";
+        QTest::newRow("long, cancelled") << true << "Long" << true << "Test Cancelled";
+        QTest::newRow("no plug") << false << "Short" << false << "Test Failed";
+    }
+
+    // Results in the field, "Cancelling..." while cancelling, the buttons back afterwards.
+    void LoopBackTest()
+    {
+        QFETCH(bool, plug);
+        QFETCH(QString, type);
+        QFETCH(bool, cancel);
+        QFETCH(QString, result);
+        StartDisplay();
+        m_sim->SetLoopback(kPort, plug);
+        OpenWindow();
+        Find<QComboBox>("1056")->setCurrentText(type);
+        QSignalSpy finished(m_window.get(), &CDlgPellworthTestApp::loopBackFinished);
+        QTest::mouseClick(Find("loopStart1017"), Qt::LeftButton);
+        QCOMPARE(Find<QLineEdit>("1018")->text(), QStringLiteral("Testing..."));
+        QVERIFY(!Find("1000")->isEnabled() && !Find("loopStart1017")->isEnabled());
+        if (cancel) {
+            // At once: the long test sends the whole firmware package 256 bytes a step and looks at
+            // the cancel after each step, so it cannot have ended yet.
+            QTest::mouseClick(Find("1057"), Qt::LeftButton);
+            QCOMPARE(Find("1057")->text(), QStringLiteral("Cancelling..."));
+            QVERIFY(!Find("1057")->isEnabled());
+        }
+        QVERIFY(finished.count() == 1 || finished.wait(kWaitMs * 3));
+        QCOMPARE(finished.at(0).at(0).toString(), result);
+        QCOMPARE(Find<QLineEdit>("1018")->text(), result);
+        QCOMPARE(Find("1057")->text(), QStringLiteral("Cancel Test"));
+        QVERIFY(!Find("1057")->isEnabled() && Find("loopStart1017")->isEnabled() && Find("1000")->isEnabled());
+        if (result == QStringLiteral("Test Passed"))
+            QCOMPARE(Find<QProgressBar>("1058")->value(), 100);
+    }
+
+    // Idle for the (scaled) three minutes, the window reads STATUS.XML behind its progress window; the
+    // refresh comes from the core's timer thread.
+    void KeepAliveRefreshesStatus()
+    {
+        Connected();
+        const unsigned long before = m_sim->Stats(kPort, kAddress).framesReceived;
+        const qsizetype lines = Lines().size();
+        QSignalSpy shown(m_window.get(), &CDlgPellworthTestApp::progressShown);
+        QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
+        QVERIFY(shown.wait(kWaitMs));
+        QVERIFY(closed.count() == 1 || closed.wait(kWaitMs));
+        QCOMPARE(Lines().mid(lines), (QStringList{QStringLiteral("Retrieving status file..."),
+                                                  QStringLiteral("The status file was retrieved.")}));
+        QVERIFY(m_sim->Stats(kPort, kAddress).framesReceived > before);
+        QVERIFY(Find("1001")->isEnabled());
+    }
+
+    void DisplayActions_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("boxes"); // every box that came up, in order
+        QTest::addColumn<unsigned long>("reboots");
+        QTest::newRow("start pattern") << "1007" << "Test pattern is now running" << QStringList{} << 0ul;
+        QTest::newRow("stop pattern") << "1009" << "Sign has been set into normal mode" << QStringList{} << 0ul;
+        QTest::newRow("set time") << "1047" << "The display's time & date has been set."
+                                  << QStringList{"The display's time & date has been set."} << 0ul;
+        QTest::newRow("reset") << "1017" << "The display has been reset."
+                               << QStringList{"The display has been reset and the connection will now be closed.\n"
+                                              "Wait until the boot sequence is complete before reconnecting."}
+                               << 1ul;
+        QTest::newRow("memory cleanup")
+            << "1039" << "Memory on the display has been cleared"
+            << QStringList{"This process may take several minutes.\nDo you want to continue?",
+                           "The display has been reset and the connection will now be closed.\nWait until the memory "
+                           "check is complete before reconnecting."}
+            << 1ul;
+        // "Check Configuration" on its page: the question, and on Yes the download and the reset.
+        QTest::newRow("check configuration")
+            << "checkConfiguration" << "Configuration file has been downloaded and sign has been reset."
+            << QStringList{kConfigQuestion, "The new configuration has been downloaded successfully and the connection "
+                                            "will be closed.\nWait until the boot sequence is complete before "
+                                            "reconnecting."}
+            << 1ul;
+    }
+
+    // Each action's result line and boxes (questions answered Yes), and whether the connection stays:
+    // only when the controller was not reset.
+    void DisplayActions()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, line);
+        QFETCH(QStringList, boxes);
+        QFETCH(unsigned long, reboots);
+        Connected();
+        Find<QComboBox>("1008")->setCurrentIndex(12);
+        m_boxes->seen.clear();
+        m_boxes->answer = QMessageBox::Yes;
+        QWidget* page = button == QStringLiteral("1017") ? static_cast<QWidget*>(m_window->findChild<CDlgSystemPage*>())
+                                                         : m_window.get();
+        QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
+        QTest::mouseClick(page->findChild<QPushButton*>(button), Qt::LeftButton);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY2(HasLine(line), qPrintable(Lines().join('\n')));
+        QCOMPARE(m_boxes->seen, boxes);
+        QCOMPARE(m_sim->Stats(kPort, kAddress).reboots, reboots);
+        QCOMPARE(Find("1001")->isEnabled(), reboots == 0);
+        QCOMPARE(Find("1000")->isEnabled(), reboots > 0);
+        if (button == QStringLiteral("1007"))
+            QCOMPARE(int(m_sim->Display(kPort, kAddress).testPattern), 12);
+        if (reboots > 0)
+            QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
+    }
+
+    // Lines from a worker appear once the window's thread has taken them, in order, errors with their
+    // code. (The list's own rules, range and selection, are WidgetsTest's.)
+    void WorkerLinesReachTheList()
+    {
+        OpenWindow();
+        CInstallerCore& core = m_app->GetCore();
+        auto* list = Find<CMessageList>("1006");
+        std::thread worker([&core] {
+            core.AddStatusMessage(std::string(120, 'W'));
+            core.AddErrorMessage(510, std::string(200, 'W'));
+        });
+        worker.join();
+        QCOMPARE(list->count(), 0);
+        QTRY_COMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QString(120, 'W'));
+        QVERIFY(list->item(1)->text().startsWith(QStringLiteral("[*TASK ERROR 510*]  WWW")));
+    }
+
+    // "a": the job starts once the window is up, its steps behind the progress window, its lines in
+    // the list; afterwards the address is 1 again and the first port selected.
+    void AutomaticJobInView()
+    {
+        StartDisplay();
+        const QString list = m_dir->filePath(QStringLiteral("Displays.dat"));
+        {
+            std::vector<std::string> fields(48, "-");
+            for (const auto& [index, value] : {std::pair{0, "Lobby"}, {2, "16"}, {3, "80"}, {9, "1"}, {21, "COM3"},
+                                               {22, "115200"}})
+                fields[index] = value;
+            std::ofstream file(list.toStdString(), std::ios::binary);
+            for (const std::string& field : fields)
+                file << field << "\r\n";
+        }
+        OpenWindow(true, list.toStdString());
+        Find<QLineEdit>("1002")->setText(QStringLiteral("7"));
+        QSignalSpy shown(m_window.get(), &CDlgPellworthTestApp::progressShown);
+        QSignalSpy finished(m_window.get(), &CDlgPellworthTestApp::automaticJobFinished);
+        QVERIFY(finished.wait(kWaitMs * 3));
+        QCOMPARE(finished.at(0).at(0).toInt(), 4);
+        QVERIFY(shown.count() >= 2);
+        QVERIFY(HasLine(QStringLiteral("***   Starting automatic updates   ***")));
+        QVERIFY(HasLine(QStringLiteral("[*TASK ERROR 100*]  Display already has the most current firmware installed")));
+        QCOMPARE(Find<QLineEdit>("1002")->text(), QStringLiteral("1"));
+        QCOMPARE(Find<QComboBox>("1005")->currentIndex(), 0);
+        QVERIFY(!Find("1001")->isEnabled());
+    }
 
 private:
-    void StartDisplay(const std::string& firmware = "FX40211-1.02.11");
-    void OpenWindow(bool autoJob = false, const std::string& displays = std::string());
-    void Connect();
+    void StartDisplay(const std::string& firmware = "FX40211-1.02.11")
+    {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_dir->path().toStdString());
+        qvxsim::ControllerConfig controller{.address = kAddress, .behaviour = {.rebootMs = 0}};
+        controller.settings.firmwareVersion = firmware;
+        std::string error;
+        QVERIFY2(m_sim->AddPort({.comNumber = kPort, .baud = 115200, .controllers = {controller}}, &error),
+                 error.c_str());
+        QVERIFY2(m_sim->Start(&error), error.c_str());
+    }
+    void OpenWindow(bool autoJob = false, const std::string& displays = std::string())
+    {
+        m_app = std::make_unique<CPellworthTestApp>(std::vector<std::string>{}, m_out, m_out);
+        WindowParts parts{m_app->GetCore(), m_app->GetFirmware(), m_app->GetConfig(), autoJob, displays,
+                          BaudChoice{true, 115200}};
+        m_window = std::make_unique<CDlgPellworthTestApp>(parts);
+        m_app->UseView(*m_window);
+        m_window->show();
+    }
+    // Auto Connect; its questions are answered No.
+    void Connect()
+    {
+        QTest::mouseClick(Find("1000"), Qt::LeftButton);
+        QVERIFY(Find("1001")->isEnabled());
+    }
+    void Connected() { StartDisplay(); OpenWindow(); Connect(); }
     template <class T = QPushButton>
     T* Find(const char* id) const
     {
@@ -111,330 +344,24 @@ private:
             qFatal("no control %s", id);
         return found;
     }
-    QStringList Lines() const;
+    QStringList Lines() const
+    {
+        QCoreApplication::processEvents();
+        QStringList lines;
+        auto* list = Find<CMessageList>("1006");
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
+        return lines;
+    }
     bool HasLine(const QString& line) const { return Lines().contains(line); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<qvxsim::SignSim> m_sim;
     std::ostringstream m_out;
-    std::ostringstream m_err;
     std::unique_ptr<CPellworthTestApp> m_app;
     std::unique_ptr<CDlgPellworthTestApp> m_window;
     std::unique_ptr<CBoxAnswerer> m_boxes;
 };
-
-void MainWindowTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    ::setenv("QVX_PORT_DIR", m_dir->path().toLocal8Bit().constData(), 1);
-    ::setenv("QVX_TIME_SCALE", "0.02", 1);
-    m_boxes = std::make_unique<CBoxAnswerer>();
-}
-
-void MainWindowTest::cleanup()
-{
-    if (m_app) {
-        m_app->GetCore().Disconnect();
-        m_app->UseConsoleView();
-    }
-    m_window.reset();
-    m_app.reset();
-    m_sim.reset();
-    m_boxes.reset();
-    ::unsetenv("QVX_TIME_SCALE");
-    m_dir.reset();
-}
-
-void MainWindowTest::StartDisplay(const std::string& firmware)
-{
-    m_sim = std::make_unique<qvxsim::SignSim>(m_dir->path().toStdString());
-    qvxsim::PortConfig config;
-    config.comNumber = kPort;
-    config.baud = 115200;
-    qvxsim::ControllerConfig controller;
-    controller.address = kAddress;
-    controller.behaviour.rebootMs = 0;
-    controller.settings.firmwareVersion = firmware;
-    config.controllers.push_back(controller);
-    std::string error;
-    QVERIFY2(m_sim->AddPort(config, &error), error.c_str());
-    QVERIFY2(m_sim->Start(&error), error.c_str());
-}
-
-void MainWindowTest::OpenWindow(bool autoJob, const std::string& displays)
-{
-    m_app = std::make_unique<CPellworthTestApp>(std::vector<std::string>{}, m_out, m_err);
-    WindowParts parts{m_app->GetCore(), m_app->GetFirmware(), m_app->GetConfig(), autoJob, displays,
-                      BaudChoice{true, 115200}};
-    m_window = std::make_unique<CDlgPellworthTestApp>(parts);
-    m_app->UseView(*m_window);
-    m_window->show();
-}
-
-void MainWindowTest::Connect()
-{
-    m_boxes->answers = {QMessageBox::No, QMessageBox::No};
-    QTest::mouseClick(Find("1000"), Qt::LeftButton);
-    QVERIFY(Find("1001")->isEnabled());
-}
-
-QStringList MainWindowTest::Lines() const
-{
-    QCoreApplication::processEvents();
-    QStringList lines;
-    auto* list = Find<CMessageList>("1006");
-    for (int i = 0; i < list->count(); ++i)
-        lines << list->item(i)->text();
-    return lines;
-}
-
-// Ports listed and the first selected; after the connect the pages and Disconnect are enabled,
-// the connection controls not, the first page is showing and the older firmware was offered.
-void MainWindowTest::AutoConnectEndToEnd()
-{
-    StartDisplay("FX40211-1.02.10");
-    OpenWindow();
-    auto* ports = Find<QComboBox>("1005");
-    QCOMPARE(ports->count(), 1);
-    QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
-    QVERIFY(!Find("1001")->isEnabled());
-    QVERIFY(!Find("1007")->isEnabled());
-    Find<QTabWidget>("tabs")->setCurrentIndex(4);
-
-    Connect();
-    QVERIFY(!Find("1000")->isEnabled());
-    QVERIFY(!Find("loopStart1017")->isEnabled());
-    QVERIFY(!Find<QLineEdit>("1002")->isEnabled());
-    QVERIFY(Find("1007")->isEnabled());
-    QVERIFY(m_window->findChild<CDlgSystemPage*>()->findChild<QPushButton*>("1017")->isEnabled());
-    QCOMPARE(Find<QTabWidget>("tabs")->currentIndex(), 0);
-    QCOMPARE(m_boxes->seen, (QStringList{kFirmwareQuestion, kConfigQuestion}));
-    QVERIFY(HasLine(QStringLiteral("Connection established with S2200 Protocol at 115200 baud.")));
-    bool shown = false;
-    for (QLabel* label : m_window->findChild<CDlgFirmDownload*>()->findChildren<QLabel*>())
-        shown = shown || label->text() == QStringLiteral("FX40211-1.02.10");
-    QVERIFY2(shown, "the firmware page shows the display's firmware");
-
-    QTest::mouseClick(Find("1001"), Qt::LeftButton);
-    QVERIFY(Find("1000")->isEnabled());
-    QVERIFY(!Find("1007")->isEnabled());
-    QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
-}
-
-// Abort on the stepped progress window stops the download; nothing is said to have been sent.
-void MainWindowTest::AbortDuringFirmwareTransfer()
-{
-    StartDisplay();
-    OpenWindow();
-    Connect();
-    m_sim->SetLineTime(kPort, true); // a block takes its wire time, so the transfer lasts
-    QTimer aborter;
-    connect(&aborter, &QTimer::timeout, this, [this] {
-        CDlgProgress* progress = m_window->Progress();
-        if (progress && progress->IsStepped() && progress->Bar()->value() > 0)
-            progress->AbortButton()->click();
-    });
-    aborter.start(5);
-    QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
-    QTest::mouseClick(m_window->findChild<CDlgFirmDownload*>()->findChild<QPushButton*>("downloadFirmware"),
-                      Qt::LeftButton);
-    QCOMPARE(closed.count(), 1);
-    QVERIFY(HasLine(QStringLiteral("Aborted command to download the file to sign")));
-    QVERIFY(!HasLine(QStringLiteral("Firmware has been downloaded.")));
-    QVERIFY(m_boxes->seen.filter(QStringLiteral("downloaded successfully")).isEmpty());
-    QVERIFY(m_window->Progress() == nullptr);
-}
-
-void MainWindowTest::LoopBackTest_data()
-{
-    QTest::addColumn<bool>("plug");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<bool>("cancel");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("short with the plug") << true << "Short" << false << "Test Passed";
-    QTest::newRow("long, cancelled") << true << "Long" << true << "Test Cancelled";
-    QTest::newRow("no plug") << false << "Short" << false << "Test Failed";
-}
-
-// Results in the field, "Cancelling..." while cancelling, the buttons back afterwards.
-void MainWindowTest::LoopBackTest()
-{
-    QFETCH(bool, plug);
-    QFETCH(QString, type);
-    QFETCH(bool, cancel);
-    QFETCH(QString, result);
-    StartDisplay();
-    m_sim->SetLoopback(kPort, plug);
-    // At the line's own pace the long test takes minutes, so the cancel always finds it running.
-    m_sim->SetLineTime(kPort, cancel);
-    OpenWindow();
-    Find<QComboBox>("1056")->setCurrentText(type);
-    QSignalSpy finished(m_window.get(), &CDlgPellworthTestApp::loopBackFinished);
-    QTest::mouseClick(Find("loopStart1017"), Qt::LeftButton);
-    QCOMPARE(Find<QLineEdit>("1018")->text(), QStringLiteral("Testing..."));
-    QVERIFY(!Find("1000")->isEnabled());
-    QVERIFY(!Find("loopStart1017")->isEnabled());
-    if (cancel) {
-        QTRY_VERIFY_WITH_TIMEOUT(Find<QProgressBar>("1058")->value() > 0, kWaitMs);
-        QTest::mouseClick(Find("1057"), Qt::LeftButton);
-        QCOMPARE(Find("1057")->text(), QStringLiteral("Cancelling..."));
-        QVERIFY(!Find("1057")->isEnabled());
-    }
-    QVERIFY(finished.count() == 1 || finished.wait(kWaitMs * 3));
-    QCOMPARE(finished.at(0).at(0).toString(), result);
-    QCOMPARE(Find<QLineEdit>("1018")->text(), result);
-    QCOMPARE(Find("1057")->text(), QStringLiteral("Cancel Test"));
-    QVERIFY(!Find("1057")->isEnabled());
-    QVERIFY(Find("loopStart1017")->isEnabled());
-    QVERIFY(Find("1000")->isEnabled());
-    if (result == QStringLiteral("Test Passed"))
-        QCOMPARE(Find<QProgressBar>("1058")->value(), 100);
-}
-
-// Idle for the (scaled) three minutes, the window reads STATUS.XML behind its progress window; the
-// refresh comes from the core's timer thread.
-void MainWindowTest::KeepAliveRefreshesStatus()
-{
-    StartDisplay();
-    OpenWindow();
-    Connect();
-    const unsigned long before = m_sim->Stats(kPort, kAddress).framesReceived;
-    const qsizetype lines = Lines().size();
-    QSignalSpy shown(m_window.get(), &CDlgPellworthTestApp::progressShown);
-    QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
-    QVERIFY(shown.wait(kWaitMs));
-    QVERIFY(closed.count() == 1 || closed.wait(kWaitMs));
-    QCOMPARE(Lines().size(), lines + 2);
-    QCOMPARE(Lines().mid(lines),
-             (QStringList{QStringLiteral("Retrieving status file..."), QStringLiteral("The status file was retrieved.")}));
-    QVERIFY(m_sim->Stats(kPort, kAddress).framesReceived > before);
-    QVERIFY(Find("1001")->isEnabled());
-}
-
-// "Check Configuration" on the page: the question, and on Yes the download and the reset.
-void MainWindowTest::ConfigurationPageCheck()
-{
-    StartDisplay();
-    OpenWindow();
-    Connect();
-    m_boxes->seen.clear();
-    m_boxes->answers = {QMessageBox::Yes};
-    QTest::mouseClick(m_window->findChild<QPushButton*>("checkConfiguration"), Qt::LeftButton);
-    QVERIFY(!m_boxes->seen.isEmpty());
-    QCOMPARE(m_boxes->seen.constFirst(), kConfigQuestion);
-    QVERIFY(HasLine(QStringLiteral("Configuration file has been downloaded and sign has been reset.")));
-    QCOMPARE(m_sim->Stats(kPort, kAddress).reboots, 1ul);
-    QVERIFY(Find("1000")->isEnabled());
-    QVERIFY(!Find("1001")->isEnabled());
-}
-
-void MainWindowTest::DisplayActions_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("staysConnected");
-    QTest::newRow("start pattern") << "1007" << "Test pattern is now running" << "" << true;
-    QTest::newRow("stop pattern") << "1009" << "Sign has been set into normal mode" << "" << true;
-    QTest::newRow("set time") << "1047" << "The display's time & date has been set."
-                              << "The display's time & date has been set." << true;
-    QTest::newRow("reset") << "1017" << "The display has been reset."
-                           << "The display has been reset and the connection will now be closed.\nWait until the "
-                              "boot sequence is complete before reconnecting."
-                           << false;
-    QTest::newRow("memory cleanup") << "1039" << "Memory on the display has been cleared"
-                                    << "The display has been reset and the connection will now be closed.\nWait "
-                                       "until the memory check is complete before reconnecting."
-                                    << false;
-}
-
-// Each action's result line and box, and whether the connection stays.
-void MainWindowTest::DisplayActions()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, line);
-    QFETCH(QString, box);
-    QFETCH(bool, staysConnected);
-    StartDisplay();
-    OpenWindow();
-    Connect();
-    Find<QComboBox>("1008")->setCurrentIndex(12);
-    m_boxes->seen.clear();
-    m_boxes->answers = {QMessageBox::Yes}; // the memory cleanup's question
-    QWidget* page = button == QStringLiteral("1017") ? static_cast<QWidget*>(m_window->findChild<CDlgSystemPage*>())
-                                                     : m_window.get();
-    QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
-    QTest::mouseClick(page->findChild<QPushButton*>(button), Qt::LeftButton);
-    QCOMPARE(closed.count(), 1);
-    QVERIFY2(HasLine(line), qPrintable(Lines().join('\n')));
-    if (!box.isEmpty())
-        QVERIFY2(m_boxes->seen.contains(box), qPrintable(m_boxes->seen.join('|')));
-    QCOMPARE(Find("1001")->isEnabled(), staysConnected);
-    QCOMPARE(Find("1000")->isEnabled(), !staysConnected);
-    if (button == QStringLiteral("1007"))
-        QCOMPARE(int(m_sim->Display(kPort, kAddress).testPattern), 12);
-    if (!staysConnected)
-        QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
-}
-
-// Lines from a worker appear once the window's thread has taken them, in order; the scroll range
-// grows with a wider line and does not shrink for a narrower one.
-void MainWindowTest::MessageListRangeRule()
-{
-    OpenWindow();
-    CInstallerCore& core = m_app->GetCore();
-    auto* list = Find<CMessageList>("1006");
-    std::thread worker([&core] {
-        core.AddStatusMessage("short");
-        core.AddStatusMessage(std::string(120, 'W'));
-    });
-    worker.join();
-    QCOMPARE(list->count(), 0);
-    QTRY_COMPARE(list->count(), 2);
-    QCOMPARE(list->item(1)->text(), QString(120, 'W'));
-    const int wide = list->ContentWidth();
-    core.AddStatusMessage("x");
-    QTRY_COMPARE(list->count(), 3);
-    QCOMPARE(list->ContentWidth(), wide);
-    QCOMPARE(list->currentRow(), 2);
-    core.AddErrorMessage(510, std::string(200, 'W'));
-    QTRY_COMPARE(list->count(), 4);
-    QVERIFY(list->ContentWidth() > wide);
-    QVERIFY(list->item(3)->text().startsWith(QStringLiteral("[*TASK ERROR 510*]  WWW")));
-}
-
-// "a": the job starts once the window is up, its steps behind the progress window, its lines in
-// the list; afterwards the address is 1 again and the first port selected.
-void MainWindowTest::AutomaticJobInView()
-{
-    StartDisplay();
-    const QString list = m_dir->filePath(QStringLiteral("Displays.dat"));
-    {
-        std::vector<std::string> fields(48, "-");
-        fields[0] = "Lobby";
-        fields[2] = "16";
-        fields[3] = "80";
-        fields[9] = "1";
-        fields[21] = "COM3";
-        fields[22] = "115200";
-        std::ofstream file(list.toStdString(), std::ios::binary);
-        for (const std::string& field : fields)
-            file << field << "\r\n";
-    }
-    OpenWindow(true, list.toStdString());
-    Find<QLineEdit>("1002")->setText(QStringLiteral("7"));
-    QSignalSpy shown(m_window.get(), &CDlgPellworthTestApp::progressShown);
-    QSignalSpy finished(m_window.get(), &CDlgPellworthTestApp::automaticJobFinished);
-    QVERIFY(finished.wait(kWaitMs * 3));
-    QCOMPARE(finished.at(0).at(0).toInt(), 4);
-    QVERIFY(shown.count() >= 2);
-    QVERIFY(HasLine(QStringLiteral("***   Starting automatic updates   ***")));
-    QVERIFY(HasLine(QStringLiteral("[*TASK ERROR 100*]  Display already has the most current firmware installed")));
-    QCOMPARE(Find<QLineEdit>("1002")->text(), QStringLiteral("1"));
-    QCOMPARE(Find<QComboBox>("1005")->currentIndex(), 0);
-    QVERIFY(!Find("1001")->isEnabled());
-}
 
 QTEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"

@@ -1,15 +1,11 @@
 #pragma once
 // A core connected to one stand-in controller on a pty, for the verification wizard's tests and
-// screenshots. The core's view runs its jobs inline; its keep-alive timer only records.
-
+// screenshots. The core's view runs its jobs inline; its keep-alive timer only records whether it runs.
 #include "connection/CapturingView.h"
-
 #include "connection/InstallerCore.h"
 #include "connection/KeepAliveTimer.h"
 #include "sim/SignSim.h"
 
-#include <QByteArray>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -22,18 +18,13 @@ public:
     static constexpr unsigned char kAddress = 1;
     static constexpr unsigned long kBaud = 115200;
 
-    struct TimerLog {
-        int starts = 0;
-        bool armed = false;
-    };
-
     // Waits scaled down as in the other tests against the controller: the same rules, faster.
     CWizardRig()
     {
         qputenv("QVX_PORT_DIR", m_dir.path().toLocal8Bit());
         qputenv("QVX_TIME_SCALE", "0.02");
         sim = std::make_unique<qvxsim::SignSim>(m_dir.path().toStdString());
-        core = std::make_unique<CInstallerCore>(view, std::make_unique<CRecordingTimer>(coreTimer));
+        core = std::make_unique<CInstallerCore>(view, std::make_unique<CRecordingTimer>(coreTimerArmed));
     }
     ~CWizardRig()
     {
@@ -41,24 +32,18 @@ public:
         sim.reset();
         qunsetenv("QVX_TIME_SCALE");
     }
-    CWizardRig(const CWizardRig&) = delete;
-    CWizardRig& operator=(const CWizardRig&) = delete;
 
     // Starts the controller and connects as Auto Connect does, the display's lists included (they
     // fill the sign type); an empty text when connected, else why not.
     std::string Connect(const std::string& displayType, const std::string& moduleType, const std::string& version)
     {
-        qvxsim::PortConfig config;
-        config.comNumber = kPort;
-        config.baud = kBaud;
-        qvxsim::ControllerConfig controller;
-        controller.address = kAddress;
+        qvxsim::ControllerConfig controller{.address = kAddress};
         controller.settings.displayType = displayType;
         controller.settings.moduleType = moduleType;
         controller.settings.firmwareVersion = version;
-        config.controllers.push_back(controller);
         std::string error;
-        if (!sim->AddPort(config, &error) || !sim->Start(&error))
+        if (!sim->AddPort({.comNumber = kPort, .baud = kBaud, .controllers = {controller}}, &error) ||
+            !sim->Start(&error))
             return error;
         std::vector<CONNECTION_INFO> list;
         CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
@@ -79,23 +64,19 @@ public:
     std::string Showing() const { return sim->Display(kPort, kAddress).message; }
 
     CCapturingView view;
-    TimerLog coreTimer;
+    bool coreTimerArmed = false;
     std::unique_ptr<qvxsim::SignSim> sim;
     std::unique_ptr<CInstallerCore> core;
 
 private:
     class CRecordingTimer final : public IKeepAliveTimer {
     public:
-        explicit CRecordingTimer(TimerLog& log) : m_log(log) {}
-        void Start(std::chrono::milliseconds) override
-        {
-            ++m_log.starts;
-            m_log.armed = true;
-        }
-        void Stop() override { m_log.armed = false; }
+        explicit CRecordingTimer(bool& armed) : m_armed(armed) {}
+        void Start(std::chrono::milliseconds) override { m_armed = true; }
+        void Stop() override { m_armed = false; }
 
     private:
-        TimerLog& m_log;
+        bool& m_armed;
     };
 
     QTemporaryDir m_dir;
