@@ -301,8 +301,7 @@ void CInstallerCore::BeginBusy()
 
 void CInstallerCore::EndBusy()
 {
-    if (!m_bClosing)
-        m_keepAlive->Start(std::chrono::milliseconds(ScaledMs(kKeepAliveMs)));
+    RearmKeepAlive();
 }
 
 void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
@@ -324,10 +323,15 @@ void CInstallerCore::OnBlockSent()
 void CInstallerCore::OnKeepAlive()
 {
     {
-        // Another operation is running: its own exchanges keep the line alive.
         std::unique_lock job(m_jobLock, std::try_to_lock);
-        if (!job.owns_lock() || m_bClosing)
+        if (m_bClosing)
             return;
+        if (!job.owns_lock()) {
+            // Another operation is running: its exchanges keep the line alive, and should it
+            // make none (it waits on the operator), the line is looked at again a period later.
+            RearmKeepAlive();
+            return;
+        }
         if (!m_link.IsOpen()) {
             m_keepAlive->Stop();
             return;
@@ -339,6 +343,17 @@ void CInstallerCore::OnKeepAlive()
         m_view.SetProgressText("Refreshing sign connection");
         RetrieveStatus(m_statusDoc, m_nConnectedAddress);
     });
+    // A view may not run the refresh just now (a window with a box open), and then no exchange
+    // re-arms the timer: without this the line would never be refreshed again.
+    std::unique_lock job(m_jobLock, std::try_to_lock);
+    if (!job.owns_lock() || m_link.IsOpen())
+        RearmKeepAlive();
+}
+
+void CInstallerCore::RearmKeepAlive()
+{
+    if (!m_bClosing)
+        m_keepAlive->Start(std::chrono::milliseconds(ScaledMs(kKeepAliveMs)));
 }
 
 // Connecting.

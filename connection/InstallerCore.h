@@ -169,6 +169,8 @@ private:
                       const char* abortedLine, int taskCode, const char* failure);
     void ConnectionWork(const std::vector<CONNECTION_INFO>& list, CONNECTION_INFO& outcome, int address, int& result);
     void SetIdle(bool idle);
+    // The keep-alive counts its period from now.
+    void RearmKeepAlive();
 
     IInstallerView& m_view;
     CLogMsgMng m_logManager;

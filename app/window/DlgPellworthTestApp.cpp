@@ -89,10 +89,13 @@ CDlgPellworthTestApp::CDlgPellworthTestApp(const WindowParts& parts, QWidget* pa
 CDlgPellworthTestApp::~CDlgPellworthTestApp()
 {
     {
-        std::lock_guard guard(m_callLock);
+        // A thread still waiting for the window (the keep-alive's refresh) is let go, and the lock
+        // and condition it waits on stay until it has left them.
+        std::unique_lock guard(m_callLock);
         m_bClosing = true;
+        m_callDone.notify_all();
+        m_callDone.wait(guard, [this] { return m_nWaiting == 0; });
     }
-    m_callDone.notify_all();
     StopLoopBack();
 }
 
@@ -524,9 +527,16 @@ bool CDlgPellworthTestApp::OnWindowThread(const std::function<void()>& fn)
         },
         Qt::QueuedConnection);
     std::unique_lock lock(m_callLock);
+    if (m_bClosing) {
+        call->bDropped = true;
+        return false;
+    }
+    ++m_nWaiting;
     m_callDone.wait(lock, [&] { return call->bDone || (m_bClosing && !call->bStarted); });
     if (!call->bDone)
         call->bDropped = true;
+    --m_nWaiting;
+    m_callDone.notify_all();
     return call->bDone;
 }
 

@@ -156,4 +156,5 @@ private:
     std::mutex m_callLock;
     std::condition_variable m_callDone;
     bool m_bClosing = false; // guarded by m_callLock
+    int m_nWaiting = 0;      // threads inside OnWindowThread; guarded by m_callLock
 };

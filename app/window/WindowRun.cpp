@@ -37,6 +37,12 @@ int RunMainWindow(int& argc, char** argv, CPellworthTestApp& app)
         std::lock_guard guard(g_runningLock);
         g_running = &application;
     }
+    // A stop signal that came while Qt started found no window to close: the run ends here.
+    if (app.GetCore().IsInterrupted()) {
+        std::lock_guard guard(g_runningLock);
+        g_running = nullptr;
+        return 0;
+    }
 
     CPellworthCmdLineInfo& cmd = app.GetCmdLineInfo();
     WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}};

@@ -22,7 +22,8 @@ public:
     void RunWithProgress(const std::function<void()>& work, ProgressKind) override
     {
         ++jobs;
-        work();
+        if (!dropJobs)
+            work();
     }
     void SetProgressText(const std::string& text) override
     {
@@ -63,6 +64,7 @@ public:
     std::vector<std::string> boxes;
     std::vector<std::string> questions;
     bool answerYes = false;
+    bool dropJobs = false; // a window that cannot run an operation just now
     int progressSteps = 0;
     int progressStepped = 0;
     bool abortEnabled = true;

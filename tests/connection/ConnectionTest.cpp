@@ -311,6 +311,15 @@ TEST_F(Connection, KeepAliveRereadsTheStatusWhileConnected)
               m_view.progressTexts.end());
     EXPECT_TRUE(clock->armed);
 
+    // A view that cannot run the refresh now (a window with a box open) makes no exchange; the
+    // countdown starts again all the same, or the line would never be refreshed again.
+    m_view.dropJobs = true;
+    clock->armed = false;
+    m_core->OnKeepAlive();
+    EXPECT_TRUE(clock->armed);
+    EXPECT_EQ(m_view.Lines().size(), lines.size());
+    m_view.dropJobs = false;
+
     EXPECT_EQ(m_core->Disconnect(), S22NET_OK);
     EXPECT_EQ(m_core->Disconnect(), ERR_COMMAND_NOT_CONFIGURED); // already closed
     m_core->OnKeepAlive();

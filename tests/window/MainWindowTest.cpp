@@ -51,7 +51,10 @@ public:
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* dialog = qobject_cast<CConfigDownload*>(modal)) {
                 seen << QStringLiteral("<Download Configuration>");
-                dialog->reject();
+                if (answer == QMessageBox::Yes)
+                    dialog->findChild<QPushButton*>(QStringLiteral("downloadConfiguration"))->click();
+                else
+                    dialog->reject();
             } else if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->isVisible()) {
                 seen << box->text();
                 if (QAbstractButton* button = box->button(box->button(QMessageBox::Yes) ? answer : QMessageBox::Ok))
@@ -122,6 +125,23 @@ private slots:
         QTest::mouseClick(Find("1001"), Qt::LeftButton);
         QVERIFY(Find("1000")->isEnabled() && !Find("1007")->isEnabled());
         QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
+    }
+
+    // Yes to the configuration question after a connect: the "Download Configuration" dialog, and
+    // its choice (the display's own type and time zone, as the dialog starts) downloaded.
+    void AutoConnectOffersTheConfiguration()
+    {
+        StartDisplay();
+        OpenWindow();
+        m_boxes->answer = QMessageBox::Yes;
+        QTest::mouseClick(Find("1000"), Qt::LeftButton);
+        QCOMPARE(m_boxes->seen, (QStringList{kConfigQuestion, QStringLiteral("<Download Configuration>"),
+                                             QStringLiteral("The new configuration has been downloaded successfully "
+                                                            "and the connection will be closed.\nWait until the boot "
+                                                            "sequence is complete before reconnecting.")}));
+        QVERIFY(HasLine(QStringLiteral("Configuration file has been downloaded and sign has been reset.")));
+        QCOMPARE(m_sim->Stats(kPort, kAddress).reboots, 1ul);
+        QVERIFY(Find("1000")->isEnabled() && !Find("1001")->isEnabled());
     }
 
     // Abort on the stepped progress window stops the download; nothing is said to have been sent.

@@ -67,6 +67,11 @@ CConfigDownload::CConfigDownload(const ConfigurationLists& lists, QWidget* paren
     m_filters->setCurrentIndex(0);
     FillTypes();
     connect(m_filters, &QComboBox::currentIndexChanged, this, &CConfigDownload::FillTypes);
+    // Without a type there is nothing to download: the operator who chose Download must not be
+    // left with a download that silently did nothing.
+    const auto enableDownload = [this, download] { download->setEnabled(!m_types->selectedItems().isEmpty()); };
+    connect(m_types, &QListWidget::itemSelectionChanged, this, enableDownload);
+    enableDownload();
     m_types->setFocus();
 }
 
