@@ -99,17 +99,12 @@ void NoteUnusedValues(const CPellworthCmdLineInfo& cmdInfo, Form form, std::ostr
     note(!cmdInfo.GetHoldTime().empty() && form != Form::RestoreFactory, "holdtime");
 }
 
-bool IsRefusal(short result)
-{
-    return result == ERR_SIGN_UNSUPPORTED_COMMAND || result == ERR_SIGN_BAD_COMMAND || result == ERR_SIGN_RESPONSE_ERROR;
-}
-
 // An exchange's result as an exit status; an abort by a signal gets the signal's status later.
 int ExchangeStatus(short result)
 {
     if (result == S22NET_OK)
         return exitstatus::kDone;
-    return IsRefusal(result) ? exitstatus::kRefused : exitstatus::kNoAnswer;
+    return exitstatus::IsRefusal(result) ? exitstatus::kRefused : exitstatus::kNoAnswer;
 }
 
 // -type: a key of the firmware line's types, or a type's name in any case. -1 when none.

@@ -4,20 +4,10 @@
 #include "connection/DisplayActions.h"
 #include "update/TimeZones.h"
 
-#include <algorithm>
-#include <cctype>
 #include <ostream>
 #include <vector>
 
 namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
 
 // "GMT-05:00", "GMT+5:30", "GMT-5": minutes east of GMT; false for anything else.
 bool ReadGmtOffset(std::string_view text, int& minutes)
@@ -82,13 +72,13 @@ bool ReadTimeZone(std::string_view text, std::string& zoneName, std::ostream& er
         return false;
     }
     std::vector<std::string> matches;
-    const std::string wanted = Lower(text);
+    const std::string wanted = AsciiLower(text);
     for (const std::string& name : TimeZoneNames()) {
-        if (Lower(name) == wanted) {
+        if (AsciiLower(name) == wanted) {
             zoneName = name;
             return true;
         }
-        if (!wanted.empty() && Lower(name).find(wanted) != std::string::npos)
+        if (!wanted.empty() && AsciiLower(name).find(wanted) != std::string::npos)
             matches.push_back(name);
     }
     if (matches.size() == 1) {

@@ -2,6 +2,8 @@
 // The exit statuses of every command-line form (-ping, -info and the display actions). The unattended
 // job (-s) has its own rule: its job result code (0, 4 or 9), and kUsage when it cannot start.
 
+#include "link/S22NetResult.h"
+
 namespace exitstatus {
 
 constexpr int kDone = 0;       // the display answered / was connected and read
@@ -13,6 +15,12 @@ constexpr int kNotOurs = 6;    // the display answered but is not a reader board
 constexpr int kRefused = 7;    // the display answered and refused (a command, the switch-over), or an
                                // action did not complete on it (its lines say why)
 constexpr int kDiffers = 8;    // -checkconfig: the configuration differs from the recommended one
+
+// The display answered and said no: an unknown or bad command, or an error status.
+inline bool IsRefusal(short result)
+{
+    return result == ERR_SIGN_UNSUPPORTED_COMMAND || result == ERR_SIGN_BAD_COMMAND || result == ERR_SIGN_RESPONSE_ERROR;
+}
 
 // 128 + the signal's number, as shells report a run a signal ended: 130 SIGINT, 143 SIGTERM, 129 SIGHUP.
 constexpr int Interrupted(int signal)

@@ -4,14 +4,6 @@
 #include <cctype>
 #include <climits>
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // Whole text must be decimal digits and fit an int.
 bool ParseDecimal(std::string_view text, int& value)
 {

@@ -5,6 +5,7 @@
 
 #include "PathRules.h"
 #include "PathSystem.h"
+#include "link/AsciiCase.h"
 
 #include <span>
 #include <string>
@@ -159,7 +160,5 @@ private:
 // The address range is the connection's to check.
 bool ParseComTarget(const std::string& text, int& com, int& address);
 
-// Equal but for the case of ASCII letters.
-bool EqualNoCase(std::string_view a, std::string_view b);
 // The whole text is decimal digits and fits an int.
 bool ParseDecimal(std::string_view text, int& value);

@@ -71,8 +71,7 @@ int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerC
     int status = exitstatus::kDone;
     if (result == S22NET_OK) {
         out << "The display answered in the S2200 Protocol.\n";
-    } else if (result == ERR_SIGN_UNSUPPORTED_COMMAND || result == ERR_SIGN_BAD_COMMAND ||
-               result == ERR_SIGN_RESPONSE_ERROR) {
+    } else if (exitstatus::IsRefusal(result)) {
         out << "The display answered and refused the request (" << ResultName(result) << ").\n";
         status = exitstatus::kRefused;
     } else {

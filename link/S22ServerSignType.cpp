@@ -1,5 +1,7 @@
 #include "link/S22ServerSignType.h"
 
+#include "link/AsciiCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -160,9 +162,7 @@ int CS22Server_SignType::BitCodeToColors(int bitCode)
 
 bool CS22Server_SignType::SetFromFileName(std::string_view name)
 {
-    std::string upper(name);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+    const std::string upper = AsciiUpper(name);
     if (Contains(upper, "M2"))
         return ParseM2(upper);
     if (Contains(upper, "M3"))
@@ -291,9 +291,7 @@ std::string CS22Server_SignType::GetFileName() const
     default:
         break;
     }
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return name;
+    return AsciiLower(name);
 }
 
 std::string CS22Server_SignType::BuildLegacy() const

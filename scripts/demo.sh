@@ -2,6 +2,7 @@
 # Demo: the unattended automatic update job over a small store of stand-in displays on
 # pseudo-terminals, through the same serial code path the tool uses for real displays.
 set -euo pipefail
+source "$(dirname "$0")/demo-store.sh"
 bin=$(cd "${1:-build/bin}" && pwd)
 dir=$(mktemp -d)
 sim_pid=""
@@ -19,28 +20,14 @@ echo "== A store of stand-in displays (QVX_TIME_SCALE=$QVX_TIME_SCALE: waits and
 echo "   COM1: 'Lobby' at address 1 on old firmware FX40211-1.01.05, speaking the customer protocol at 115200;"
 echo "         'Pharmacy' at address 2, already on FX40211-1.02.11, at 19200"
 echo "   COM2: 'Gate' at address 9, a HITECH display; address 7 on the same line never answers"
-"$bin/qvx-signsim" --port-dir "$dir" \
-  --port 1 --rate 115200 --addr 1 --protocol pellworth --firmware FX40211-1.01.05 --addr 2@19200 \
-  --port 2 --rate 115200 --addr 9 --protocol hitech >"$dir/sim.out" 2>&1 &
+"$bin/qvx-signsim" --port-dir "$dir" "${demo_store[@]}" >"$dir/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 1 100); do
   grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
   sleep 0.05
 done
 
-# The display list: 48-line records (name, -, height, width, 5 lines, addresses, 11 lines, port,
-# rate, 25 lines), written with Windows line ends as store systems write it.
-record() { # name addresses port rate
-  local lines=()
-  for _ in $(seq 1 48); do lines+=(""); done
-  lines[0]=$1; lines[2]=16; lines[3]=80; lines[9]=$2; lines[21]=COM$3; lines[22]=$4
-  printf '%s\r\n' "${lines[@]}"
-}
-{
-  record Lobby 1 1 115200
-  record Pharmacy 2 1 19200
-  record Gate "9, 7" 2 115200
-} >"$dir/Displays.dat"
+write_demo_display_list "$dir/Displays.dat"
 
 echo
 echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json"

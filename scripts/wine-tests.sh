@@ -69,19 +69,9 @@ echo "== Windows test programs (ctest under Wine)"
 (cd "$win" && QVX_WINE_TESTS=1 ctest --output-on-failure -j 2) || fail "Windows test programs"
 
 # 2. The Windows tool against the same store as the Linux tool.
-record() { # name addresses port rate
-  local lines=()
-  for _ in $(seq 1 48); do lines+=(""); done
-  lines[0]=$1; lines[2]=16; lines[3]=80; lines[9]=$2; lines[21]=COM$3; lines[22]=$4
-  printf '%s\r\n' "${lines[@]}"
-}
-{
-  record Lobby 1 1 115200
-  record Pharmacy 2 1 19200
-  record Gate "9, 7" 2 115200
-} >"$work/Displays.dat"
-store=(--port 1 --rate 115200 --addr 1 --protocol pellworth --firmware FX40211-1.01.05 --addr 2@19200
-       --port 2 --rate 115200 --addr 9 --protocol hitech)
+source "$(dirname "$0")/demo-store.sh"
+write_demo_display_list "$work/Displays.dat"
+store=("${demo_store[@]}")
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
 echo "== -info under Wine"

@@ -228,14 +228,12 @@ void CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entr
     // An abort that came while the files were read stops here, before any firmware decision.
     if (!m_core.IsCancelled())
         InstallOnDisplay(unattended, entry, report);
+    // Closed without clearing the cancel flag (as a Disconnect would): the operator's Abort ends
+    // the job before the next display and gives 601, instead of reading as a job without errors.
     if (!unattended && m_core.Link().IsOpen()) {
-        // The disconnect clears the cancel flag, but the operator's Abort must outlive it: it ends
-        // the job before the next display and gives 601, instead of reading as a job without errors.
-        const bool aborted = m_core.IsCancelled();
-        if (m_core.Disconnect() == S22NET_OK)
+        m_core.CloseLink();
+        if (!m_core.Link().IsOpen())
             m_core.View().EnableControls(false);
-        if (aborted)
-            m_core.Cancel();
     }
 }
 

@@ -2,12 +2,12 @@
 
 #include "connection/InstallerCore.h"
 #include "files/M2Files.h"
+#include "link/AsciiCase.h"
 #include "res/Resources.h"
 #include "update/FirmwareVersion.h"
 #include "update/package/FirmwareElf.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -31,10 +31,7 @@ bool HasExeExtension(const std::string& name)
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos)
         return false;
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return extension == ".EXE";
+    return AsciiUpper(std::string_view(name).substr(dot)) == ".EXE";
 }
 
 } // namespace

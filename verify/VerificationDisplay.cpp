@@ -1,10 +1,9 @@
 #include "verify/VerificationDisplay.h"
 
 #include "connection/InstallerCore.h"
+#include "link/AsciiCase.h"
 #include "verify/FactoryMessages.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace {
@@ -28,10 +27,7 @@ bool UsesVerificationWindow(int width, int height, std::string_view moduleType)
 {
     if (height != 48 || width != 144)
         return false;
-    std::string upper(moduleType);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper.find("FX40158.RBF") != std::string::npos;
+    return AsciiUpper(moduleType).find("FX40158.RBF") != std::string::npos;
 }
 
 bool IsStandardDisplay(const VerificationDisplay& display)

@@ -1,11 +1,11 @@
 #include "verify/VerificationSteps.h"
 
 #include "files/M2Files.h"
+#include "link/AsciiCase.h"
 #include "link/S22NetResult.h"
 #include "verify/FactoryMessages.h"
 
 #include <algorithm>
-#include <cctype>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -24,13 +24,6 @@ std::span<const unsigned char> Bytes(std::string_view text)
     return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
 }
 
-bool SameLetters(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsWipedFile(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
@@ -38,7 +31,7 @@ bool IsWipedFile(std::string_view name)
         return false;
     const std::string_view extension = name.substr(dot + 1);
     return std::any_of(std::begin(kWipedExtensions), std::end(kWipedExtensions),
-                       [&](std::string_view wiped) { return SameLetters(extension, wiped); });
+                       [&](std::string_view wiped) { return EqualNoCase(extension, wiped); });
 }
 
 // False once the operator has aborted: the caller stops there.
