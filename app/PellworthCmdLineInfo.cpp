@@ -200,6 +200,11 @@ std::string CPellworthCmdLineInfo::GetDisplaysFilePath() const
     return path;
 }
 
+std::string CPellworthCmdLineInfo::GetDisplaysFileLookedAt() const
+{
+    return m_strDisplaysFile.empty() ? std::string() : Resolve(m_strDisplaysFile);
+}
+
 bool ParseComTarget(const std::string& text, int& com, int& address)
 {
     const std::string_view view(text);

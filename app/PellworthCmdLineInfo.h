@@ -94,6 +94,9 @@ public:
     std::string GetFirmwareFileName() const;
     // Empty when not given, too long, or absolute and not an existing file.
     std::string GetDisplaysFilePath() const;
+    // The "df" value as written, and the path it names whether or not a file is there.
+    const std::string& GetDisplaysFileAsGiven() const { return m_strDisplaysFile; }
+    std::string GetDisplaysFileLookedAt() const;
     // The job report's path ("report"), resolved like the log's; empty when not given or too long.
     std::string GetReportFilePath() const;
 

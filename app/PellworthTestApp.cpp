@@ -159,10 +159,10 @@ int CPellworthTestApp::RunUnattendedJob()
     // The job's result is kept (and is the exit status) even without a log file to write it to.
     m_core.Messages().SetLogging(true);
     CAutomaticUpdateJob job(m_core, m_firmware, m_cmdInfo.GetDisplaysFilePath());
+    job.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());
     // A signal (see Run) is the operator's Abort: the exchange under way ends, nothing follows.
     const int result = job.RunAutomaticUpdates(true);
     m_core.CloseLink();
-    view->ShowMessageLine(m_core.LogManager().GetJobLine());
     if (m_cmdInfo.IsReport())
         WriteReport(job.Report());
     m_view.Use(m_console);

@@ -36,6 +36,7 @@ public:
     void EnableControls(bool connected) override { m_view.load()->EnableControls(connected); }
     void SetDisplayAddress(int address) override { m_view.load()->SetDisplayAddress(address); }
     void SelectFirstPort() override { m_view.load()->SelectFirstPort(); }
+    void ShowComPort(int port) override { m_view.load()->ShowComPort(port); }
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override
     {
         m_view.load()->ShowDisplayLists(config, status);

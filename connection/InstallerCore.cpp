@@ -109,8 +109,15 @@ void CInstallerCore::Cancel()
 {
     std::lock_guard guard(m_messages.Lock());
     m_bCancel = true;
+    ++m_nCancels;
     m_link.Abort();
     m_cancelled.notify_all();
+}
+
+unsigned long CInstallerCore::CancelCount() const
+{
+    std::lock_guard guard(const_cast<CMessageStore&>(m_messages).Lock());
+    return m_nCancels;
 }
 
 std::chrono::steady_clock::duration CInstallerCore::TimeWaited() const
@@ -124,6 +131,7 @@ void CInstallerCore::Interrupt()
     std::lock_guard guard(m_messages.Lock());
     m_bInterrupted = true;
     m_bCancel = true;
+    ++m_nCancels;
     m_link.Abort();
     m_cancelled.notify_all();
 }

@@ -87,6 +87,10 @@ public:
     // The progress window's Abort: cancel flag and link abort, together.
     void Cancel();
     bool IsCancelled() const;
+    // How many times Cancel or Interrupt was called in this core's life. Nothing lowers it, so an
+    // operation spanning several steps (each clearing the cancel flag as it starts) compares it
+    // with its own starting count to know whether it was aborted at any point.
+    unsigned long CancelCount() const;
     // An abort nothing clears again (a signal to an unattended run): every later clearing of the
     // cancel flag keeps it set, so the run ends at the next point that looks.
     void Interrupt();
@@ -183,6 +187,7 @@ private:
     bool m_bCancel = false; // guarded by the message store's lock
     bool m_bIdle = true;    // likewise
     bool m_bInterrupted = false; // likewise
+    unsigned long m_nCancels = 0; // likewise
     std::condition_variable_any m_cancelled; // wakes fixed waits when the cancel flag is set
     std::chrono::steady_clock::duration m_waited{}; // guarded by the message store's lock
     bool m_bFirmwareLine = false;

@@ -73,6 +73,8 @@ public:
     virtual void EnableControls(bool connected) = 0;
     virtual void SetDisplayAddress(int address) = 0;
     virtual void SelectFirstPort() = 0;
+    // The COM port field shows "COM<port>" (the port the job in view works on).
+    virtual void ShowComPort(int port) { (void)port; }
     virtual void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) = 0;
 };
 

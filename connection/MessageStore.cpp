@@ -25,6 +25,12 @@ void CMessageStore::AddErrorMessage(int taskCode, const std::string& text)
     Append(line, guard);
 }
 
+void CMessageStore::AddShownLine(const std::string& text)
+{
+    std::unique_lock guard(m_lock);
+    Append(text, guard);
+}
+
 void CMessageStore::Append(const std::string& line, std::unique_lock<std::recursive_mutex>& guard)
 {
     m_lines.push_back(line);

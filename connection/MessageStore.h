@@ -24,6 +24,9 @@ public:
     // The line stored and shown is "[*TASK ERROR <code>*]  " followed by the text.
     void AddErrorMessage(int taskCode, const std::string& text);
 
+    // A line the job log writes by itself (the job line): stored and shown, not handed to the log.
+    void AddShownLine(const std::string& text);
+
     // While on, every line also goes to the job log.
     void SetLogging(bool on);
     std::vector<std::string> Lines() const;

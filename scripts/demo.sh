@@ -44,7 +44,8 @@ echo "== The job report (one entry per display, for fleet tools):"
 cat "$dir/job.json"
 echo
 echo "== Exit status: $status (the job result code: 0 all went well, 4 nothing critical, 9 a task failed;"
-echo "   here 9 because address 7 on COM2 never answered and the HITECH display is not ours to update)"
+echo "   here 9 only because address 7 on COM2 never answered: its 510 is the job line's task error. Lobby was"
+echo "   updated and given its restart before Pharmacy's refresh; the HITECH display's 101 is not critical)"
 
 # The display actions, one display at a time, as a technician or a script runs them.
 action() { # description, then the tool's arguments

@@ -3,11 +3,13 @@
 #include "link/LocalTime.h"
 #include "update/DisplayList.h"
 #include "update/FirmwareInstaller.h"
+#include "update/package/PackageFiles.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -57,8 +59,15 @@ const char* ProtocolName(int protocol)
 } // namespace
 
 CAutomaticUpdateJob::CAutomaticUpdateJob(CInstallerCore& core, CFirmwareInstaller& firmware, std::string displaysPath)
-    : m_core(core), m_firmware(firmware), m_strDisplaysPath(std::move(displaysPath))
+    : m_core(core), m_firmware(firmware), m_strDisplaysPath(std::move(displaysPath)),
+      m_strDisplaysAsGiven(m_strDisplaysPath), m_strDisplaysLookedAt(m_strDisplaysPath)
 {
+}
+
+void CAutomaticUpdateJob::SetDisplayListNames(std::string asGiven, std::string lookedAt)
+{
+    m_strDisplaysAsGiven = std::move(asGiven);
+    m_strDisplaysLookedAt = std::move(lookedAt);
 }
 
 void CAutomaticUpdateJob::Step(bool unattended, const std::function<void()>& work)
@@ -69,6 +78,11 @@ void CAutomaticUpdateJob::Step(bool unattended, const std::function<void()>& wor
         m_core.RunJob(work);
 }
 
+bool CAutomaticUpdateJob::Aborted() const
+{
+    return m_core.CancelCount() != m_nCancelsAtStart || m_core.IsInterrupted();
+}
+
 // The job.
 
 int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
@@ -77,9 +91,11 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     m_report = JobReport{};
     m_taskErrors.clear();
     m_report.strStarted = LocalTimestamp();
-    m_report.strDisplayList = m_strDisplaysPath;
+    m_report.strDisplayList = m_strDisplaysLookedAt;
+    m_report.strDisplayListAsGiven = m_strDisplaysAsGiven;
     const std::size_t firstError = m_core.Messages().ErrorCount();
 
+    m_nCancelsAtStart = m_core.CancelCount();
     m_core.ClearCancel();
     m_core.BeginJob();
     Log("***   Starting automatic updates   ***");
@@ -93,7 +109,7 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
             ports.GetPorts(numbers);
             for (const unsigned port : numbers) {
                 // After an abort the other ports are not even opened to see whether they are free.
-                if (m_core.IsCancelled())
+                if (Aborted())
                     break;
                 SerialOpenFailure why;
                 if (CInstallerCore::IsPortBusy(static_cast<int>(port), &why)) {
@@ -108,13 +124,16 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
         }
     }
     // An operator's Abort, or a signal to an unattended run: either way not every display was done.
-    if (m_core.IsCancelled() && (!unattended || m_core.IsInterrupted())) {
+    const bool aborted = Aborted();
+    if (aborted) {
         if (!unattended)
             m_core.View().EnableControls(false);
         m_core.AddErrorMessage(601, "Not all displays were updated due to the user aborting update");
     }
-    m_report.bAborted = m_core.IsInterrupted() || (m_core.IsCancelled() && !unattended);
+    m_report.bAborted = aborted;
     const int result = m_core.EndJob();
+    // The log writes the job line itself; the operator and the terminal see it where the log has it.
+    m_core.Messages().AddShownLine(m_core.LogManager().GetJobLine());
     Log("***   Automatic updates are complete   ***");
     if (!unattended) {
         m_core.View().SetDisplayAddress(1);
@@ -141,15 +160,53 @@ bool CAutomaticUpdateJob::LoadDisplayList(CMapControllerComBus& ports, std::vect
     CSilentConfigFileParser parser;
     if (!parser.Open(m_strDisplaysPath)) {
         m_core.AddErrorMessage(600, "Could not find OR open displays.dat to get display information.");
-        Log(m_strDisplaysPath.empty() ? std::string("No display list was named (-df), or the file named is not there.")
-                                      : "Display list: " + parser.GetFault());
+        ReportListFault(parser);
         return false;
     }
     for (const std::string& skipped : parser.GetSkippedRecords())
         Log("Display list: " + skipped);
+    if (!parser.GetCutRecordName().empty()) {
+        const std::string name = qvxpkg::Printable(parser.GetCutRecordName());
+        Log("Display list: the record at line " + std::to_string(parser.GetCutRecordLine()) + " (\"" + name +
+            "\") ends before its COM port and baud rate lines; its displays cannot be reached");
+        m_core.AddErrorMessage(kTaskListRecordCut, "Displays.dat ends inside the record of display " + name);
+    }
     parser.GetDisplays(entries);
+    DropRepeatedDisplays(entries);
     ports.Build(entries);
     return true;
+}
+
+void CAutomaticUpdateJob::ReportListFault(const CSilentConfigFileParser& parser)
+{
+    if (m_strDisplaysAsGiven.empty()) {
+        m_report.strDisplayListFault = "no display list was named (-df)";
+        Log("No display list was named (-df).");
+        return;
+    }
+    std::string fault = parser.GetFault();
+    if (m_strDisplaysPath.empty() || fault.empty())
+        fault = "there is no file at " + m_strDisplaysLookedAt;
+    m_report.strDisplayListFault = fault;
+    Log("Display list \"" + m_strDisplaysAsGiven + "\", looked for at " + m_strDisplaysLookedAt + ": " + fault);
+}
+
+void CAutomaticUpdateJob::DropRepeatedDisplays(std::vector<DisplayInfo>& entries)
+{
+    std::vector<DisplayInfo> kept;
+    for (const DisplayInfo& entry : entries) {
+        const auto first = std::find_if(kept.begin(), kept.end(), [&](const DisplayInfo& other) {
+            return other.nComPort == entry.nComPort && other.nAddress == entry.nAddress;
+        });
+        if (first == kept.end()) {
+            kept.push_back(entry);
+            continue;
+        }
+        Log(Format("Display list: COM%d address %u is listed again (as %s, first as %s); it is worked once",
+                   static_cast<int>(entry.nComPort), static_cast<unsigned>(entry.nAddress),
+                   qvxpkg::Printable(entry.strName).c_str(), qvxpkg::Printable(first->strName).c_str()));
+    }
+    entries = std::move(kept);
 }
 
 void CAutomaticUpdateJob::BuildDisplayConnectionList(std::vector<CONNECTION_INFO>& list, int address, int port,
@@ -165,32 +222,70 @@ void CAutomaticUpdateJob::BuildDisplayConnectionList(std::vector<CONNECTION_INFO
 
 // One port.
 
+namespace {
+
+bool IsReachableAddress(const DisplayInfo& entry)
+{
+    return entry.nAddress >= 1 && entry.nAddress <= 240;
+}
+
+} // namespace
+
 void CAutomaticUpdateJob::UpdateDisplaysOnPort(bool unattended, const std::vector<DisplayInfo>& entries)
 {
-    for (const DisplayInfo& entry : entries) {
-        if (m_core.IsCancelled())
+    // Only addresses a controller can have are ever spoken to, by the refresh passes too: 0
+    // would reach every controller on the line at once.
+    std::vector<DisplayInfo> reachable;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(reachable), IsReachableAddress);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (Aborted())
             return;
-        const auto started = Clock::now();
-        const std::size_t firstError = m_core.Messages().ErrorCount();
-        m_core.BeginTask();
-        DisplayReport report;
-        report.strName = entry.strName;
-        report.nPort = entry.nComPort;
-        report.nAddress = entry.nAddress;
-        report.nBaud = entry.nBaudRate;
-        RefreshDisplays(entries, unattended);
-        if (!m_core.IsCancelled())
-            UpdateDisplay(unattended, entry, report);
-        m_core.EndTask();
-        m_taskErrors.emplace_back(firstError, m_core.Messages().ErrorCount());
-        for (ErrorLine& error : m_core.Messages().ErrorsFrom(firstError))
-            report.tasks.push_back({error.nCode, std::move(error.strText)});
-        report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
-        m_report.displays.push_back(std::move(report));
+        const bool anotherFollows = std::any_of(entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, entries.end(),
+                                                IsReachableAddress);
+        WorkDisplay(unattended, reachable, entries[i], anotherFollows);
     }
 }
 
-void CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
+void CAutomaticUpdateJob::WorkDisplay(bool unattended, const std::vector<DisplayInfo>& reachable,
+                                      const DisplayInfo& entry, bool anotherFollows)
+{
+    const auto started = Clock::now();
+    const std::size_t firstError = m_core.Messages().ErrorCount();
+    m_core.BeginTask();
+    DisplayReport report;
+    report.strName = entry.strName;
+    report.nPort = entry.nComPort;
+    report.nAddress = entry.nAddress;
+    report.nBaud = entry.nBaudRate;
+    if (!unattended)
+        m_core.View().ShowComPort(entry.nComPort); // from its refresh on, the line being worked
+    if (!IsReachableAddress(entry)) {
+        RefuseAddress(entry);
+    } else {
+        RefreshDisplays(reachable, unattended);
+        // A display reset after its check restarts for a while; the next display's refresh on
+        // the same line must not meet it half booted and call that a connection failure.
+        if (!Aborted() && UpdateDisplay(unattended, entry, report) && anotherFollows && !Aborted())
+            AwaitRestart(unattended, entry);
+    }
+    m_core.EndTask();
+    m_taskErrors.emplace_back(firstError, m_core.Messages().ErrorCount());
+    for (ErrorLine& error : m_core.Messages().ErrorsFrom(firstError))
+        report.tasks.push_back({error.nCode, std::move(error.strText)});
+    report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    m_report.displays.push_back(std::move(report));
+}
+
+void CAutomaticUpdateJob::RefuseAddress(const DisplayInfo& entry)
+{
+    Log(Format("Display %s on COM%d is not worked: its address %u is not one of 1 to 240 (0 would reach every "
+               "controller on the line)",
+               qvxpkg::Printable(entry.strName).c_str(), static_cast<int>(entry.nComPort),
+               static_cast<unsigned>(entry.nAddress)));
+    m_core.ValidateDisplayAddress(true, static_cast<int>(entry.nAddress));
+}
+
+bool CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
 {
     const int address = static_cast<int>(entry.nAddress);
     const int port = entry.nComPort;
@@ -206,15 +301,15 @@ void CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entr
     report.nConnectionResult = result;
     if (result == CONNECT_NOT_OUR_DISPLAY) {
         m_core.AddErrorMessage(101, "Display is not a Quorvantix Reader Board");
-        return;
+        return false;
     }
     if (result == CONNECT_PORT_BUSY) {
         m_core.AddErrorMessage(500, Format("Serial COM%d is busy.", static_cast<short>(port)));
-        return;
+        return false;
     }
     if (result != CONNECT_OK) {
         m_core.AddErrorMessage(510, "Could not connect to display");
-        return;
+        return false;
     }
     report.strProtocol = ProtocolName(outcome.nProtocol);
     Log(Format("Connection established with %s at %d baud",
@@ -226,37 +321,59 @@ void CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entr
     report.strFirmwareBefore = m_core.GetFirmwareVersion();
     report.strFirmwareAfter = report.strFirmwareBefore;
     // An abort that came while the files were read stops here, before any firmware decision.
-    if (!m_core.IsCancelled())
-        InstallOnDisplay(unattended, entry, report);
-    // Closed without clearing the cancel flag (as a Disconnect would): the operator's Abort ends
-    // the job before the next display and gives 601, instead of reading as a job without errors.
+    const bool restarting = !Aborted() && InstallOnDisplay(unattended, entry, report);
+    // Closed without clearing the cancel flag (as a Disconnect would).
     if (!unattended && m_core.Link().IsOpen()) {
         m_core.CloseLink();
         if (!m_core.Link().IsOpen())
             m_core.View().EnableControls(false);
     }
+    return restarting;
 }
 
-void CAutomaticUpdateJob::InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
+bool CAutomaticUpdateJob::InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
 {
     const std::string current = m_core.GetFirmwareVersion();
     m_core.SetFirmwareLine(current.find("FP9023417") != std::string::npos);
     const std::string target = m_firmware.GetRecommendedFirmwareVersion();
     Log("CURRENT CONTROLLER FIRMWARE VERSION: " + current);
     if (!m_firmware.IsFirmwareUpdateNeeded())
-        return;
+        return false;
     Log("ATTEMPTING TO UPDATE TO FIRMWARE VERSION: " + target);
+    // Every step below clears the cancel flag as it starts: an Abort since the last one must be
+    // looked at here, or the install would start after it.
+    if (Aborted())
+        return false;
     const FirmwareSwitches& switches = m_firmware.Switches();
     std::string installed;
     report.strFirmwareAfter.clear(); // unknown until the display says
     const int address = static_cast<int>(entry.nAddress);
     if (!m_firmware.InstallFirmware(unattended, switches.bFirmwareFile, switches.strFirmwarePath,
                                     switches.strFirmwareFileName, installed, address))
-        return;
-    const bool verified = m_firmware.VerifyFirmwareUpdate(unattended, entry.nComPort, entry.nBaudRate, address,
-                                                          entry.strName, target);
-    if (verified || m_core.Link().IsOpen())
+        return false;
+    if (Aborted())
+        return false;
+    const VerifyOutcome verified = m_firmware.VerifyFirmware(unattended, entry.nComPort, entry.nBaudRate, address,
+                                                             entry.strName, target);
+    if (verified == VerifyOutcome::Verified || m_core.Link().IsOpen())
         report.strFirmwareAfter = m_core.GetFirmwareVersion();
+    return verified == VerifyOutcome::Verified || verified == VerifyOutcome::NotTakingEffect ||
+           verified == VerifyOutcome::Unchecked;
+}
+
+void CAutomaticUpdateJob::AwaitRestart(bool unattended, const DisplayInfo& entry)
+{
+    const int address = static_cast<int>(entry.nAddress);
+    const std::string waiting = Format("Waiting for display %s at address %d to restart before the next display",
+                                       entry.strName.c_str(), address);
+    Log(waiting);
+    bool back = false;
+    Step(unattended, [&] {
+        m_core.View().SetProgressText(waiting);
+        back = m_firmware.AwaitRestart(entry.nComPort, entry.nBaudRate, address);
+    });
+    if (!back && !Aborted())
+        Log(Format("Display %s at address %d did not answer after its restart", entry.strName.c_str(), address));
 }
 
 // Refreshing.
@@ -267,12 +384,12 @@ void CAutomaticUpdateJob::RefreshDisplays(const std::vector<DisplayInfo>& entrie
         return;
     Log(Format("Refreshing Displays on COM%d", static_cast<int>(entries.front().nComPort)));
     Step(unattended, [&] { RefreshPass(entries); });
-    if (m_core.IsCancelled())
+    if (Aborted())
         return;
     for (const DisplayInfo& entry : entries) {
         m_core.ClearCancel();
         Step(unattended, [&] { RefreshDisplay(entry); });
-        if (m_core.IsCancelled()) {
+        if (Aborted()) {
             m_core.AddErrorMessage(302, "Transmission aborted");
             m_core.Disconnect();
             return;
@@ -286,13 +403,12 @@ void CAutomaticUpdateJob::RefreshPass(const std::vector<DisplayInfo>& entries)
 {
     m_core.View().SetProgressText("Refreshing displays");
     for (const DisplayInfo& entry : entries) {
-        if (m_core.IsCancelled())
+        if (Aborted())
             return;
         std::vector<CONNECTION_INFO> list;
         BuildDisplayConnectionList(list, static_cast<int>(entry.nAddress), entry.nComPort, entry.nBaudRate, true);
         CONNECTION_INFO outcome;
         m_core.TryConnections(list, outcome);
-        // Closed without clearing the cancel flag: an Abort here must still end the pass.
         m_core.CloseLink();
     }
 }
@@ -306,7 +422,7 @@ void CAutomaticUpdateJob::RefreshDisplay(const DisplayInfo& entry)
         std::vector<CONNECTION_INFO> list;
         BuildDisplayConnectionList(list, address, entry.nComPort, entry.nBaudRate, false);
         bool done = false;
-        for (int attempt = 0; attempt < 2 && !done; ++attempt) {
+        for (int attempt = 0; attempt < 2 && !done && !Aborted(); ++attempt) {
             CONNECTION_INFO outcome;
             const int result = m_core.TryConnections(list, outcome);
             if (result == CONNECT_OK) {
@@ -318,7 +434,7 @@ void CAutomaticUpdateJob::RefreshDisplay(const DisplayInfo& entry)
                            static_cast<int>(entry.nComPort), name, address));
                 done = true;
             } else if (result == CONNECT_ABORTED) {
-                done = true; // the Abort is for the caller to see; trying again would clear it
+                done = true;
             } else if (attempt == 1) {
                 Log(Format("Failed to refresh-- could not connect to %s at address %d", name, address));
             }

@@ -7,6 +7,7 @@
 #include "connection/InstallerCore.h"
 #include "files/DisplayInfo.h"
 #include "files/MapControllerComBus.h"
+#include "update/DisplayList.h"
 #include "update/JobReport.h"
 
 #include <chrono>
@@ -16,10 +17,17 @@
 
 class CFirmwareInstaller;
 
+// Task code of a display list whose last record is cut before its port and rate lines: the
+// displays it names are never reached, which the job line must not let pass as a good run.
+constexpr int kTaskListRecordCut = 603;
+
 class CAutomaticUpdateJob {
 public:
     // displaysPath: the resolved "df" path (empty when none was given).
     CAutomaticUpdateJob(CInstallerCore& core, CFirmwareInstaller& firmware, std::string displaysPath);
+    // How the list was named, for the lines and the report when it cannot be read: the "df"
+    // value as written and the path looked at (which displaysPath leaves empty for a missing file).
+    void SetDisplayListNames(std::string asGiven, std::string lookedAt);
 
     // The whole job; returns the job result code of its job line (0, 4 or 9).
     int RunAutomaticUpdates(bool unattended);
@@ -37,10 +45,21 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    // True once the operator's Abort (or a stop signal) came at any point of this run. Each step
+    // clears the cancel flag as it starts; the core's count of cancels is never lowered.
+    bool Aborted() const;
+    void ReportListFault(const CSilentConfigFileParser& parser);
+    // Drops a display listed again on the same port at the same address, with a line.
+    void DropRepeatedDisplays(std::vector<DisplayInfo>& entries);
+    void WorkDisplay(bool unattended, const std::vector<DisplayInfo>& reachable, const DisplayInfo& entry,
+                     bool anotherFollows);
+    void RefuseAddress(const DisplayInfo& entry);
     void RefreshPass(const std::vector<DisplayInfo>& entries);
     void RefreshDisplay(const DisplayInfo& entry);
-    void UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
-    void InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
+    // True when the display was left restarting (reset after its check).
+    bool UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
+    bool InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
+    void AwaitRestart(bool unattended, const DisplayInfo& entry);
     // Runs a step inline, or behind the progress window with its running indicator.
     void Step(bool unattended, const std::function<void()>& work);
     void Log(const std::string& text) { m_core.AddStatusMessage(text); }
@@ -48,6 +67,9 @@ private:
     CInstallerCore& m_core;
     CFirmwareInstaller& m_firmware;
     std::string m_strDisplaysPath;
+    std::string m_strDisplaysAsGiven;
+    std::string m_strDisplaysLookedAt;
+    unsigned long m_nCancelsAtStart = 0;
     JobReport m_report;
     std::vector<std::pair<std::size_t, std::size_t>> m_taskErrors; // error numbers of each task, [from, to)
 };

@@ -130,6 +130,8 @@ void CSilentConfigFileParser::Parse(std::string_view text)
 {
     m_arrDisplays.clear();
     m_arrSkipped.clear();
+    m_strCutRecordName.clear();
+    m_nCutRecordLine = 0;
     m_strFault.clear();
     if (text.starts_with(kUtf8Bom))
         text.remove_prefix(kUtf8Bom.size());
@@ -148,9 +150,13 @@ void CSilentConfigFileParser::Parse(std::string_view text)
         const auto port = reader.Next();
         const auto baud = reader.Next();
         // The reader hands out nothing after the end, so a baud line means all the others are there.
-        // A record cut before it has no line settings to reach its displays with.
-        if (!baud)
+        // A record cut before it has no line settings to reach its displays with: it is named, so
+        // a list cut short in transfer does not read as a store with one display fewer.
+        if (!baud) {
+            m_strCutRecordName = std::string(record.name);
+            m_nCutRecordLine = record.nFirstLine;
             break;
+        }
         record.height = *height;
         record.width = *width;
         record.addresses = *addresses;
@@ -220,6 +226,16 @@ void CSilentConfigFileParser::GetDisplays(std::vector<DisplayInfo>& displays) co
 const std::vector<std::string>& CSilentConfigFileParser::GetSkippedRecords() const
 {
     return m_arrSkipped;
+}
+
+const std::string& CSilentConfigFileParser::GetCutRecordName() const
+{
+    return m_strCutRecordName;
+}
+
+std::size_t CSilentConfigFileParser::GetCutRecordLine() const
+{
+    return m_nCutRecordLine;
 }
 
 const std::string& CSilentConfigFileParser::GetFault() const

@@ -32,6 +32,12 @@ public:
     // for its field (its first line number, its name and every such field), or the displays past
     // kMaxEntries.
     const std::vector<std::string>& GetSkippedRecords() const;
+    // The name of a display whose record the file cut before its COM port and baud rate lines
+    // (only the last record can be), so that none of its displays can be reached; empty when
+    // there is none. A cut record without a name is an unused slot, as whole ones are.
+    const std::string& GetCutRecordName() const;
+    // Where that record starts, from line 1.
+    std::size_t GetCutRecordLine() const;
     const std::string& GetFault() const;
 
 private:
@@ -42,5 +48,7 @@ private:
 
     std::vector<DisplayInfo> m_arrDisplays;
     std::vector<std::string> m_arrSkipped;
+    std::string m_strCutRecordName;
+    std::size_t m_nCutRecordLine = 0;
     std::string m_strFault;
 };

@@ -18,6 +18,7 @@ constexpr char kCheckAborted[] = "Checking the firmware download was aborted";
 constexpr int kReconnectAttempts = 15;
 constexpr int kStatusReads = 2;
 constexpr int kDirectoryWaits = 30;
+constexpr unsigned long kRestartWaitMs = 20000;
 
 std::string Format(const char* pattern, const std::string& text, int value)
 {
@@ -217,19 +218,26 @@ bool CFirmwareInstaller::VerifyFirmwareUpdate(bool unattended, unsigned short co
                                               int address, const std::string& displayName,
                                               const std::string& targetVersion)
 {
-    bool verified = false;
-    auto work = [&] { verified = VerifyWork(comPort, baud, address, displayName, targetVersion); };
+    return VerifyFirmware(unattended, comPort, baud, address, displayName, targetVersion) == VerifyOutcome::Verified;
+}
+
+VerifyOutcome CFirmwareInstaller::VerifyFirmware(bool unattended, unsigned short comPort, unsigned long baud,
+                                                 int address, const std::string& displayName,
+                                                 const std::string& targetVersion)
+{
+    VerifyOutcome outcome = VerifyOutcome::Aborted;
+    auto work = [&] { outcome = VerifyWork(comPort, baud, address, displayName, targetVersion); };
     if (unattended) {
         auto link = m_core.HoldLink();
         work();
     } else {
         m_core.RunJob(work, ProgressKind::Running);
     }
-    return verified;
+    return outcome;
 }
 
-bool CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned long baud, int address,
-                                    const std::string& displayName, const std::string& targetVersion)
+VerifyOutcome CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned long baud, int address,
+                                             const std::string& displayName, const std::string& targetVersion)
 {
     IInstallerView& view = m_core.View();
     auto progress = [&](const std::string& text) {
@@ -240,47 +248,69 @@ bool CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned long baud, 
     bool waited = m_core.WaitUnlessCancelled(500);
     if (waited) {
         progress("Waiting for display to reboot");
-        waited = m_core.WaitUnlessCancelled(20000);
+        waited = m_core.WaitUnlessCancelled(kRestartWaitMs);
     }
     if (!waited) {
         m_core.AddStatusMessage(kCheckAborted);
-        return false;
+        return VerifyOutcome::Aborted;
     }
     progress(Format("Attempting to reconnect to display %s at address %d", displayName, address));
     if (!Reconnect(comPort, baud, address)) {
         if (m_core.IsCancelled()) {
             m_core.AddStatusMessage(kCheckAborted);
-            return false;
+            return VerifyOutcome::Aborted;
         }
         m_core.AddErrorMessage(508, "Could not reconnect to display after firmware download");
-        return false;
+        return VerifyOutcome::NoReconnect;
     }
     m_core.SetConnectedAddress(address);
+    return CompareAfterReconnect(address, displayName, targetVersion);
+}
+
+VerifyOutcome CFirmwareInstaller::CompareAfterReconnect(int address, const std::string& displayName,
+                                                        const std::string& targetVersion)
+{
     bool read = false;
     for (int attempt = 0; attempt < kStatusReads && !read; ++attempt) {
         if (!m_core.WaitUnlessCancelled(1500)) {
             m_core.AddStatusMessage(kCheckAborted);
-            return false;
+            return VerifyOutcome::Aborted;
         }
         read = m_core.RetrieveStatus(m_core.StatusDoc(), address);
     }
-    bool verified = false;
+    // No reset is started after an abort; a version already read is still told.
+    if (!read && m_core.IsCancelled()) {
+        m_core.AddStatusMessage(kCheckAborted);
+        return VerifyOutcome::Aborted;
+    }
+    VerifyOutcome outcome = VerifyOutcome::Unchecked;
+    char line[512];
     if (!read) {
         m_core.AddStatusMessage("Unable to check success of firmware download");
     } else if (CompareFirmwareVersions(m_core.GetFirmwareVersion(), targetVersion) == 0) {
-        char line[512];
         std::snprintf(line, sizeof line, "%s has been updated successfully to firmware version: %s",
                       displayName.c_str(), targetVersion.c_str());
         m_core.AddErrorMessage(0, line);
-        verified = true;
+        outcome = VerifyOutcome::Verified;
     } else {
-        char line[512];
         std::snprintf(line, sizeof line, "Firmware was downloaded on %s, but failed to take effect",
                       displayName.c_str());
         m_core.AddErrorMessage(514, line);
+        outcome = VerifyOutcome::NotTakingEffect;
+    }
+    if (m_core.IsCancelled()) {
+        m_core.AddStatusMessage(kCheckAborted);
+        return outcome;
     }
     ResetDisplay(address);
-    return verified;
+    return outcome;
+}
+
+bool CFirmwareInstaller::AwaitRestart(unsigned short comPort, unsigned long baud, int address)
+{
+    bool back = m_core.WaitUnlessCancelled(kRestartWaitMs) && Reconnect(comPort, baud, address);
+    m_core.CloseLink();
+    return back && !m_core.IsCancelled();
 }
 
 // A display still restarting costs an attempt, not a task code: the single attempts are used,

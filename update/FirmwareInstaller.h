@@ -19,6 +19,10 @@ struct FirmwareSwitches {
     bool bAnyFirmware = false;       // "anyfirm": every display gets the firmware
 };
 
+// How the check after an install ended. Verified, NotTakingEffect and Unchecked leave the display
+// restarting (it is reset once more at the end of the check).
+enum class VerifyOutcome { Verified, NotTakingEffect, Unchecked, NoReconnect, Aborted };
+
 class CFirmwareInstaller {
 public:
     // The two firmware lines, as the version texts and file names carry them.
@@ -47,6 +51,12 @@ public:
     // the target version.
     bool VerifyFirmwareUpdate(bool unattended, unsigned short comPort, unsigned long baud, int address,
                               const std::string& displayName, const std::string& targetVersion);
+    // The same check, telling how it ended.
+    VerifyOutcome VerifyFirmware(bool unattended, unsigned short comPort, unsigned long baud, int address,
+                                 const std::string& displayName, const std::string& targetVersion);
+    // After a reset: the restart wait, then the single reconnection attempts until the display
+    // answers; the link is closed afterwards. False when it did not come back or on an abort.
+    bool AwaitRestart(unsigned short comPort, unsigned long baud, int address);
 
     // The firmware page's download (source 0: the recommended firmware; 1: the file at path).
     bool DownloadFirmwareFromPage(int source, const std::string& path, int address);
@@ -59,8 +69,10 @@ private:
     bool DownloadWork(const LoadedFirmware& firmware, int address);
     // The directory and the reset of the main line, after the controller had time to take the file.
     bool ResetAfterDirectory(const std::string& fileName, int address);
-    bool VerifyWork(unsigned short comPort, unsigned long baud, int address, const std::string& displayName,
-                    const std::string& targetVersion);
+    VerifyOutcome VerifyWork(unsigned short comPort, unsigned long baud, int address,
+                             const std::string& displayName, const std::string& targetVersion);
+    VerifyOutcome CompareAfterReconnect(int address, const std::string& displayName,
+                                        const std::string& targetVersion);
     bool Reconnect(unsigned short comPort, unsigned long baud, int address);
     void ResetDisplay(int address);
 

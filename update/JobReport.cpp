@@ -198,6 +198,10 @@ std::string JobReportJson(const JobReport& report)
     AppendString(out, report.strStarted);
     object.Key("display_list");
     AppendString(out, report.strDisplayList);
+    object.Key("display_list_as_given");
+    AppendString(out, report.strDisplayListAsGiven);
+    object.Key("display_list_fault");
+    AppendOptionalString(out, report.strDisplayListFault);
     object.Key("aborted");
     out += report.bAborted ? "true" : "false";
     object.Key("job_result");

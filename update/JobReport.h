@@ -29,7 +29,9 @@ struct DisplayReport {
 
 struct JobReport {
     std::string strStarted;              // local start time, ISO 8601 with offset
-    std::string strDisplayList;          // the display list's path
+    std::string strDisplayList;          // the display list's path, as the job looked for it
+    std::string strDisplayListAsGiven;   // the "df" value as written; empty: none given
+    std::string strDisplayListFault;     // why the list could not be read; empty: it was read
     std::vector<TaskLine> jobLines;      // error lines outside any display's task
     std::vector<DisplayReport> displays; // in the order they were worked on
     bool bAborted = false;               // the run was interrupted (signal)
@@ -39,7 +41,8 @@ struct JobReport {
 };
 
 // The report as a JSON document (UTF-8, 2-space indent, ending in a newline):
-//   format "qvxfirminstaller-job-report", version 1, started, display_list, aborted, job_result,
+//   format "qvxfirminstaller-job-report", version 1, started, display_list, display_list_as_given,
+//   display_list_fault (null when the list was read), aborted, job_result,
 //   worst_task_code, seconds, job_lines [{code, text}], displays [{name, port, address, baud,
 //   protocol, connection_result, firmware_before, firmware_after, tasks [{code, text}], seconds}]
 // An empty protocol, firmware_before or firmware_after is written as null, so a reader tells

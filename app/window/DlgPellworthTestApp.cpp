@@ -73,7 +73,8 @@ QPushButton* MakeButton(const QString& text, const QString& id, QWidget* parent)
 
 CDlgPellworthTestApp::CDlgPellworthTestApp(const WindowParts& parts, QWidget* parent)
     : QDialog(parent), m_core(parts.core), m_firmware(parts.firmware), m_config(parts.config), m_actions(parts.core),
-      m_bAutoJob(parts.bAutoJob), m_strDisplaysFile(parts.strDisplaysFile), m_baud(parts.baud)
+      m_bAutoJob(parts.bAutoJob), m_strDisplaysFile(parts.strDisplaysFile),
+      m_strDisplaysAsGiven(parts.strDisplaysAsGiven), m_strDisplaysLookedAt(parts.strDisplaysLookedAt), m_baud(parts.baud)
 {
     setWindowTitle(kTitle);
     setWindowIcon(MakeAppIcon());
@@ -390,6 +391,8 @@ void CDlgPellworthTestApp::RunAutomaticJob()
     // The job's result comes from the error lines the store keeps, with or without a log file.
     m_core.Messages().SetLogging(true);
     CAutomaticUpdateJob job(m_core, m_firmware, m_strDisplaysFile);
+    if (!m_strDisplaysAsGiven.empty())
+        job.SetDisplayListNames(m_strDisplaysAsGiven, m_strDisplaysLookedAt);
     const int result = job.RunAutomaticUpdates(false);
     emit automaticJobFinished(result);
 }
@@ -681,6 +684,20 @@ void CDlgPellworthTestApp::SetDisplayAddress(int address)
 void CDlgPellworthTestApp::SelectFirstPort()
 {
     Post([this] { m_ports->setCurrentIndex(m_ports->count() > 0 ? 0 : -1); });
+}
+
+void CDlgPellworthTestApp::ShowComPort(int port)
+{
+    Post([this, port] {
+        const int index = m_ports->findData(port);
+        if (index >= 0) {
+            m_ports->setCurrentIndex(index);
+            return;
+        }
+        // A port the list did not have when it was read: shown all the same, since it is worked.
+        m_ports->addItem(FromTool("COM" + std::to_string(port)), port);
+        m_ports->setCurrentIndex(m_ports->count() - 1);
+    });
 }
 
 void CDlgPellworthTestApp::ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status)

@@ -45,6 +45,8 @@ struct WindowParts {
     bool bAutoJob = false;        // "a": run the automatic update job once the window is up
     std::string strDisplaysFile;  // its display list ("df")
     BaudChoice baud{};            // "b": the rates Auto Connect tries
+    std::string strDisplaysAsGiven;  // "df" as written
+    std::string strDisplaysLookedAt; // the path it names
 };
 
 class CDlgPellworthTestApp : public QDialog, public IInstallerView {
@@ -67,6 +69,7 @@ public:
     void EnableControls(bool connected) override;
     void SetDisplayAddress(int address) override;
     void SelectFirstPort() override;
+    void ShowComPort(int port) override;
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override;
 
     // The progress window of the running operation; null when none (for tests and screenshots).
@@ -124,6 +127,8 @@ private:
     CDisplayActions m_actions;
     bool m_bAutoJob;
     std::string m_strDisplaysFile;
+    std::string m_strDisplaysAsGiven;
+    std::string m_strDisplaysLookedAt;
     BaudChoice m_baud;
 
     QPushButton* m_autoConnect = nullptr;

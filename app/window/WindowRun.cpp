@@ -45,9 +45,11 @@ int RunMainWindow(int& argc, char** argv, CPellworthTestApp& app)
     }
 
     CPellworthCmdLineInfo& cmd = app.GetCmdLineInfo();
-    WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}};
+    WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}, {}, {}};
     parts.bAutoJob = cmd.IsAuto();
     parts.strDisplaysFile = cmd.GetDisplaysFilePath();
+    parts.strDisplaysAsGiven = cmd.GetDisplaysFileAsGiven();
+    parts.strDisplaysLookedAt = cmd.GetDisplaysFileLookedAt();
     parts.baud = BaudChoice{cmd.IsBaudGiven(), cmd.GetBaudRate()};
     {
         CDlgPellworthTestApp window(parts);

@@ -51,6 +51,44 @@ qvxsim::ControllerConfig Display(unsigned char address, const std::string& versi
     return controller;
 }
 
+// Presses Abort (the core's Cancel, as the progress window's button does) the first time the job
+// reaches a point: a line or progress text that starts with `at`, or a transfer under way.
+class CAbortingView : public CCapturingView {
+public:
+    void ShowMessageLine(const std::string& line) override
+    {
+        CCapturingView::ShowMessageLine(line);
+        PressAt(line);
+    }
+    void SetProgressText(const std::string& text) override
+    {
+        CCapturingView::SetProgressText(text);
+        PressAt(text);
+    }
+    void ShowTransferProgress(const std::string&, unsigned long done, unsigned long) override
+    {
+        if (atTransfer && done > 0)
+            Press();
+    }
+
+    CInstallerCore* core = nullptr;
+    std::string at;
+    bool atTransfer = false;
+    std::atomic<bool> pressed{false};
+
+private:
+    void PressAt(const std::string& text)
+    {
+        if (!at.empty() && text.starts_with(at))
+            Press();
+    }
+    void Press()
+    {
+        if (core != nullptr && !pressed.exchange(true))
+            core->Cancel();
+    }
+};
+
 class AutomaticJob : public ::testing::Test {
 protected:
     void SetUp() override
@@ -88,7 +126,7 @@ protected:
     }
     bool Has(const std::string& line) const
     {
-        const Lines lines = const_cast<CCapturingView&>(m_view).Lines();
+        const Lines lines = const_cast<CAbortingView&>(m_view).Lines();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     // The error lines of the n-th display's task.
@@ -103,7 +141,7 @@ protected:
     CTestPortDir m_ports{"qvx-job"};
     const std::filesystem::path& m_dir = m_ports.Path();
     std::unique_ptr<qvxsim::SignSim> m_sim;
-    CCapturingView m_view;
+    CAbortingView m_view;
     CInstallerCore m_core{m_view};
     CFirmwareInstaller m_firmware{m_core, FirmwareSwitches{}};
     std::unique_ptr<CAutomaticUpdateJob> m_job;
@@ -133,9 +171,9 @@ TEST_F(AutomaticJob, MixedStoreEndsWithACriticalJobLine)
     EXPECT_EQ(report.displays[0].strFirmwareBefore, "FX40211-1.01.05");
     EXPECT_EQ(report.displays[0].strFirmwareAfter, "FX40211-1.2.11");
     EXPECT_EQ(report.displays[0].strProtocol, "S2200 Protocol") << "switched over by the refresh";
-    // Lobby's check ends with a reset, so the refresh that opens Pharmacy's task finds Lobby still
-    // restarting (and back in the customer protocol): its 510 lands in Pharmacy's task.
-    EXPECT_EQ(TaskCodes(1), (std::vector<int>{510, 100}));
+    // Lobby's check ends with a reset; the job lets it come back before Pharmacy's refresh, so its
+    // restart is never taken for a connection failure.
+    EXPECT_EQ(TaskCodes(1), std::vector<int>{100});
     EXPECT_EQ(report.displays[1].strFirmwareAfter, "FX40211-1.02.11");
     EXPECT_EQ(report.displays[2].nConnectionResult, CONNECT_NOT_OUR_DISPLAY);
     EXPECT_EQ(report.displays[3].nConnectionResult, CONNECT_NO_ANSWER);
@@ -158,6 +196,8 @@ TEST_F(AutomaticJob, MixedStoreEndsWithACriticalJobLine)
         EXPECT_TRUE(Has(line)) << line;
     EXPECT_EQ(m_view.Lines().back(), "***   Automatic updates are complete   ***");
     EXPECT_EQ(m_core.LogManager().GetJobLine(), "[*JOB ERROR 9*] Automatic updates had a task error of 510");
+    const Lines lines = m_view.Lines();
+    EXPECT_EQ(lines[lines.size() - 2], m_core.LogManager().GetJobLine()) << "shown where the log has it";
 }
 
 struct MixCase {
@@ -168,6 +208,101 @@ struct MixCase {
     int jobResult;
     int code;
 };
+
+struct AbortPoint {
+    const char* where;
+    const char* at; // a line or progress text; null: the transfer
+    bool fileSent;  // the image reached the controller before the Abort
+    unsigned long reboots; // restarts of the first display: none is started after the Abort
+};
+
+// An Abort at any point of a display's work ends the job there: 601, nothing more is installed
+// or reset, and the next display is not worked.
+TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
+{
+    const AbortPoint points[] = {
+        {"first refresh pass", "Refreshing displays", false, 0},
+        {"second refresh pass", "Refreshing display Door", false, 0},
+        {"connection", "Attempting to connect with COM3", false, 0},
+        {"decision", "CURRENT CONTROLLER FIRMWARE VERSION", false, 0},
+        {"transfer", nullptr, false, 0},
+        {"waits", "Retrieving File Directory of Sign", true, 0},
+        {"verification", "Attempting to reconnect to display Door", true, 1},
+    };
+    for (const AbortPoint& point : points) {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
+        AddPort(3, {Display(4, "FX40211-1.01.05"), Display(5, "FX40211-1.01.05")});
+        Start();
+        m_view.ClearMessageLines();
+        m_view.core = &m_core;
+        m_view.at = point.at != nullptr ? point.at : "";
+        m_view.atTransfer = point.at == nullptr;
+        m_view.pressed = false;
+        m_job = std::make_unique<CAutomaticUpdateJob>(
+            m_core, m_firmware, WriteList(Record("Door", "4", 3, 115200) + Record("Hall", "5", 3, 115200)));
+        EXPECT_EQ(m_job->RunAutomaticUpdates(false), 9) << point.where;
+        EXPECT_TRUE(m_view.pressed) << point.where;
+        EXPECT_TRUE(Has("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update"))
+            << point.where;
+        EXPECT_FALSE(Has("Updating display Hall 16X80 at address 5")) << point.where;
+        EXPECT_FALSE(Has("[*TASK ERROR 0*]  Door has been updated successfully to firmware version: FX40211-1.02.11"))
+            << point.where;
+        const auto files = m_sim->FileNames(3, 4);
+        EXPECT_EQ(std::count(files.begin(), files.end(), "FX40211.EXE"), point.fileSent ? 1 : 0) << point.where;
+        EXPECT_EQ(m_sim->Stats(3, 4).reboots, point.reboots) << point.where;
+        EXPECT_EQ(m_sim->Stats(3, 5).reboots, 0u) << point.where;
+        EXPECT_TRUE(m_job->Report().bAborted) << point.where;
+    }
+}
+
+// A display reset after its check is still restarting when the next display's refresh begins;
+// the job waits for it (the restart wait and single attempts), so no 510 is reported.
+TEST_F(AutomaticJob, ARestartingDisplayIsNotAConnectionFailure)
+{
+    qvxsim::ControllerConfig first = Display(4, "FX40211-1.01.05");
+    first.behaviour.rebootMs = 30000; // longer than the restart wait and a pass of attempts
+    AddPort(3, {first, Display(5, "FX40211-1.01.05")});
+    Start();
+    EXPECT_EQ(Run(WriteList(Record("Door", "4", 3, 115200) + Record("Hall", "5", 3, 115200))), 0);
+    EXPECT_EQ(TaskCodes(0), std::vector<int>{0});
+    EXPECT_EQ(TaskCodes(1), std::vector<int>{0});
+    EXPECT_TRUE(Has("Waiting for display Door at address 4 to restart before the next display"));
+    EXPECT_FALSE(Has("Waiting for display Hall at address 5 to restart before the next display")) << "the last";
+}
+
+// Only addresses 1 to 240 are spoken to, by the refresh passes too; a display listed twice is
+// worked once.
+TEST_F(AutomaticJob, AddressesOutsideTheRangeAndRepeatsAreNotWorked)
+{
+    AddPort(3, {Display(4, "FX40211-1.02.11")});
+    Start();
+    EXPECT_EQ(Run(WriteList(Record("Door", "0, 4, 241", 3, 115200) + Record("Again", "4", 3, 115200))), 4);
+    ASSERT_EQ(m_job->Report().displays.size(), 3u);
+    EXPECT_EQ(TaskCodes(0), std::vector<int>{300});
+    EXPECT_EQ(TaskCodes(1), std::vector<int>{100});
+    EXPECT_EQ(TaskCodes(2), std::vector<int>{300});
+    for (const char* line : {"Connecting to Sign at address 0...", "Connecting to Sign at address 241...",
+                             "Updating display Again 16X80 at address 4"})
+        EXPECT_FALSE(Has(line)) << line;
+    EXPECT_TRUE(Has("Display list: COM3 address 4 is listed again (as Again, first as Door); it is worked once"));
+    EXPECT_TRUE(Has("Display Door on COM3 is not worked: its address 0 is not one of 1 to 240 (0 would reach "
+                    "every controller on the line)"));
+    EXPECT_TRUE(Has("[*TASK ERROR 300*]  Invalid network address for a Quorvantix Reader Board"));
+}
+
+// A list cut inside its last record names that display and makes the job line critical.
+TEST_F(AutomaticJob, ACutRecordIsNamedAndCritical)
+{
+    AddPort(3, {Display(4, "FX40211-1.02.11")});
+    Start();
+    const std::string whole = Record("Door", "4", 3, 115200);
+    const std::string cut = Record("Hall", "5", 3, 115200).substr(0, 60); // through its address line
+    EXPECT_EQ(Run(WriteList(whole + cut)), 9);
+    EXPECT_TRUE(Has("Display list: the record at line 49 (\"Hall\") ends before its COM port and baud rate lines; "
+                    "its displays cannot be reached"));
+    EXPECT_TRUE(Has("[*TASK ERROR 603*]  Displays.dat ends inside the record of display Hall"));
+    EXPECT_EQ(TaskCodes(0), std::vector<int>{100}) << "the whole record is still worked";
+}
 
 TEST_F(AutomaticJob, OneDisplayEachOutcome)
 {
@@ -228,10 +363,18 @@ TEST_F(AutomaticJob, EmptyAndMissingLists)
     EXPECT_EQ(m_view.Lines().back(), "***   Automatic updates are complete   ***");
 
     m_view.ClearMessageLines();
-    EXPECT_EQ(Run((m_dir / "nowhere.dat").string()), 9);
+    m_firmware.SetSwitches({});
+    // An absolute path to no file resolves to nothing; the lines and the report still name it.
+    const std::string missing = (m_dir / "nowhere.dat").string();
+    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, std::string());
+    m_job->SetDisplayListNames(missing, missing);
+    EXPECT_EQ(m_job->RunAutomaticUpdates(true), 9);
     const Lines lines = m_view.Lines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[1], "[*TASK ERROR 600*]  Could not find OR open displays.dat to get display information.");
+    EXPECT_EQ(lines[2], "Display list \"" + missing + "\", looked for at " + missing + ": there is no file at " + missing);
+    EXPECT_EQ(m_job->Report().strDisplayListAsGiven, missing);
+    EXPECT_EQ(m_job->Report().strDisplayListFault, "there is no file at " + missing);
     EXPECT_EQ(lines.back(), "***   Automatic updates are complete   ***");
     EXPECT_EQ(m_core.LogManager().GetJobLine(), "[*JOB ERROR 9*] Automatic updates had a task error of 600");
 }

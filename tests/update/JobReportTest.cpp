@@ -25,6 +25,8 @@ namespace {
 const JobReport kMixed{
     .strStarted = "2026-12-08T14:03:07+01:00",
     .strDisplayList = "C:\\Store\\Displays.dat",
+    .strDisplayListAsGiven = "Displays.dat",
+    .strDisplayListFault = {},
     .jobLines = {{600, "COM4 is busy"}},
     .displays = {{.strName = "Kasse \"1\"", .nPort = 3, .nAddress = 5, .nBaud = 115200, .strProtocol = "S2200 Protocol",
                   .nConnectionResult = 0, .strFirmwareBefore = "FX40211-1.01.05", .strFirmwareAfter = "FX40211-1.2.11",
@@ -42,6 +44,8 @@ const char* const kMixedJson = R"({
   "version": 1,
   "started": "2026-12-08T14:03:07+01:00",
   "display_list": "C:\\Store\\Displays.dat",
+  "display_list_as_given": "Displays.dat",
+  "display_list_fault": null,
   "aborted": true,
   "job_result": 9,
   "worst_task_code": 600,

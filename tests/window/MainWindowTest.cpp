@@ -303,43 +303,85 @@ private slots:
     void AutomaticJobInView_data()
     {
         QTest::addColumn<QString>("firmware");
-        QTest::addColumn<bool>("abort");
+        QTest::addColumn<QString>("abortAt"); // "step", "transfer", or empty: no Abort
+        QTest::addColumn<QString>("after");   // a step: once the list holds this line ...
+        QTest::addColumn<QString>("before");  // ... and not yet this one
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("line");
-        QTest::newRow("current display") << "FX40211-1.02.11" << false << 4
+        const QString aborted =
+            QStringLiteral("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update");
+        QTest::newRow("current display") << "FX40211-1.02.11" << QString() << QString() << QString() << 4
                                          << "[*TASK ERROR 100*]  Display already has the most current firmware installed";
+        QTest::newRow("Abort in the first refresh pass")
+            << "FX40211-1.01.05" << "step" << "Refreshing Displays on COM3" << "Retrieving status file..." << 9
+            << aborted;
+        QTest::newRow("Abort in the second refresh pass")
+            << "FX40211-1.01.05" << "step" << "The status file was retrieved."
+            << "Updating display Lobby 16X80 at address 1" << 9 << aborted;
+        QTest::newRow("Abort while connecting")
+            << "FX40211-1.01.05" << "step" << "Attempting to connect with COM3 at 115200 baud" << QString() << 9
+            << aborted;
         QTest::newRow("Abort during its firmware transfer")
-            << "FX40211-1.01.05" << true << 9 << "[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update";
+            << "FX40211-1.01.05" << "transfer" << QString() << QString() << 9 << aborted;
     }
 
     // "a": the job starts once the window is up, its steps behind the progress window, its lines in
-    // the list; afterwards the address is 1 again and the first port selected. The operator's Abort
-    // ends it with 601.
+    // the list, the COM port field on the port worked; afterwards the job line is in the list, the
+    // address is 1 again and the first port selected. The operator's Abort at any step ends it with
+    // 601 before the next display.
     void AutomaticJobInView()
     {
         QFETCH(QString, firmware);
-        QFETCH(bool, abort);
+        QFETCH(QString, abortAt);
+        QFETCH(QString, after);
+        QFETCH(QString, before);
         QFETCH(int, result);
         QFETCH(QString, line);
-        StartDisplay(firmware.toStdString());
-        m_sim->SetLineTime(kPort, abort); // a block takes its wire time, so the transfer lasts
+        StartStore(firmware.toStdString());
+        if (!abortAt.isEmpty()) {
+            m_sim->SetLineTime(kPort, true); // a block takes its wire time, so the transfer lasts
+            // Every reply a little late, so that each step lasts long enough to be aborted.
+            for (unsigned char address : {kAddress, static_cast<unsigned char>(2)})
+                m_sim->InjectFault(kPort, address, {qvxsim::FaultKind::Delay, -1, 20});
+        }
+        QStringList portsShown;
+        bool pressed = false;
+        bool late = false; // the step to abort went by unnoticed
         QTimer aborter;
-        connect(&aborter, &QTimer::timeout, this, [this] {
+        connect(&aborter, &QTimer::timeout, this, [&] {
             CDlgProgress* progress = m_window ? m_window->Progress() : nullptr;
-            if (progress && progress->IsStepped() && progress->Bar()->value() > 0)
+            if (progress == nullptr || pressed || !progress->AbortButton()->isEnabled())
+                return;
+            portsShown << Find<QComboBox>("1005")->currentText();
+            if (abortAt.isEmpty())
+                return;
+            const bool transfer = progress->IsStepped() && progress->Bar()->value() > 0;
+            bool there = transfer;
+            if (abortAt == QStringLiteral("step")) {
+                const QStringList lines = Lines();
+                there = !progress->IsStepped() && lines.contains(after) && (before.isEmpty() || !lines.contains(before));
+                late = transfer;
+            }
+            // A click on a window whose step has just ended does nothing: only an Abort the window
+            // took counts, so the click is repeated while the point lasts.
+            if (there || late) {
+                const auto taken = connect(progress, &CDlgProgress::abortRequested, this, [&] { pressed = true; });
                 progress->AbortButton()->click();
+                disconnect(taken);
+            }
         });
-        if (abort)
-            aborter.start(5);
+        aborter.start(1);
         const QString list = m_dir->filePath(QStringLiteral("Displays.dat"));
         {
-            std::vector<std::string> fields(48, "-");
-            for (const auto& [index, value] : {std::pair{0, "Lobby"}, {2, "16"}, {3, "80"}, {9, "1"}, {21, "COM3"},
-                                               {22, "115200"}})
-                fields[index] = value;
             std::ofstream file(list.toStdString(), std::ios::binary);
-            for (const std::string& field : fields)
-                file << field << "\r\n";
+            for (const auto& [name, address] : {std::pair{"Lobby", "1"}, {"Pharmacy", "2"}}) {
+                std::vector<std::string> fields(48, "-");
+                for (const auto& [index, value] : {std::pair{0, name}, {2, "16"}, {3, "80"}, {9, address},
+                                                   {21, "COM3"}, {22, "115200"}})
+                    fields[index] = value;
+                for (const std::string& field : fields)
+                    file << field << "\r\n";
+            }
         }
         OpenWindow(true, list.toStdString());
         Find<QLineEdit>("1002")->setText(QStringLiteral("7"));
@@ -348,10 +390,19 @@ private slots:
         QVERIFY(finished.count() == 1 || finished.wait(kWaitMs * 3));
         QTRY_VERIFY2_WITH_TIMEOUT(HasLine(line), qPrintable(Lines().join(QLatin1Char('\n'))), kWaitMs);
         QCOMPARE(finished.at(0).at(0).toInt(), result);
-        QVERIFY(shown.count() >= 2);
+        QCOMPARE(pressed, !abortAt.isEmpty());
+        QVERIFY(!late);
+        QCOMPARE(HasLine(QStringLiteral("Updating display Pharmacy 16X80 at address 2")), abortAt.isEmpty());
+        QVERIFY(shown.count() >= (abortAt.isEmpty() ? 3 : 1)); // refresh passes and the connection
         QVERIFY(HasLine(QStringLiteral("***   Starting automatic updates   ***")));
+        const QString jobLine = QString::fromStdString(m_app->GetCore().LogManager().GetJobLine());
+        QVERIFY(jobLine.startsWith(QStringLiteral("[*JOB ERROR %1*]").arg(result)));
+        const QStringList lines = Lines();
+        QCOMPARE(lines.at(lines.size() - 2), jobLine);
+        QVERIFY2(portsShown.contains(QStringLiteral("COM3")), qPrintable(portsShown.join(QLatin1Char(','))));
         QCOMPARE(Find<QLineEdit>("1002")->text(), QStringLiteral("1"));
         QCOMPARE(Find<QComboBox>("1005")->currentIndex(), 0);
+        QCOMPARE(Find<QComboBox>("1005")->currentText(), QStringLiteral("COM1"));
         QVERIFY(!Find("1001")->isEnabled());
     }
 
@@ -366,11 +417,26 @@ private:
                  error.c_str());
         QVERIFY2(m_sim->Start(&error), error.c_str());
     }
+    // The job's store: COM1 with no display (so that the port list has a first entry of its own),
+    // COM3 with 'Lobby' at 1 on the given firmware and 'Pharmacy' at 2, current.
+    void StartStore(const std::string& firmware)
+    {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_dir->path().toStdString());
+        qvxsim::ControllerConfig lobby{.address = kAddress, .behaviour = {.rebootMs = 0}};
+        lobby.settings.firmwareVersion = firmware;
+        qvxsim::ControllerConfig pharmacy{.address = 2, .behaviour = {.rebootMs = 0}};
+        pharmacy.settings.firmwareVersion = "FX40211-1.02.11";
+        std::string error;
+        QVERIFY2(m_sim->AddPort({.comNumber = 1, .baud = 115200, .controllers = {}}, &error), error.c_str());
+        QVERIFY2(m_sim->AddPort({.comNumber = kPort, .baud = 115200, .controllers = {lobby, pharmacy}}, &error),
+                 error.c_str());
+        QVERIFY2(m_sim->Start(&error), error.c_str());
+    }
     void OpenWindow(bool autoJob = false, const std::string& displays = std::string())
     {
         m_app = std::make_unique<CPellworthTestApp>(std::vector<std::string>{}, m_out, m_out);
         WindowParts parts{m_app->GetCore(), m_app->GetFirmware(), m_app->GetConfig(), autoJob, displays,
-                          BaudChoice{true, 115200}};
+                          BaudChoice{true, 115200}, {}, {}};
         m_window = std::make_unique<CDlgPellworthTestApp>(parts);
         m_app->UseView(*m_window);
         m_window->show();

@@ -80,7 +80,7 @@ int main(int argc, char* argv[])
 
     std::ostringstream out;
     CPellworthTestApp app({}, out, out);
-    WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}};
+    WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}, {}, {}};
     CDlgPellworthTestApp window(parts);
     app.UseView(window);
     window.show();
