@@ -89,11 +89,8 @@ std::string CFirmwareInstaller::GetRecommendedFirmwareVersion()
 
 bool CFirmwareInstaller::LoadFirmware(bool external, const std::string& path, LoadedFirmware& firmware)
 {
-    if (external) {
-        firmware.strTargetVersion = GetFirmwareVersionFromFile(path);
-        firmware.strFileName = FirmwareFileNameOf(path);
-        return LoadFirmwareFromFile(m_core.Messages(), path, firmware.image);
-    }
+    if (external)
+        return LoadExternalFirmware(m_core.Messages(), path, m_core.IsFirmwareLine(), firmware);
     const FirmwarePackageChoice choice = ChooseFirmwarePackage(m_core.IsFirmwareLine());
     firmware.strTargetVersion = choice.strTargetVersion;
     firmware.strFileName = choice.strFileName;

@@ -2,6 +2,7 @@
 
 #include "connection/MessageStore.h"
 #include "res/Resources.h"
+#include "update/package/FirmwareElf.h"
 #include "update/package/PackageFiles.h"
 #include "update/package/ZlbFile.h"
 
@@ -12,6 +13,9 @@ namespace {
 
 constexpr char kNoMemory[] = "Not enough memory available on computer to download firmware";
 constexpr char kNotLoaded[] = "External firmware file could not be loaded at: ";
+constexpr char kNotFirmware[] = "The selected firmware file is not ";
+constexpr char kFamilyMain[] = "FX40211";
+constexpr int kTaskNotFirmware = 301;
 constexpr int kTaskNoMemory = 501;
 constexpr int kTaskNotLoaded = 502;
 
@@ -20,6 +24,41 @@ void ReportNotLoaded(CMessageStore& messages, const std::string& path, const std
 {
     messages.AddErrorMessage(kTaskNotLoaded, kNotLoaded + path);
     messages.AddStatusMessage("Reason: " + reason);
+}
+
+// Reads an external file whole. An empty file fails as one that cannot be read: sending it would
+// only replace the controller's firmware file with nothing.
+qvxpkg::FileStatus ReadExternalFile(const std::string& path, std::vector<unsigned char>& image, std::string& fault)
+{
+    const qvxpkg::FileStatus status = qvxpkg::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, fault);
+    if (status == qvxpkg::FileStatus::Ok && image.empty()) {
+        fault = path + " is empty";
+        return qvxpkg::FileStatus::ReadFailed;
+    }
+    return status;
+}
+
+// The family a version text names: its part before the first '-'.
+std::string NamedFamily(const std::string& version)
+{
+    const std::size_t hyphen = version.find('-');
+    return hyphen == std::string::npos || hyphen == 0 ? std::string("no firmware line") : version.substr(0, hyphen);
+}
+
+// Why the image is not firmware for the line; empty when it is.
+std::string NotFirmwareReason(std::span<const unsigned char> image, const std::string& name, const std::string& version,
+                              const std::string& family)
+{
+    const std::string fault = ControllerImageFault(image);
+    if (!fault.empty())
+        return name + " is not a PowerPC firmware image (" + fault + ")";
+    if (!HasRevisionSection(image))
+        return name + " has no revision section";
+    if (FirmwareRevisionOf(image).empty())
+        return name + " has a revision section without a readable revision";
+    if (version.rfind(family, 0) != 0)
+        return name + ": its revision names " + NamedFamily(version) + ", this display runs " + family;
+    return {};
 }
 
 } // namespace
@@ -66,9 +105,9 @@ bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char
 bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std::vector<unsigned char>& image)
 {
     std::string fault;
-    switch (qvxpkg::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, fault)) {
+    switch (ReadExternalFile(path, image, fault)) {
     case qvxpkg::FileStatus::Ok:
-        break;
+        return true;
     case qvxpkg::FileStatus::NoMemory:
         messages.AddErrorMessage(kTaskNoMemory, kNoMemory);
         return false;
@@ -76,9 +115,46 @@ bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std:
         ReportNotLoaded(messages, path, fault);
         return false;
     }
-    if (image.empty()) {
-        // Nothing a controller could boot; sending it would only replace its firmware file.
-        ReportNotLoaded(messages, path, path + " is empty");
+}
+
+std::string FirmwareFamily(bool firmwareLine)
+{
+    return firmwareLine ? qvxres::LoadEmbeddedString(qvxres::kStrFP9023417) : std::string(kFamilyMain);
+}
+
+ExternalFirmwareCheck CheckFirmwareImage(std::span<const unsigned char> image, const std::string& path,
+                                         bool firmwareLine)
+{
+    ExternalFirmwareCheck check;
+    check.strVersion = FirmwareVersionFromImage(image, path);
+    check.strReason = NotFirmwareReason(image, qvxpkg::Printable(FirmwareFileNameOf(path)), check.strVersion,
+                                        FirmwareFamily(firmwareLine));
+    check.bOk = check.strReason.empty();
+    return check;
+}
+
+ExternalFirmwareCheck CheckExternalFirmware(const std::string& path, bool firmwareLine)
+{
+    std::vector<unsigned char> image;
+    std::string fault;
+    if (ReadExternalFile(path, image, fault) != qvxpkg::FileStatus::Ok)
+        return {false, FirmwareVersionFromImage({}, path), fault};
+    return CheckFirmwareImage(image, path, firmwareLine);
+}
+
+bool LoadExternalFirmware(CMessageStore& messages, const std::string& path, bool firmwareLine,
+                          LoadedFirmware& firmware)
+{
+    firmware.strFileName = FirmwareFileNameOf(path);
+    const bool loaded = LoadFirmwareFromFile(messages, path, firmware.image);
+    const ExternalFirmwareCheck check = CheckFirmwareImage(firmware.image, path, firmwareLine);
+    firmware.strTargetVersion = check.strVersion;
+    if (!loaded)
+        return false;
+    if (!check.bOk) {
+        firmware.image.clear();
+        messages.AddErrorMessage(kTaskNotFirmware, kNotFirmware + FirmwareFamily(firmwareLine));
+        messages.AddStatusMessage("Reason: " + check.strReason);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 // program, chosen by the firmware line, or a file the operator names. Loaders report their
 // failures with task codes and hand back a freshly owned image.
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,31 @@ bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char
 // Reads the whole file at `path` into `image`. A file that cannot be opened or read, is empty, or
 // is larger than any firmware could be is reported (502, with the reason on the next line).
 bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std::vector<unsigned char>& image);
+
+// The family a firmware line's version texts and file names begin with: "FX40211", or
+// "FP9023417" when the firmware line flag is set.
+std::string FirmwareFamily(bool firmwareLine);
+
+// What a firmware file from outside the program is to a display of a firmware line.
+struct ExternalFirmwareCheck {
+    bool bOk = false;
+    std::string strVersion; // its version text (title and revision), also when it is refused
+    std::string strReason;  // why it is not firmware for the display, in plain words; empty when ok
+};
+
+// A controller is only ever sent its own kind of image: a 32-bit big-endian PowerPC ELF
+// executable with a revision section, whose version text begins with the line's family.
+ExternalFirmwareCheck CheckFirmwareImage(std::span<const unsigned char> image, const std::string& path,
+                                         bool firmwareLine);
+// The same for the file at path, read whole; one that cannot be read is refused with the reason.
+ExternalFirmwareCheck CheckExternalFirmware(const std::string& path, bool firmwareLine);
+
+// Loads an external file for a display of the firmware line, under the name of its last path
+// component and with its own version as the target. A file that cannot be read is reported as
+// LoadFirmwareFromFile does (502, 501); one that is not firmware for the line is reported with
+// task code 301 and the reason on the next line, and nothing of it is kept.
+bool LoadExternalFirmware(CMessageStore& messages, const std::string& path, bool firmwareLine,
+                          LoadedFirmware& firmware);
 
 // The last component of a path: the text after its last backslash or colon (on POSIX also '/').
 std::string FirmwareFileNameOf(const std::string& path);

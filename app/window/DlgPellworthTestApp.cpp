@@ -281,6 +281,8 @@ void CDlgPellworthTestApp::BuildPages()
         m_actions.SetTimeDate(Address(), static_cast<std::uint32_t>(std::time(nullptr)));
     });
     connect(m_firmwarePage, &CDlgFirmDownload::downloadRequested, this, &CDlgPellworthTestApp::OnDownloadFirmware);
+    connect(m_firmwarePage, &CDlgFirmDownload::firmwareFileChanged, this,
+            &CDlgPellworthTestApp::OnFirmwareFileChanged);
     connect(m_configPage, &CDlgConfigDownload::checkRequested, this, &CDlgPellworthTestApp::OnCheckConfiguration);
     connect(m_verificationPage, &CDlgVerificationPage::startWizardRequested, this,
             &CDlgPellworthTestApp::OnStartWizard);
@@ -318,6 +320,9 @@ void CDlgPellworthTestApp::OnAutoConnect()
         return;
     m_firmwarePage->SetCurrentFirmware(FromTool(m_core.GetFirmwareVersion()));
     m_firmwarePage->SetRecommendedFirmware(FromTool(m_core.RecommendedFirmware()));
+    // A file chosen for an earlier display is judged again for this display's firmware line.
+    if (m_firmwarePage->IsOtherFirmware())
+        OnFirmwareFileChanged(m_firmwarePage->FirmwarePath());
     m_configPage->Refill();
     m_tabs->setCurrentIndex(0);
 }
@@ -330,6 +335,17 @@ void CDlgPellworthTestApp::OnDisconnect()
 void CDlgPellworthTestApp::OnDownloadFirmware(bool other)
 {
     m_firmware.DownloadFirmwareFromPage(other ? 1 : 0, ToTool(m_firmwarePage->FirmwarePath()), Address());
+}
+
+void CDlgPellworthTestApp::OnFirmwareFileChanged(const QString& path)
+{
+    if (path.isEmpty()) {
+        m_firmwarePage->ShowFileCheck(QString());
+        return;
+    }
+    const ExternalFirmwareCheck check = CheckExternalFirmware(ToTool(path), m_core.IsFirmwareLine());
+    m_firmwarePage->ShowFileCheck(check.bOk ? QStringLiteral("Version: ") + FromTool(check.strVersion)
+                                            : FromTool(check.strReason));
 }
 
 void CDlgPellworthTestApp::OnCheckConfiguration(int key, const QString& timeZone)
@@ -670,6 +686,9 @@ void CDlgPellworthTestApp::EnableControls(bool connected)
         m_disconnect->setEnabled(connected);
         m_actionsPage->EnablePage(connected);
         m_firmwarePage->EnablePage(connected);
+        // The version of a display that is gone must not stand for the next one.
+        if (!connected)
+            m_firmwarePage->SetCurrentFirmware(QString());
         m_configPage->EnablePage(connected);
         m_verificationPage->EnablePage(connected);
         m_systemPage->EnablePage(connected);

@@ -106,6 +106,8 @@ private:
     void OnLoopBackEnded(int result);
     void LoopBackWork(int port, int type);
     void OnDownloadFirmware(bool other);
+    // Shows on the firmware page what the core makes of the chosen file for the display's line.
+    void OnFirmwareFileChanged(const QString& path);
     void OnCheckConfiguration(int key, const QString& timeZone);
     void OnStartWizard();
     void RunAutomaticJob();

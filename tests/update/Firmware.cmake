@@ -3,7 +3,8 @@ qvx_add_test(test_firmware_version
   LIBS qvx_update qvx_sim)
 
 qvx_add_test(test_firmware_install
-  SOURCES FirmwareFixture.cpp FirmwareInstallTest.cpp AutoConnectTest.cpp
+  SOURCES FirmwareFixture.cpp FirmwareInstallTest.cpp AutoConnectTest.cpp ExternalFirmwareTest.cpp
+          ${PROJECT_SOURCE_DIR}/tests/sim/TestElf.cpp
   LIBS qvx_update qvx_sim)
 
 # The fault soak: a few seeded runs here; `make soak` runs many (QVX_SOAK_RUNS).

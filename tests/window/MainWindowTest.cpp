@@ -3,6 +3,7 @@
 // answered by a watcher as they come up; the tests wait on the window's signals.
 #include "app/PellworthTestApp.h"
 #include "app/window/DlgPellworthTestApp.h"
+#include "sim/TestElf.h"
 #include "connection/window/SystemPage.h"
 #include "sim/SignSim.h"
 #include "update/window/ConfigDownloadDialog.h"
@@ -11,7 +12,9 @@
 #include "widgets/MessageList.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -164,6 +167,50 @@ private slots:
         QVERIFY(!HasLine(QStringLiteral("Firmware has been downloaded.")));
         QVERIFY(m_boxes->seen.filter(QStringLiteral("downloaded successfully")).isEmpty());
         QVERIFY(m_window->Progress() == nullptr);
+    }
+
+    // The Download Firmware page with another file: path and Browse only with the box checked, the
+    // file's version or why it is refused as the core judges it (and the download refusing the same
+    // file with 301), and after a download and the disconnect no current version left standing.
+    void FirmwarePageShowsTheChosenFile()
+    {
+        StartDisplay("FX40211-1.01.05");
+        OpenWindow();
+        Connect();
+        auto* page = m_window->findChild<CDlgFirmDownload*>();
+        auto* other = page->findChild<QCheckBox*>(QStringLiteral("otherFirmware"));
+        auto* path = page->findChild<QLineEdit*>(QStringLiteral("firmwarePath"));
+        auto* browse = page->findChild<QPushButton*>(QStringLiteral("browse"));
+        const auto shown = [page](const char* name) { return page->findChild<QLabel*>(QString::fromLatin1(name))->text(); };
+        QCOMPARE(shown("currentFirmware"), QStringLiteral("FX40211-1.01.05"));
+        QVERIFY(!path->isEnabled() && !browse->isEnabled());
+        other->click();
+        QVERIFY(path->isEnabled() && browse->isEnabled());
+
+        const auto write = [this](const QString& folder, const simtest::Bytes& bytes) {
+            QDir(m_dir->path()).mkpath(folder);
+            const QString file = m_dir->filePath(folder + QStringLiteral("/FX40211.EXE"));
+            std::ofstream(file.toStdString(), std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            return file;
+        };
+        const std::string text = "not firmware\n";
+        path->setText(write(QStringLiteral("text"), simtest::Bytes(text.begin(), text.end())));
+        QCOMPARE(shown("firmwareFileCheck"),
+                 QStringLiteral("FX40211.EXE is not a PowerPC firmware image (it is 13 bytes of text)"));
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("downloadFirmware")), Qt::LeftButton);
+        QVERIFY(HasLine(QStringLiteral("[*TASK ERROR 301*]  The selected firmware file is not FX40211")));
+        QVERIFY(!m_sim->ReadFile(kPort, kAddress, "FX40211.EXE").has_value());
+
+        const simtest::Bytes image = simtest::FirmwareElf("Gen II Firmware REV 1.3.0");
+        path->setText(write(QStringLiteral("good"), image));
+        QCOMPARE(shown("firmwareFileCheck"), QStringLiteral("Version: FX40211-1.3.0"));
+        QSignalSpy closed(m_window.get(), &CDlgPellworthTestApp::progressClosed);
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("downloadFirmware")), Qt::LeftButton);
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(m_sim->ReadFile(kPort, kAddress, "FX40211.EXE"), std::optional(image));
+        QTRY_VERIFY(Find("1000")->isEnabled());
+        QCOMPARE(shown("currentFirmware"), QString());
     }
 
     void LoopBackTest_data()

@@ -133,9 +133,8 @@ private slots:
     {
         CDlgFirmDownload page;
         CheckControls(page, {{"otherFirmware", "Download a firmware version other than the recommended firmware"},
-                             {"browse", "Browse ..."},
-                             {"downloadFirmware", "Download Firmware"},
-                             {"firmwarePath", nullptr}});
+                             {"downloadFirmware", "Download Firmware"}});
+        QCOMPARE(page.findChild<QPushButton*>(QStringLiteral("browse"))->text(), QStringLiteral("Browse ..."));
         QStringList captions;
         for (const QLabel* label : page.findChildren<QLabel*>())
             captions << label->text();
@@ -147,8 +146,14 @@ private slots:
         QSignalSpy download(&page, &CDlgFirmDownload::downloadRequested);
         auto* other = page.findChild<QCheckBox*>(QStringLiteral("otherFirmware"));
         auto* path = page.findChild<QLineEdit*>(QStringLiteral("firmwarePath"));
+        QSignalSpy fileChanged(&page, &CDlgFirmDownload::firmwareFileChanged);
+        const auto pathControls = [&] {
+            return QList<bool>{path->isEnabled(), page.findChild<QPushButton*>(QStringLiteral("browse"))->isEnabled()};
+        };
+        QCOMPARE(pathControls(), (QList<bool>{false, false})); // the page is enabled, the box is not checked
         QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(4, other->height() / 2));
         QVERIFY(page.IsOtherFirmware());
+        QCOMPARE(pathControls(), (QList<bool>{true, true}));
         {
             CBoxAnswer box(QMessageBox::Ok);
             Click(&page, "downloadFirmware");
@@ -157,10 +162,18 @@ private slots:
         }
         QTest::keyClicks(path, QStringLiteral("C:\\fw\\FX40211.exe"));
         Click(&page, "downloadFirmware");
+        page.ShowFileCheck(QStringLiteral("Version: FX40211-1.3.0"));
         other->setChecked(false);
+        QCOMPARE(pathControls(), (QList<bool>{false, false}));
+        QCOMPARE(LabelText(&page, "firmwareFileCheck"), QString());
         path->clear();
         Click(&page, "downloadFirmware");
         QCOMPARE(download, (QList<QVariantList>{{true}, {false}}));
+        // Checking the box names the (empty) path; each character typed after it names the path so far;
+        // nothing once the box is off.
+        QCOMPARE(fileChanged.count(), 1 + QStringLiteral("C:\\fw\\FX40211.exe").size());
+        QCOMPARE(fileChanged.first().first().toString(), QString());
+        QCOMPARE(fileChanged.last().first().toString(), QStringLiteral("C:\\fw\\FX40211.exe"));
     }
 
     void configurationPage()

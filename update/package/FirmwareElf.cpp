@@ -6,12 +6,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr std::uint64_t kElfHeaderSize = 52;
 constexpr std::uint64_t kSectionHeaderSize = 40;
 constexpr std::uint16_t kTypeExecutable = 2;
+constexpr std::uint16_t kMachinePowerPc = 20;
+constexpr unsigned char kElfMagic[] = {0x7F, 'E', 'L', 'F'};
+constexpr std::size_t kClassAt = 4;
+constexpr std::size_t kDataAt = 5;
+constexpr unsigned char kClass32 = 1;
+constexpr unsigned char kClass64 = 2;
+constexpr unsigned char kDataLittle = 1;
+constexpr unsigned char kDataBig = 2;
 constexpr char kRevisionSection[] = ".m2_rev_id";
 constexpr std::uint64_t kRevisionNameChars = sizeof kRevisionSection - 1;
 constexpr std::uint64_t kRevisionChars = 25;
@@ -66,7 +75,63 @@ std::optional<std::uint64_t> FindRevisionHeader(const BigEndianImage& elf)
     return std::nullopt;
 }
 
+std::string ByteCount(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
+// Text of any code page: no control characters but the usual white space.
+bool IsText(std::span<const unsigned char> bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](unsigned char c) {
+        return c >= 0x20 || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    });
+}
+
+// The section header table must lie whole inside the image, in entries of the one size a 32-bit
+// ELF file has, with the name table among them.
+std::string SectionTableFault(const BigEndianImage& elf)
+{
+    const std::uint64_t count = elf.U16(48);
+    if (count == 0)
+        return {};
+    if (elf.U16(46) != kSectionHeaderSize)
+        return "its section headers are " + std::to_string(elf.U16(46)) + " bytes each, not 40";
+    if (!elf.Holds(elf.U32(32), count * kSectionHeaderSize))
+        return "its section header table lies outside the file";
+    if (elf.U16(50) >= count)
+        return "its section name table is header " + std::to_string(elf.U16(50)) + " of " + std::to_string(count);
+    return {};
+}
+
 } // namespace
+
+std::string ControllerImageFault(std::span<const unsigned char> image)
+{
+    const BigEndianImage elf(image);
+    if (!elf.Holds(0, sizeof kElfMagic) || std::memcmp(image.data(), kElfMagic, sizeof kElfMagic) != 0)
+        return "it is " + ByteCount(image.size()) + (IsText(image) ? " of text" : " without an ELF header");
+    if (!elf.Holds(0, kElfHeaderSize))
+        return "its ELF header is cut short at " + ByteCount(image.size());
+    if (image[kClassAt] == kClass64)
+        return "it is a 64-bit ELF file";
+    if (image[kClassAt] != kClass32)
+        return "its ELF class " + std::to_string(image[kClassAt]) + " is not 32-bit";
+    if (image[kDataAt] == kDataLittle)
+        return "it is a little-endian ELF file";
+    if (image[kDataAt] != kDataBig)
+        return "its ELF byte order " + std::to_string(image[kDataAt]) + " is not big-endian";
+    if (elf.U16(16) != kTypeExecutable)
+        return "it is an ELF file of type " + std::to_string(elf.U16(16)) + ", not an executable";
+    if (elf.U16(18) != kMachinePowerPc)
+        return "it is an ELF executable for machine " + std::to_string(elf.U16(18)) + ", not for PowerPC";
+    return SectionTableFault(elf);
+}
+
+bool HasRevisionSection(std::span<const unsigned char> image)
+{
+    return FindRevisionHeader(BigEndianImage(image)).has_value();
+}
 
 std::string FirmwareRevisionOf(std::span<const unsigned char> image)
 {

@@ -12,6 +12,14 @@
 #include <string>
 #include <vector>
 
+// Why a controller could not boot the image as firmware, as a clause ("it is 13 bytes of text",
+// "it is a 64-bit ELF file", ...); empty when it is a 32-bit big-endian PowerPC ELF executable
+// whose section header table lies whole inside it.
+std::string ControllerImageFault(std::span<const unsigned char> image);
+
+// True when the image's section headers name a ".m2_rev_id" section.
+bool HasRevisionSection(std::span<const unsigned char> image);
+
 // "major.minor.build", or empty when the image carries no readable revision.
 std::string FirmwareRevisionOf(std::span<const unsigned char> image);
 

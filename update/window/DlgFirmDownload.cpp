@@ -41,6 +41,8 @@ CDlgFirmDownload::CDlgFirmDownload(QWidget* parent) : QWidget(parent)
     m_browse->setObjectName(QStringLiteral("browse"));
     m_download = new QPushButton(QStringLiteral("Download Firmware"), this);
     m_download->setObjectName(QStringLiteral("downloadFirmware"));
+    m_fileCheck = MakeField(QStringLiteral("firmwareFileCheck"), this);
+    m_fileCheck->setWordWrap(true);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Current Firmware:"), this), 0, 0);
@@ -54,10 +56,11 @@ CDlgFirmDownload::CDlgFirmDownload(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_other, 4, 0, 1, 3);
     layout->addWidget(m_path, 5, 0, 1, 2);
     layout->addWidget(m_browse, 5, 2);
-    layout->addWidget(m_download, 6, 0, Qt::AlignLeft);
+    layout->addWidget(m_fileCheck, 6, 0, 1, 3);
+    layout->addWidget(m_download, 7, 0, Qt::AlignLeft);
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(1, 1);
-    layout->setRowStretch(7, 1);
+    layout->setRowStretch(8, 1);
 
     setTabOrder(m_other, m_path);
     setTabOrder(m_path, m_browse);
@@ -72,6 +75,11 @@ CDlgFirmDownload::CDlgFirmDownload(QWidget* parent) : QWidget(parent)
     });
     // A typed path names its own file: the kept name follows it.
     connect(m_path, &QLineEdit::textEdited, this, [this](const QString& path) { m_name = QFileInfo(path).fileName(); });
+    connect(m_path, &QLineEdit::textChanged, this, [this](const QString& path) {
+        if (IsOtherFirmware())
+            emit firmwareFileChanged(path);
+    });
+    connect(m_other, &QCheckBox::toggled, this, &CDlgFirmDownload::OnOtherToggled);
     connect(m_download, &QPushButton::clicked, this, [this] {
         const bool other = IsOtherFirmware();
         if (other && FirmwarePath().isEmpty()) {
@@ -87,9 +95,31 @@ CDlgFirmDownload::CDlgFirmDownload(QWidget* parent) : QWidget(parent)
 
 void CDlgFirmDownload::EnablePage(bool enable)
 {
-    for (QWidget* control : {static_cast<QWidget*>(m_other), static_cast<QWidget*>(m_path),
-                             static_cast<QWidget*>(m_browse), static_cast<QWidget*>(m_download)})
-        control->setEnabled(enable);
+    m_bEnabled = enable;
+    UpdateEnabled();
+}
+
+void CDlgFirmDownload::UpdateEnabled()
+{
+    m_other->setEnabled(m_bEnabled);
+    m_download->setEnabled(m_bEnabled);
+    // The path is used only for another file: without the box it would look as if it were.
+    m_path->setEnabled(m_bEnabled && IsOtherFirmware());
+    m_browse->setEnabled(m_bEnabled && IsOtherFirmware());
+}
+
+void CDlgFirmDownload::OnOtherToggled(bool other)
+{
+    UpdateEnabled();
+    if (other)
+        emit firmwareFileChanged(FirmwarePath());
+    else
+        m_fileCheck->clear();
+}
+
+void CDlgFirmDownload::ShowFileCheck(const QString& text)
+{
+    m_fileCheck->setText(text);
 }
 
 void CDlgFirmDownload::SetCurrentFirmware(const QString& version)
