@@ -138,34 +138,27 @@ bool ChooseConfigKey(const CConfigDownloader& configs, const ActionRequest& requ
         ListConfigTypes(configs, out);
         return false;
     }
-    for (const auto& [candidate, info] : configs.Configs()) {
-        if (configs.IsCurrentDisplayType(candidate)) {
-            key = candidate;
-            return true;
-        }
-    }
+    key = configs.DisplayTypeKey();
+    if (key >= 0)
+        return true;
     out << "The display's type has no recommended configuration; name one with -type.\n";
     ListConfigTypes(configs, out);
     return false;
 }
 
-// The zone the configuration forms work with: -timezone, else the one the display has.
-bool ChooseTimeZone(const CConfigDownloader& configs, const ActionRequest& request, std::string& zone,
-                    std::ostream& out)
+// The zone the configuration forms work with: -timezone, else the display's own (the one the
+// window starts on, named even when the list has no name for it).
+std::string ChooseTimeZone(const CConfigDownloader& configs, const ActionRequest& request)
 {
-    zone = request.timeZone.empty() ? configs.DialogLists().initialTimeZone : request.timeZone;
-    if (!zone.empty())
-        return true;
-    out << "The display's time zone is none of the list; name one with -timezone.\n";
-    return false;
+    return request.timeZone.empty() ? configs.DisplayTimeZone() : request.timeZone;
 }
 
 int CheckConfig(CConfigDownloader& configs, const ActionRequest& request, std::ostream& out)
 {
     int key = 0;
-    std::string zone;
-    if (!ChooseConfigKey(configs, request, key, out) || !ChooseTimeZone(configs, request, zone, out))
+    if (!ChooseConfigKey(configs, request, key, out))
         return exitstatus::kUsage;
+    const std::string zone = ChooseTimeZone(configs, request);
     configs.SetCurrentTimeZone(zone);
     const std::vector<ConfigDifference> differences = configs.ConfigDifferences(key);
     const std::string name = configs.Configs().at(key).strName;
@@ -183,9 +176,9 @@ int CheckConfig(CConfigDownloader& configs, const ActionRequest& request, std::o
 int DownloadConfig(CConfigDownloader& configs, const ActionRequest& request, std::ostream& out)
 {
     int key = 0;
-    std::string zone;
-    if (!ChooseConfigKey(configs, request, key, out) || !ChooseTimeZone(configs, request, zone, out))
+    if (!ChooseConfigKey(configs, request, key, out))
         return exitstatus::kUsage;
+    const std::string zone = ChooseTimeZone(configs, request);
     return configs.DownloadConfiguration(key, request.address, zone, true) ? exitstatus::kDone
                                                                            : exitstatus::kRefused;
 }

@@ -17,9 +17,10 @@ enum class ProgressKind { Running, Stepped };
 // What the "Download Configuration" dialog shows: lists of (key, text) items.
 struct ConfigurationLists {
     std::vector<std::pair<int, std::string>> filters;                     // first selected
-    std::function<std::vector<std::pair<int, std::string>>(int)> typesOf; // a filter's types; first selected
+    std::function<std::vector<std::pair<int, std::string>>(int)> typesOf; // a filter's types
+    int nDisplayKey = -1; // the display's own type: selected where a type list has it, else none is
     std::vector<std::string> timeZones;
-    std::string initialTimeZone; // empty: the first
+    std::string initialTimeZone; // selected; one the list does not have selects none
 };
 
 // The operator's choice in that dialog: a type's key and a time zone's name.

@@ -22,8 +22,9 @@ int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, CConfigDownl
     core.ShowDisplayInfo();
     core.View().EnableControls(true);
     firmware.OfferRecommendedFirmware(address);
-    // The tables follow the firmware line the display was just found on.
-    config.BuildDisplayTypeTable();
+    // The tables follow the firmware line the display was just found on; its own zone is the
+    // current one.
+    config.UseConnectedDisplay();
     config.CheckRecommendedConfiguration(address);
     return result;
 }

@@ -11,6 +11,6 @@ class CFirmwareInstaller;
 constexpr int AUTO_CONNECT_BAD_ADDRESS = -1;
 
 // A connection result (CONNECT_...), or AUTO_CONNECT_BAD_ADDRESS.
-// config keeps the operator's time zone between connections.
+// config starts on the connected display's own type and time zone.
 int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, CConfigDownloader& config, int port, int address,
                 const BaudChoice& baud);

@@ -3,11 +3,13 @@
 #include "connection/DisplayLists.h"
 #include "connection/InstallerCore.h"
 #include "files/ControllerConfig.h"
+#include "files/DecimalText.h"
 #include "files/XmlDoc.h"
 #include "res/Resources.h"
 #include "update/ConfigDefaults.h"
 #include "update/TimeZones.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -47,15 +49,14 @@ std::vector<ConfigListItem> CConfigDownloader::TypeList(int filterKey) const
     return BuildTypeList(m_configs, m_filters, filterKey);
 }
 
-std::size_t CConfigDownloader::PageTypeSelection(const std::vector<ConfigListItem>& types) const
+std::optional<std::size_t> CConfigDownloader::PageTypeSelection(const std::vector<ConfigListItem>& types) const
 {
-    if (m_core.IsFirmwareLine()) {
-        for (std::size_t i = 0; i < types.size(); ++i) {
-            if (IsCurrentDisplayType(types[i].first))
-                return i;
-        }
+    const int own = DisplayTypeKey();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        if (types[i].first == own)
+            return i;
     }
-    return 0;
+    return std::nullopt;
 }
 
 ConfigurationLists CConfigDownloader::DialogLists() const
@@ -63,10 +64,62 @@ ConfigurationLists CConfigDownloader::DialogLists() const
     ConfigurationLists lists;
     lists.filters = DialogFilterList();
     lists.typesOf = [this](int filterKey) { return TypeList(filterKey); };
-    lists.timeZones = TimeZoneNames();
-    auto link = m_core.HoldLink(); // the document is the connection's
-    lists.initialTimeZone = TimeZoneNameOf(ReadConfigTimeZone(m_core.ConfigDoc()));
+    lists.nDisplayKey = DisplayTypeKey();
+    lists.timeZones = TimeZoneList();
+    lists.initialTimeZone = DisplayTimeZone();
     return lists;
+}
+
+// The display's own type and zone.
+
+int CConfigDownloader::DisplayTypeKey() const
+{
+    // Several types of the FX40211 line share a display type and differ in their modules.
+    const ConfigSummary& display = m_core.Summary();
+    std::vector<int> sameType;
+    std::vector<int> sameModules;
+    for (const auto& [key, info] : m_configs) {
+        CXmlDoc doc;
+        if (!doc.SetDocument(GetConfigTemplate(key)) || ReadConfigDisplayType(doc) != display.strDisplayType)
+            continue;
+        sameType.push_back(key);
+        if (ReadConfigRootAttribute(doc, ConfigXml::kModuleType) == display.strModuleType)
+            sameModules.push_back(key);
+    }
+    if (sameType.size() == 1)
+        return sameType.front();
+    return sameModules.size() == 1 ? sameModules.front() : -1;
+}
+
+int CConfigDownloader::DisplayTimeZoneMinutes() const
+{
+    return DecimalIntValue(m_core.Summary().strTimeZone);
+}
+
+std::string CConfigDownloader::DisplayTimeZone() const
+{
+    const int minutes = DisplayTimeZoneMinutes();
+    std::string name = TimeZoneNameOf(minutes);
+    return name.empty() ? OwnTimeZoneName(minutes) : name;
+}
+
+std::vector<std::string> CConfigDownloader::TimeZoneList() const
+{
+    std::vector<std::string> names = TimeZoneNames();
+    const int minutes = DisplayTimeZoneMinutes();
+    if (!TimeZoneNameOf(minutes).empty())
+        return names;
+    const auto later = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
+        return TimeZonePrefixMinutes(name).value_or(0) > minutes;
+    });
+    names.insert(later, OwnTimeZoneName(minutes));
+    return names;
+}
+
+void CConfigDownloader::UseConnectedDisplay()
+{
+    BuildDisplayTypeTable();
+    m_strTimeZone = DisplayTimeZone();
 }
 
 // Templates.
@@ -90,7 +143,7 @@ bool CConfigDownloader::IsCurrentDisplayType(int key) const
 
 void CConfigDownloader::SetTemplateTimeZone(const std::string& name, std::string& text)
 {
-    const int minutes = m_timeZones.try_emplace(name, 0).first->second;
+    const int minutes = TimeZoneMinutes(name);
     const std::size_t zone = text.find(ConfigXml::kZone);
     if (zone == std::string::npos)
         return;
@@ -101,6 +154,16 @@ void CConfigDownloader::SetTemplateTimeZone(const std::string& name, std::string
     if (close == std::string::npos)
         return;
     text.replace(zone, close + 1 - zone, std::string(ConfigXml::kZone) + "=\"" + std::to_string(minutes) + "\"");
+}
+
+int CConfigDownloader::TimeZoneMinutes(const std::string& name)
+{
+    if (const auto zone = m_timeZones.find(name); zone != m_timeZones.end())
+        return zone->second;
+    if (name == DisplayTimeZone())
+        return DisplayTimeZoneMinutes();
+    m_timeZones.emplace(name, 0);
+    return 0;
 }
 
 // Checks.

@@ -9,6 +9,7 @@
 #include "update/DisplayTypes.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,23 +40,40 @@ public:
     std::vector<ConfigListItem> PageFilterList() const;
     std::vector<ConfigListItem> DialogFilterList() const;
     std::vector<ConfigListItem> TypeList(int filterKey) const;
-    // The index the configuration page selects in a type list: on the FP9023417 line the
-    // connected display's own type when the list has it, otherwise the first (0).
-    std::size_t PageTypeSelection(const std::vector<ConfigListItem>& types) const;
-    // The download dialog's lists; the time zone starts on the one the display's CONFIG.XML has.
+    // The index the configuration page selects in a type list: the display's own type when the list
+    // has it, otherwise none (the first entry is another display's configuration).
+    std::optional<std::size_t> PageTypeSelection(const std::vector<ConfigListItem>& types) const;
+    // The download dialog's lists; they start on the display's own type and zone.
     ConfigurationLists DialogLists() const;
+
+    // The display's own type: the one entry of the table whose template has the display's type
+    // (where several have it, the one that also has its module type). -1 when none has it, or when
+    // that still leaves more than one.
+    int DisplayTypeKey() const;
+    // The display's own zone, from its configuration summary: zn in minutes (missing, empty or not
+    // a number: 0), named by the list's name with that offset, else by OwnTimeZoneName.
+    int DisplayTimeZoneMinutes() const;
+    std::string DisplayTimeZone() const;
+    // The zones both views offer: the table's names, with the display's own zone in its place by
+    // offset when no name has its offset.
+    std::vector<std::string> TimeZoneList() const;
+    // After a connection: the tables of the display's firmware line, and the display's own zone as
+    // the current one, so that nothing chosen for an earlier display stays.
+    void UseConnectedDisplay();
 
     // The template's text; empty for a key without an entry.
     std::string GetConfigTemplate(int key) const;
     // Whether the key's template is for the connected display's type (its first "type" value
     // equals the summary's display type exactly).
     bool IsCurrentDisplayType(int key) const;
-    // Puts zn="<minutes of name>" in place of the first zn="..." of text. A name the table does not
-    // know (the empty name too) is added with 0. Without zn and two quotes after it, text stays.
+    // Puts zn="<minutes of name>" in place of the first zn="..." of text. The display's own zone
+    // gives its minutes; another name the table does not know (the empty name too) is added with 0.
+    // Without zn and two quotes after it, text stays.
     void SetTemplateTimeZone(const std::string& name, std::string& text);
 
-    // The time zone the last choice named; empty until one is chosen. A view sets it whenever the
-    // selection of the configuration page's time-zone list changes; the full check compares with it.
+    // The time zone the last choice named; empty until one is chosen, the display's own after a
+    // connection. A view sets it whenever the selection of the configuration page's time-zone list
+    // changes; the full check compares with it.
     const std::string& CurrentTimeZone() const { return m_strTimeZone; }
     void SetCurrentTimeZone(const std::string& name) { m_strTimeZone = name; }
 
@@ -88,6 +106,7 @@ public:
 
 private:
     bool DownloadWork(const std::string& text, int address);
+    int TimeZoneMinutes(const std::string& name);
 
     CInstallerCore& m_core;
     ConfigInfoMap m_configs;

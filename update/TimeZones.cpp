@@ -73,3 +73,11 @@ std::string TimeZoneNameOf(int minutes)
     }
     return {};
 }
+
+std::string OwnTimeZoneName(int minutes)
+{
+    const long long magnitude = minutes < 0 ? -static_cast<long long>(minutes) : minutes;
+    const auto twoDigits = [](long long value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+    return std::string("(GMT") + (minutes < 0 ? '-' : '+') + twoDigits(magnitude / 60) + ":" +
+           twoDigits(magnitude % 60) + ") Display's own zone";
+}

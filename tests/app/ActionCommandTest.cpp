@@ -18,7 +18,7 @@ constexpr unsigned char kAddress = 5;
 
 class ActionCommand : public ::testing::Test {
 protected:
-    void StartDisplay()
+    void StartDisplay(const std::function<void(qvxsim::ControllerSettings&)>& setUp = {})
     {
         m_sim = std::make_unique<qvxsim::SignSim>(m_ports.Path().string());
         qvxsim::PortConfig config;
@@ -26,6 +26,8 @@ protected:
         config.baud = 115200;
         config.controllers.push_back({kAddress});
         config.controllers.back().behaviour.rebootMs = 0;
+        if (setUp)
+            setUp(config.controllers.back().settings);
         std::string error;
         ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
@@ -109,6 +111,25 @@ TEST_F(ActionCommand, ConfigurationCheckDownloadAndCheckAgain)
     EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "999"}), 2);
     EXPECT_TRUE(Shows("-type \"999\" is no display type of this display's firmware line.\n"));
     EXPECT_TRUE(Shows("  10  32x80 Mono64\n")) << "the types are listed";
+}
+
+// A display in a zone the list has no name for: both forms work in it as they are, and the
+// download writes it back unchanged.
+TEST_F(ActionCommand, ConfigurationInTheDisplaysUnlistedZone)
+{
+    StartDisplay([](qvxsim::ControllerSettings& settings) {
+        settings.timeZone = 390;
+        settings.ipAddress = "192.168.200.10";
+    });
+    EXPECT_EQ(Run({"-checkconfig", "COM3:5"}), 0) << m_out.str() << m_err.str();
+    EXPECT_TRUE(Shows("The configuration matches the recommended one for 32x80 Mono64 in (GMT+06:30) Display's own "
+                      "zone.\n"));
+    EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "10"}), 0) << m_out.str();
+    const auto sent = m_sim->ReadFile(kPort, kAddress, "CONFIG.XML");
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_NE(std::string(sent->begin(), sent->end()).find("<TIME dst=\"1\" zn=\"390\" clk=\"0\"/>"),
+              std::string::npos);
+    EXPECT_EQ(m_sim->Settings(kPort, kAddress).timeZone, 390);
 }
 
 // A display that refuses the command: 7; one that cannot be reached: 1 (nothing done in either).

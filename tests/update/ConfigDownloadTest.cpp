@@ -6,7 +6,9 @@
 #include "connection/DisplayLists.h"
 #include "connection/InstallerCore.h"
 #include "sim/SignSim.h"
+#include "update/AutoConnect.h"
 #include "update/ConfigDownload.h"
+#include "update/FirmwareInstaller.h"
 #include "update/TimeZones.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,12 @@
 #include <optional>
 #include <span>
 #include <thread>
+
+// Readable failures of the comparisons.
+void PrintTo(const ConfigDifference& difference, std::ostream* out)
+{
+    *out << difference.strField << ": \"" << difference.strDisplay << "\" / \"" << difference.strRecommended << "\"";
+}
 
 namespace {
 
@@ -142,17 +150,19 @@ std::string WithZone(std::string text, const std::string& zone)
     return text;
 }
 
-// A view whose "Download Configuration" dialog picks a type and a time zone.
+// A view whose "Download Configuration" dialog picks a type and a time zone, or, with takeShown,
+// downloads what the dialog starts on (an operator pressing the button at once).
 class CChoosingView : public CCapturingView {
 public:
     bool ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice) override
     {
         shown = lists;
-        choice = chosen;
+        choice = takeShown ? ConfigurationChoice{lists.nDisplayKey, lists.initialTimeZone} : chosen;
         return true;
     }
     std::optional<ConfigurationLists> shown;
     ConfigurationChoice chosen;
+    bool takeShown = false;
 };
 
 // A core that has never connected; the display's configuration is put in place as a connection
@@ -171,6 +181,18 @@ protected:
     {
         ASSERT_TRUE(m_core.ConfigDoc().SetDocument(text)) << text;
         m_core.ShowDisplayInfo();
+    }
+    // The CONFIG.XML the controller serves once it has restarted; none when it does not in time.
+    std::string ServedConfigAfterRestart(const std::string& expected)
+    {
+        std::string served;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (served != expected && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const auto file = m_sim.ReadFile(kPort, kAddress, "CONFIG.XML");
+            served = file ? std::string(file->begin(), file->end()) : std::string();
+        }
+        return served;
     }
 
     CTestPortDir m_ports{"qvx-cfg"};
@@ -220,7 +242,8 @@ TEST_F(ConfigTables, FiltersAndTypeListsOfBothLines)
         EXPECT_EQ(m_config.TypeList(filter), expected[filter]) << filter;
     EXPECT_TRUE(m_config.TypeList(5).empty());
     SetDisplayConfig(M2Template(kMainTypes[10]));
-    EXPECT_EQ(m_config.PageTypeSelection(expected[0]), 0u) << "only the FP9023417 line preselects";
+    EXPECT_EQ(m_config.PageTypeSelection(expected[0]), 16u) << "the display's own type";
+    EXPECT_EQ(m_config.PageTypeSelection(expected[2]), std::nullopt) << "not among Gen 2: none, not the first";
 
     SetLine(true);
     EXPECT_EQ(m_config.PageFilterList(), (Items{{0, "All"}}));
@@ -231,9 +254,30 @@ TEST_F(ConfigTables, FiltersAndTypeListsOfBothLines)
     EXPECT_EQ(m_config.TypeList(0), types);
     SetDisplayConfig(M3Template(kLineTypes[7]));
     EXPECT_EQ(m_config.PageTypeSelection(types), 7u) << "the display's own type";
+    EXPECT_EQ(m_config.DialogLists().nDisplayKey, 42);
     EXPECT_TRUE(m_config.IsCurrentDisplayType(42));
     EXPECT_FALSE(m_config.IsCurrentDisplayType(45));
     EXPECT_FALSE(m_config.IsCurrentDisplayType(10)) << "a key without an entry";
+}
+
+// Types of the FX40211 line share their display type across generations; the module type tells
+// them apart. Where even that leaves none or several, nothing is the display's own.
+TEST_F(ConfigTables, TheDisplaysOwnTypeByItsTypeAndModules)
+{
+    const struct { bool line; const char *type, *mid; int key; } cases[] = {
+        {false, "32X80MONO64.CRV.M2", "FX40529.RBF-004", 10},
+        {false, "32X80MONO64.CRV.M2", "FX40963.RBF-004", 28},
+        {false, "32X80MONO64.CRV.M2", "FX40529.RBF-003", -1},
+        {false, "48X144RGB32K.CRV.M2", "FX40000.RBF-000", 4}, // the only one of its type
+        {false, "32x80mono64.crv.m2", "FX40529.RBF-004", -1},
+        {true, "48X160MONO256.CRV.M3", "FX4100000.RBF", 42},
+        {true, "32X80MONO64.CRV.M2", "FX40529.RBF-004", -1}, // not of this line
+    };
+    for (const auto& c : cases) {
+        SetLine(c.line);
+        SetDisplayConfig(std::string("<CFG type=\"") + c.type + "\" mid=\"" + c.mid + "\"/>");
+        EXPECT_EQ(m_config.DisplayTypeKey(), c.key) << c.type << " " << c.mid;
+    }
 }
 
 TEST(TimeZones, ThirtyTwoNamesByOffset)
@@ -369,18 +413,6 @@ protected:
         m_view.progressTexts.clear();
     }
 
-    // The CONFIG.XML the controller serves once it has restarted; none when it does not in time.
-    std::string ServedConfigAfterRestart(const std::string& expected)
-    {
-        std::string served;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (served != expected && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            const auto file = m_sim.ReadFile(kPort, kAddress, "CONFIG.XML");
-            served = file ? std::string(file->begin(), file->end()) : std::string();
-        }
-        return served;
-    }
 };
 
 TEST_F(ConfigDownloadTest, UnattendedDownloadSendsTheTemplateWithTheZoneAndResets)
@@ -446,6 +478,62 @@ TEST_F(ConfigDownloadTest, FailuresKeepTheLinkAndSkipTheReset)
     EXPECT_TRUE(m_core.Link().IsOpen());
     EXPECT_TRUE(m_view.boxes.empty());
     EXPECT_EQ(m_sim.Stats(kPort, kAddress).reboots, 0u);
+}
+
+// The display's own zone after each connect: what the page and the dialog start on, what the full
+// check compares with, and the zn a download of the dialog's first choice writes. The display is
+// set up as recommended for key 10 apart from its zone; one connect follows the other, each after
+// the operator chose another zone, so nothing of the one before may stay.
+TEST_F(ConfigTables, EachConnectStartsOnTheDisplaysOwnZone)
+{
+    const qvxsim::PortConfig port{
+        .comNumber = kPort, .baud = 115200, .controllers = {{.address = kAddress, .behaviour = {.rebootMs = 0}}}};
+    std::string error;
+    ASSERT_TRUE(m_sim.AddPort(port, &error)) << error;
+    ASSERT_TRUE(m_sim.Start(&error)) << error;
+    CFirmwareInstaller firmware(m_core, FirmwareSwitches{});
+    const std::string recommended = M2Template(kMainTypes[10]);
+    const std::string kNoZone = "zn=\"-360\" ";
+    const char kGreenwich[] = "(GMT) Greenwich Mean Time: Dublin, Edinburgh, Lisbon, London";
+    // zn (none: no zn at all), the zone shown, where the unlisted zone goes in the list, what differs.
+    const struct { const char* zn; const char* zone; std::size_t listed; std::vector<ConfigDifference> differences; }
+        cases[] = {
+        {"-300", kEastern, 7, {}},
+        {"0", kGreenwich, 13, {}},
+        {"390", "(GMT+06:30) Display's own zone", 24, {}},
+        {"-150", "(GMT-02:30) Display's own zone", 11, {}},
+        {nullptr, kGreenwich, 13, {{"Time Zone", "", "0"}}}, // a zn is recommended: it differs
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zone);
+        // Its own software address, which the check does not look at, tells the file it had from the one sent.
+        std::string config = recommended;
+        config.replace(config.find("sw=\"\""), 5, "sw=\"1\"");
+        if (c.zn)
+            config = WithZone(config, c.zn);
+        else
+            config.erase(config.find(kNoZone), kNoZone.size());
+        const std::vector<unsigned char> bytes(config.begin(), config.end());
+        ASSERT_TRUE(m_sim.WriteFile(kPort, kAddress, "CONFIG.XML", bytes));
+        m_config.SetCurrentTimeZone(kCentral); // the operator's choice for the display before
+        ASSERT_EQ(AutoConnect(m_core, firmware, m_config, kPort, kAddress, BaudChoice{true, 115200}), CONNECT_OK);
+        EXPECT_TRUE(m_view.questions.empty()) << "the quick check passes";
+        EXPECT_EQ(m_config.CurrentTimeZone(), c.zone);
+        const std::vector<std::string> zones = m_config.TimeZoneList();
+        ASSERT_EQ(zones.size(), std::string(c.zone).find("own") == std::string::npos ? 32u : 33u);
+        EXPECT_EQ(zones[c.listed], c.zone);
+        EXPECT_EQ(m_config.ConfigDifferences(10), c.differences);
+        m_view.answerYes = true;
+        m_view.takeShown = true;
+        ASSERT_TRUE(m_config.AskAndDownloadConfiguration(kAddress));
+        EXPECT_EQ(m_view.shown->initialTimeZone, c.zone);
+        EXPECT_EQ(m_view.shown->timeZones, zones);
+        EXPECT_EQ(m_view.shown->nDisplayKey, 10);
+        const std::string sent = WithZone(recommended, c.zn ? c.zn : "0");
+        EXPECT_EQ(ServedConfigAfterRestart(sent), sent);
+        m_view.answerYes = false;
+        m_view.questions.clear();
+    }
 }
 
 } // namespace

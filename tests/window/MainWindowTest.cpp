@@ -7,6 +7,7 @@
 #include "connection/window/SystemPage.h"
 #include "sim/SignSim.h"
 #include "update/window/ConfigDownloadDialog.h"
+#include "update/window/DlgConfigDownload.h"
 #include "update/window/DlgFirmDownload.h"
 #include "update/window/DlgProgress.h"
 #include "widgets/MessageList.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -40,6 +42,7 @@ constexpr int kWaitMs = 20000;
 
 const QString kFirmwareQuestion =
     QStringLiteral("You do not have the recommended firmware downloaded.\nDo you want to download it now?");
+const QString kEastern = QStringLiteral("(GMT-05:00) Eastern Time (US & Canada);Bogota, Lima, Quito");
 const QString kConfigQuestion = QStringLiteral(
     "The display configuration does not match the recommended settings.\nDo you want to update the display "
     "configuration?");
@@ -54,7 +57,8 @@ public:
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* dialog = qobject_cast<CConfigDownload*>(modal)) {
                 seen << QStringLiteral("<Download Configuration>");
-                if (answer == QMessageBox::Yes)
+                dialogShowed = DialogState(*dialog);
+                if (answer == QMessageBox::Yes && !rejectDialog)
                     dialog->findChild<QPushButton*>(QStringLiteral("downloadConfiguration"))->click();
                 else
                     dialog->reject();
@@ -67,7 +71,21 @@ public:
         m_timer.start(5);
     }
     QMessageBox::StandardButton answer = QMessageBox::No;
+    bool rejectDialog = false; // cancel the dialog even when questions are answered Yes
     QStringList seen;
+    // How the "Download Configuration" dialog came up: its selected type, time zone and button.
+    QString dialogShowed;
+
+private:
+    static QString DialogState(const CConfigDownload& dialog)
+    {
+        const QList<QListWidgetItem*> types =
+            dialog.findChild<QListWidget*>(QStringLiteral("desiredSignConfiguration"))->selectedItems();
+        const bool download = dialog.findChild<QPushButton*>(QStringLiteral("downloadConfiguration"))->isEnabled();
+        return (types.isEmpty() ? QStringLiteral("no type") : types.first()->text()) + QStringLiteral(" | ") +
+               dialog.findChild<QComboBox*>(QStringLiteral("timeZone"))->currentText() +
+               (download ? QStringLiteral(" | download on") : QStringLiteral(" | download off"));
+    }
 
 private:
     QTimer m_timer;
@@ -145,6 +163,66 @@ private slots:
         QVERIFY(HasLine(QStringLiteral("Configuration file has been downloaded and sign has been reset.")));
         QCOMPARE(m_sim->Stats(kPort, kAddress).reboots, 1ul);
         QVERIFY(Find("1000")->isEnabled() && !Find("1001")->isEnabled());
+    }
+
+    // Two displays set up as recommended, each in its own zone (the second in one the list has no
+    // name for): after each connect the configuration page shows the display's zone and its check
+    // finds the display as recommended, whatever the operator chose for the display before.
+    void ConfigurationPageFollowsEachDisplay()
+    {
+        StartDisplays({Recommended(1, -300), Recommended(2, 390)});
+        OpenWindow();
+        auto* page = m_window->findChild<CDlgConfigDownload*>();
+        auto* zones = page->findChild<QComboBox*>(QStringLiteral("timeZone"));
+        const std::pair<int, QString> displays[] = {{1, kEastern},
+                                                    {2, QStringLiteral("(GMT+06:30) Display's own zone")}};
+        for (const auto& [address, zone] : displays) {
+            Find<QLineEdit>("1002")->setText(QString::number(address));
+            m_boxes->seen.clear();
+            Connect();
+            QCOMPARE(m_boxes->seen, QStringList{}); // the quick check passes: nothing asked
+            QCOMPARE(zones->currentText(), zone);
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("checkConfiguration")), Qt::LeftButton);
+            QCOMPARE(m_boxes->seen,
+                     QStringList{QStringLiteral("The display configuration matches the recommended settings.")});
+            zones->setCurrentIndex(0); // the operator's choice, not to be kept for the next display
+            QTest::mouseClick(Find("1001"), Qt::LeftButton);
+            QVERIFY(Find("1000")->isEnabled());
+        }
+    }
+
+    void DownloadDialogStartsOnTheDisplaysOwn_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("zone");
+        QTest::addColumn<QString>("showed");
+        QTest::newRow("its type, a listed zone")
+            << "32X80MONO64.CRV.M2" << -300 << QStringLiteral("32x80 Mono64 - Gen 1 | %1 | download on").arg(kEastern);
+        QTest::newRow("its type, a zone without a name")
+            << "32X80MONO64.CRV.M2" << -150 << "32x80 Mono64 - Gen 1 | (GMT-02:30) Display's own zone | download on";
+        QTest::newRow("a type without a recommended configuration")
+            << "99X99MONO64.CRV.M2" << 60
+            << "no type | (GMT+1:00) Amsterdam, Berlin, Bern, Rome, Stockholm, Vienna | download off";
+    }
+
+    // Yes to the question after a connect: the dialog has the display's own type selected, or none
+    // (and no download until one is chosen), and the display's own zone.
+    void DownloadDialogStartsOnTheDisplaysOwn()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, zone);
+        QFETCH(QString, showed);
+        qvxsim::ControllerConfig display = Recommended(kAddress, zone);
+        display.settings.displayType = type.toStdString();
+        display.settings.ipAddress = "192.168.100.20"; // not the recommended one: the question comes
+        StartDisplays({display});
+        OpenWindow();
+        m_boxes->answer = QMessageBox::Yes;
+        m_boxes->rejectDialog = true;
+        Connect();
+        QCOMPARE(m_boxes->seen, (QStringList{kConfigQuestion, QStringLiteral("<Download Configuration>")}));
+        QCOMPARE(m_boxes->dialogShowed, showed);
+        QCOMPARE(m_sim->Stats(kPort, kAddress).reboots, 0ul);
     }
 
     // Abort on the stepped progress window stops the download; nothing is said to have been sent.
@@ -325,6 +403,8 @@ private slots:
         QCOMPARE(Find("1000")->isEnabled(), reboots > 0);
         if (button == QStringLiteral("1007"))
             QCOMPARE(int(m_sim->Display(kPort, kAddress).testPattern), 12);
+        if (button == QStringLiteral("checkConfiguration")) // restarted in the zone it had, the page's
+            QCOMPARE(m_sim->Settings(kPort, kAddress).timeZone, -360);
         if (reboots > 0)
             QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
     }
@@ -456,11 +536,15 @@ private slots:
 private:
     void StartDisplay(const std::string& firmware = "FX40211-1.02.11")
     {
-        m_sim = std::make_unique<qvxsim::SignSim>(m_dir->path().toStdString());
         qvxsim::ControllerConfig controller{.address = kAddress, .behaviour = {.rebootMs = 0}};
         controller.settings.firmwareVersion = firmware;
+        StartDisplays({controller});
+    }
+    void StartDisplays(const std::vector<qvxsim::ControllerConfig>& controllers)
+    {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_dir->path().toStdString());
         std::string error;
-        QVERIFY2(m_sim->AddPort({.comNumber = kPort, .baud = 115200, .controllers = {controller}}, &error),
+        QVERIFY2(m_sim->AddPort({.comNumber = kPort, .baud = 115200, .controllers = controllers}, &error),
                  error.c_str());
         QVERIFY2(m_sim->Start(&error), error.c_str());
     }
@@ -478,6 +562,14 @@ private:
         QVERIFY2(m_sim->AddPort({.comNumber = kPort, .baud = 115200, .controllers = {lobby, pharmacy}}, &error),
                  error.c_str());
         QVERIFY2(m_sim->Start(&error), error.c_str());
+    }
+    // A display of the stand-in's type (32x80 Mono64 - Gen 1) set up as recommended, in a zone.
+    static qvxsim::ControllerConfig Recommended(unsigned char address, int zone)
+    {
+        qvxsim::ControllerConfig display{.address = address, .behaviour = {.rebootMs = 0}};
+        display.settings.ipAddress = "192.168.200.10";
+        display.settings.timeZone = zone;
+        return display;
     }
     void OpenWindow(bool autoJob = false, const std::string& displays = std::string())
     {

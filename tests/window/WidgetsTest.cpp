@@ -31,6 +31,7 @@ ConfigurationLists Lists(const std::string& initialTimeZone)
     lists.timeZones = {"(GMT-12:00) Eniwetok, Kwajalein", "(GMT) Casablanca, Monrovia",
                        "(GMT-05:00) Eastern Time (US & Canada);Bogota, Lima, Quito"};
     lists.initialTimeZone = initialTimeZone;
+    lists.nDisplayKey = 10;
     return lists;
 }
 
@@ -164,11 +165,13 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::newRow("the display's zone") << "(GMT) Casablanca, Monrovia" << "(GMT) Casablanca, Monrovia"
                                             << "downloadConfiguration" << int(QDialog::Accepted);
-        QTest::newRow("none") << "" << "(GMT-12:00) Eniwetok, Kwajalein" << "cancel" << int(QDialog::Rejected);
-        QTest::newRow("unknown") << "(GMT+6:30) Rangoon" << "(GMT-12:00) Eniwetok, Kwajalein"
-                                 << "downloadConfiguration" << int(QDialog::Accepted);
+        // A zone the list does not have is not shown as another one: none, and no download yet.
+        QTest::newRow("none") << "" << "" << "cancel" << int(QDialog::Rejected);
+        QTest::newRow("unknown") << "(GMT+6:30) Rangoon" << "" << "downloadConfiguration" << int(QDialog::Accepted);
     }
 
+    // The display's own type (key 10) is selected where a list has it, else none; the download
+    // needs a type and a zone.
     void configDialog()
     {
         QFETCH(QString, initial);
@@ -181,19 +184,26 @@ private slots:
         auto* filters = dialog.findChild<QComboBox*>("generationFilter");
         auto* types = dialog.findChild<QListWidget*>("desiredSignConfiguration");
         auto* zones = dialog.findChild<QComboBox*>("timeZone");
+        auto* download = dialog.findChild<QPushButton*>("downloadConfiguration");
         QCOMPARE(filters->currentText(), QStringLiteral("All"));
         QCOMPARE(Texts(*types), QStringList({"32x80 Mono64 - Gen 1", "32x80 Mono64 - Gen 2"}));
         QCOMPARE(zones->count(), 3);
         QCOMPARE(zones->currentText(), selected);
         QCOMPARE(dialog.Choice().nKey, 10);
         QCOMPARE(QString::fromStdString(dialog.Choice().strTimeZone), selected);
+        QCOMPARE(download->isEnabled(), !selected.isEmpty());
 
-        filters->setCurrentIndex(1); // refilled, first selected
+        filters->setCurrentIndex(1); // refilled, the display's own type selected
         QCOMPARE(Texts(*types), QStringList({"48x160 RGB32K", "32x80 Mono64"}));
-        QCOMPARE(dialog.Choice().nKey, 3);
-        types->setCurrentRow(1);
-        zones->setCurrentIndex(2);
         QCOMPARE(dialog.Choice().nKey, 10);
+        filters->setCurrentIndex(2); // without it: none
+        QCOMPARE(dialog.Choice().nKey, -1);
+        QVERIFY(!download->isEnabled());
+        filters->setCurrentIndex(1);
+        types->setCurrentRow(0);
+        zones->setCurrentIndex(2);
+        QVERIFY(download->isEnabled());
+        QCOMPARE(dialog.Choice().nKey, 3);
         QCOMPARE(dialog.Choice().strTimeZone, std::string("(GMT-05:00) Eastern Time (US & Canada);Bogota, Lima, Quito"));
         dialog.open();
         QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);

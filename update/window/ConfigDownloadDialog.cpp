@@ -33,8 +33,8 @@ CConfigDownload::CConfigDownload(const ConfigurationLists& lists, QWidget* paren
     m_timeZones->setObjectName(QStringLiteral("timeZone"));
     for (const std::string& zone : m_lists.timeZones)
         m_timeZones->addItem(FromTool(zone));
-    const int initialZone = m_timeZones->findText(FromTool(m_lists.initialTimeZone), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    m_timeZones->setCurrentIndex(initialZone >= 0 ? initialZone : 0);
+    m_timeZones->setCurrentIndex(
+        m_timeZones->findText(FromTool(m_lists.initialTimeZone), Qt::MatchExactly | Qt::MatchCaseSensitive));
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* download = buttons->addButton(QStringLiteral("Download Configuration"), QDialogButtonBox::AcceptRole);
@@ -68,9 +68,12 @@ CConfigDownload::CConfigDownload(const ConfigurationLists& lists, QWidget* paren
     FillTypes();
     connect(m_filters, &QComboBox::currentIndexChanged, this, &CConfigDownload::FillTypes);
     // Without a type there is nothing to download: the operator who chose Download must not be
-    // left with a download that silently did nothing.
-    const auto enableDownload = [this, download] { download->setEnabled(!m_types->selectedItems().isEmpty()); };
+    // left with a download that silently did nothing. Without a zone it would write another one.
+    const auto enableDownload = [this, download] {
+        download->setEnabled(!m_types->selectedItems().isEmpty() && m_timeZones->currentIndex() >= 0);
+    };
     connect(m_types, &QListWidget::itemSelectionChanged, this, enableDownload);
+    connect(m_timeZones, &QComboBox::currentIndexChanged, this, enableDownload);
     enableDownload();
     m_types->setFocus();
 }
@@ -93,6 +96,10 @@ void CConfigDownload::FillTypes()
         auto* item = new QListWidgetItem(FromTool(name), m_types); // the list owns its items
         item->setData(Qt::UserRole, key);
     }
-    if (m_types->count() > 0)
-        m_types->setCurrentRow(0);
+    // The display's own type where this list has it; otherwise none, as the first entry is
+    // another display's configuration.
+    for (int row = 0; row < m_types->count(); ++row) {
+        if (m_types->item(row)->data(Qt::UserRole).toInt() == m_lists.nDisplayKey)
+            m_types->setCurrentRow(row);
+    }
 }

@@ -1,7 +1,6 @@
 #include "update/window/DlgConfigDownload.h"
 
 #include "update/ConfigDownload.h"
-#include "update/TimeZones.h"
 #include "widgets/ToolText.h"
 
 #include <QComboBox>
@@ -14,8 +13,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace {
 
@@ -115,19 +112,15 @@ void CDlgConfigDownload::Refill()
 
 void CDlgConfigDownload::FillTimeZones()
 {
-    // The operator's earlier choice stays; without one the list shows the display's own zone, and
-    // that is the zone the check compares with and a download sends: a check against a zone the
-    // page does not show would find every display in another zone different.
+    // Each display starts on its own zone, and that is what the check compares with and a download
+    // sends until the operator picks another.
     const QSignalBlocker blocker(m_timeZones);
     m_timeZones->clear();
-    for (const std::string& name : TimeZoneNames())
+    for (const std::string& name : m_config.TimeZoneList())
         m_timeZones->addItem(FromTool(name));
-    // The operator's earlier choice, else the zone of the display's CONFIG.XML.
-    std::string shown = m_config.CurrentTimeZone();
-    if (shown.empty())
-        shown = m_config.DialogLists().initialTimeZone;
-    m_timeZones->setCurrentIndex(std::max(0, m_timeZones->findText(FromTool(shown))));
-    m_config.SetCurrentTimeZone(ToTool(m_timeZones->currentText()));
+    m_timeZones->setCurrentIndex(
+        m_timeZones->findText(FromTool(m_config.DisplayTimeZone()), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    m_config.SetCurrentTimeZone(ToTool(SelectedTimeZone()));
 }
 
 void CDlgConfigDownload::FillTypes()
@@ -141,9 +134,8 @@ void CDlgConfigDownload::FillTypes()
             auto* item = new QListWidgetItem(FromTool(name), m_types);
             item->setData(Qt::UserRole, key);
         }
-        const std::size_t selected = m_config.PageTypeSelection(types);
-        if (selected < types.size())
-            m_types->setCurrentRow(static_cast<int>(selected));
+        if (const auto selected = m_config.PageTypeSelection(types))
+            m_types->setCurrentRow(static_cast<int>(*selected));
     }
     ShowTemplate();
 }

@@ -19,8 +19,8 @@ public:
     CDlgConfigDownload(CConfigDownloader& config, QWidget* parent = nullptr);
 
     void EnablePage(bool enable);
-    // After a connect: the tables of the display's firmware line, its type selected where the
-    // line does that, the time zone of its CONFIG.XML.
+    // After a connect: the tables of the display's firmware line, its own type selected where the
+    // table has it (else none), its own time zone.
     void Refill();
     int SelectedKey() const; // -1: none
     QString SelectedTimeZone() const;
