@@ -49,6 +49,9 @@ std::string LocalTimestamp()
     return stamp;
 }
 
+const char kJobStartLine[] = "***   Starting automatic updates   ***";
+const char kJobEndLine[] = "***   Automatic updates are complete   ***";
+
 const char* ProtocolName(int protocol)
 {
     return protocol == PROTOCOL_PELLWORTH ? "Pellworth Protocol" : "S2200 Protocol";
@@ -82,7 +85,7 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
 
     m_core.ClearCancel();
     m_core.BeginJob();
-    Log("***   Starting automatic updates   ***");
+    Log(kJobStartLine);
     CMapControllerComBus ports;
     std::vector<DisplayInfo> entries;
     if (LoadDisplayList(ports, entries)) {
@@ -115,7 +118,7 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     }
     m_report.bAborted = m_core.IsInterrupted() || (m_core.IsCancelled() && !unattended);
     const int result = m_core.EndJob();
-    Log("***   Automatic updates are complete   ***");
+    Log(kJobEndLine);
     if (!unattended) {
         m_core.View().SetDisplayAddress(1);
         m_core.View().SelectFirstPort();
@@ -133,6 +136,16 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     }
     m_report.nJobResult = result;
     m_report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    return result;
+}
+
+int CAutomaticUpdateJob::RecordRefusedStart(CInstallerCore& core, const std::string& problem)
+{
+    core.BeginJob();
+    core.AddStatusMessage(kJobStartLine);
+    core.AddErrorMessage(kTaskNotStarted, problem);
+    const int result = core.EndJob();
+    core.AddStatusMessage(kJobEndLine);
     return result;
 }
 
