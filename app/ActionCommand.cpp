@@ -77,6 +77,8 @@ bool ReadRequest(const CPellworthCmdLineInfo& cmdInfo, Form form, ActionRequest&
         return false;
     }
     request.typeText = cmdInfo.GetConfigType();
+    if (config && !request.typeText.empty() && !CheckDisplayType(request.typeText, err))
+        return false;
     if (config && !cmdInfo.GetTimeZone().empty() && !ReadTimeZone(cmdInfo.GetTimeZone(), request.timeZone, err))
         return false;
     if (form == Form::RestoreFactory && !ReadHoldMinutes(cmdInfo.GetHoldTime(), request.holdMinutes, err))

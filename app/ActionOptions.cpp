@@ -2,6 +2,7 @@
 
 #include "app/PellworthCmdLineInfo.h"
 #include "connection/DisplayActions.h"
+#include "update/DisplayTypes.h"
 #include "update/TimeZones.h"
 
 #include <ostream>
@@ -34,7 +35,41 @@ void ListTimeZones(std::ostream& err)
         err << "  " << name << "\n";
 }
 
+bool HasDisplayType(const ConfigInfoMap& types, std::string_view text)
+{
+    int key = 0;
+    if (ParseDecimal(text, key))
+        return types.count(key) != 0;
+    for (const auto& entry : types) {
+        if (EqualNoCase(entry.second.strName, text))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+bool CheckDisplayType(std::string_view text, std::ostream& err)
+{
+    const struct {
+        bool firmwareLine;
+        const char* name;
+    } lines[] = {{false, "FX40211"}, {true, "FP9023417"}};
+    ConfigInfoMap types[2];
+    ConfigFilterMap filters;
+    for (int i = 0; i < 2; ++i) {
+        BuildDisplayTypeTable(lines[i].firmwareLine, types[i], filters);
+        if (HasDisplayType(types[i], text))
+            return true;
+    }
+    err << "qvxfirminstaller: -type \"" << text << "\" is no display type of either firmware line.\n";
+    for (int i = 0; i < 2; ++i) {
+        err << "The display types of the " << lines[i].name << " line are:\n";
+        for (const auto& [key, info] : types[i])
+            err << "  " << key << "  " << info.strName << "\n";
+    }
+    return false;
+}
 
 bool ReadTestPattern(std::string_view text, int& pattern, std::ostream& err)
 {

@@ -13,5 +13,9 @@ bool ReadTestPattern(std::string_view text, int& pattern, std::ostream& err);
 // its offset as "GMT-05:00", "GMT+5:30" or "GMT-5". zoneName receives the list's name.
 bool ReadTimeZone(std::string_view text, std::string& zoneName, std::ostream& err);
 
+// "-type": a number or name (in any case) of a display type of either firmware line. Which line the
+// display has is known only once it is connected; a type of neither is refused before that.
+bool CheckDisplayType(std::string_view text, std::ostream& err);
+
 // "-holdtime": whole minutes from 1 to 1440 (a day); empty gives 15.
 bool ReadHoldMinutes(std::string_view text, long long& minutes, std::ostream& err);

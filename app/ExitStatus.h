@@ -1,6 +1,7 @@
 #pragma once
 // The exit statuses of every command-line form (-ping, -info and the display actions). The unattended
-// job (-s) has its own rule: its job result code (0, 4 or 9), and kUsage when it cannot start.
+// job (-s) has its own rule: its job result code (0, 4 or 9), kJobRecordLost when a 0 or 4 could
+// not be recorded, and kUsage when it cannot start.
 
 #include "link/S22NetResult.h"
 
@@ -15,6 +16,8 @@ constexpr int kNotOurs = 6;    // the display answered but is not a reader board
 constexpr int kRefused = 7;    // the display answered and refused (a command, the switch-over), or an
                                // action did not complete on it (its lines say why)
 constexpr int kDiffers = 8;    // -checkconfig: the configuration differs from the recommended one
+constexpr int kJobRecordLost = 10; // -s: the job ran (0 or 4), but the log asked for (-l1) or the
+                                   // report (-report) could not be written
 
 // The display answered and said no: an unknown or bad command, or an error status.
 inline bool IsRefusal(short result)

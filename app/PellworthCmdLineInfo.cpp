@@ -82,6 +82,10 @@ void CPellworthCmdLineInfo::Parse(const std::vector<std::string>& args)
             m_bHelp = true;
             continue;
         }
+        if (arg == "--version") {
+            m_bVersion = true;
+            continue;
+        }
         const bool bFlag = IsSwitch(arg);
         ParseParam(bFlag ? arg.substr(1) : arg, bFlag);
     }

@@ -62,6 +62,7 @@ public:
     bool IsAnyFirmware() const { return m_bAnyFirmware; }
     bool IsBaudGiven() const { return m_bBaud; }
     bool IsHelp() const { return m_bHelp; }
+    bool IsVersion() const { return m_bVersion; }
     bool IsPing() const { return m_bPing; }
     bool IsInfo() const { return m_bInfo; }
     bool IsReport() const { return m_bReport; }
@@ -134,6 +135,7 @@ private:
     int m_nMode = MODE_NONE;
 
     bool m_bHelp = false;
+    bool m_bVersion = false;
     bool m_bPing = false;
     std::string m_strPing;
     bool m_bInfo = false;

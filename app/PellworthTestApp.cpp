@@ -7,6 +7,7 @@
 #include "link/TimeScale.h"
 #include "app/SignalWatch.h"
 #include "app/TerminalJobView.h"
+#include "app/Version.h"
 #include "update/AutomaticJob.h"
 
 #include <algorithm>
@@ -27,8 +28,17 @@ int CPellworthTestApp::Run()
         m_out << UsageText();
         return exitstatus::kDone;
     }
-    if (!CheckUsage())
+    if (m_cmdInfo.IsVersion()) {
+        m_out << "QVXFirmInstaller " << ToolVersion() << "\n";
+        return exitstatus::kDone;
+    }
+    std::string problem;
+    if (!CheckUsage(problem)) {
+        m_err << "qvxfirminstaller: " << problem << "\n";
+        if (m_cmdInfo.IsSilent())
+            LogRefusedJob(problem);
         return exitstatus::kUsage;
+    }
     NoteInputs();
     OpenJobLog();
     m_firmware.SetSwitches(ReadFirmwareSwitches());
@@ -90,14 +100,14 @@ const char* CPellworthTestApp::SignalName(int signal)
     }
 }
 
-bool CPellworthTestApp::CheckUsage()
+bool CPellworthTestApp::CheckUsage(std::string& problem)
 {
     const std::size_t actions = m_cmdInfo.GetActionForms().size();
     const std::size_t forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (m_cmdInfo.IsPing() ? 1 : 0) +
                               (m_cmdInfo.IsInfo() ? 1 : 0) + actions;
     if (forms > 1) {
-        m_err << "qvxfirminstaller: -s, -ping, -info and the display actions are separate runs; give one of them "
-                 "(see --help).\n";
+        problem = std::string("-s, -ping, -info and the display actions are separate runs; give one of them") +
+                  (m_cmdInfo.IsSilent() ? "; the job was not started" : "") + " (see --help).";
         return false;
     }
     if (!m_cmdInfo.IsSilent() && actions == 0) {
@@ -108,14 +118,14 @@ bool CPellworthTestApp::CheckUsage()
     // A typo in a scheduler's command line must not run a different job, nor act on a display
     // with values other than those meant.
     for (const std::string& word : m_cmdInfo.GetUnknownSwitches()) {
-        m_err << "qvxfirminstaller: unknown switch -" << word << "; " << (actions ? "nothing was sent" : "the job was not started")
-              << " (see --help).\n";
+        problem = "unknown switch -" + word + "; " + (actions ? "nothing was sent" : "the job was not started") +
+                  " (see --help).";
         return false;
     }
     if (actions != 0)
         return true;
     if (m_cmdInfo.IsReport() && m_cmdInfo.GetReportFilePath().empty()) {
-        m_err << "qvxfirminstaller: -report needs the report's file name (not too long). The job was not started.\n";
+        problem = "-report needs the report's file name (not too long). The job was not started.";
         return false;
     }
     return true;
@@ -163,24 +173,47 @@ int CPellworthTestApp::RunUnattendedJob()
     // A signal (see Run) is the operator's Abort: the exchange under way ends, nothing follows.
     const int result = job.RunAutomaticUpdates(true);
     m_core.CloseLink();
-    if (m_cmdInfo.IsReport())
-        WriteReport(job.Report());
+    bool kept = !m_bLogLost;
+    if (m_bLogAsked && m_core.LogManager().HasLostLines()) {
+        m_err << "qvxfirminstaller: lines of the job log could not be written to " << m_core.LogManager().GetLogPath()
+              << ".\n";
+        kept = false;
+    }
+    if (m_cmdInfo.IsReport() && !WriteReport(job.Report()))
+        kept = false;
     m_view.Use(m_console);
-    return result;
+    // A scheduler that reads the exit status alone must not take a job whose record is missing
+    // for a success; a critical error says more than the missing record.
+    return kept || result == CLogMsgMng::JOB_CRITICAL_ERROR ? result : exitstatus::kJobRecordLost;
 }
 
-void CPellworthTestApp::WriteReport(const JobReport& report)
+void CPellworthTestApp::LogRefusedJob(const std::string& problem)
+{
+    OpenJobLog();
+    if (!m_core.LogManager().IsLogOpen())
+        return;
+    CNoView quiet; // the line is on standard error already
+    m_view.Use(quiet);
+    CAutomaticUpdateJob::RecordRefusedStart(m_core, problem);
+    m_view.Use(m_console);
+}
+
+bool CPellworthTestApp::WriteReport(const JobReport& report)
 {
     const std::string path = m_cmdInfo.GetReportFilePath();
     std::string fault;
-    if (!WriteJobReport(path, report, fault))
-        m_err << "qvxfirminstaller: the job report could not be written to " << path << ": " << fault << "\n";
+    if (WriteJobReport(path, report, fault))
+        return true;
+    m_err << "qvxfirminstaller: the job report could not be written to " << path << ": " << fault << "\n";
+    return false;
 }
 
 void CPellworthTestApp::OpenJobLog()
 {
     if (!m_cmdInfo.IsLogging())
         return;
+    m_bLogAsked = true;
+    m_bLogLost = true;
     // Resolving the path makes its folder, and turns logging off when that fails.
     const std::string path = m_cmdInfo.GetLogFilePath();
     if (path.empty()) {
@@ -192,8 +225,11 @@ void CPellworthTestApp::OpenJobLog()
               << "; the run goes on without a log.\n";
         return;
     }
-    if (!m_core.OpenLog(path))
+    if (!m_core.OpenLog(path)) {
         m_err << "qvxfirminstaller: the job log could not be opened at " << path << "; the run goes on without it.\n";
+        return;
+    }
+    m_bLogLost = false;
 }
 
 FirmwareSwitches CPellworthTestApp::ReadFirmwareSwitches() const
@@ -259,6 +295,7 @@ const char* CPellworthTestApp::UsageText()
            "  Eastern) or an offset such as GMT-05:00; without -timezone, the display's own.\n"
            "\n"
            "  -h, --help, /?       show this text\n"
+           "  --version            print the tool's version\n"
            "\n"
            "A relative file name, in which '\\' counts as '/', is taken from the program's folder.\n"
            "SIGINT, SIGTERM and SIGHUP abort the run as the Abort button does: the port is closed\n"
@@ -267,7 +304,8 @@ const char* CPellworthTestApp::UsageText()
            "Exit status of -ping, -info and the display actions:\n"
            "  0  the display answered / was connected and both files read\n"
            "  1  the display did not answer\n"
-           "  2  usage: bad switches, port or address; two runs at once; no window in this build\n"
+           "  2  usage: bad switches, port or address; two runs at once; no window in this build,\n"
+           "     or no display server for it\n"
            "  3  the port is not there, or this user may not open it (the reason is printed)\n"
            "  5  another program holds the port (it is named when the system tells)\n"
            "  6  the display answered but is not a reader board of ours\n"
@@ -278,8 +316,10 @@ const char* CPellworthTestApp::UsageText()
            "Exit status of -s: the job result code of the job line that ends the log (0 all went\n"
            "well, 4 no critical errors, 9 a critical error), with or without -l1 and also after a\n"
            "signal; task codes such as 600 are in the log and the report, never the exit status.\n"
-           "A job that cannot start (an unknown switch, -report without a file) exits 2. On a\n"
-           "terminal, -s shows its lines and a bar for each transfer on standard error.\n"
+           "A job that ran to 0 or 4 but whose log (-l1) or report (-report) could not be written\n"
+           "exits 10. A job that cannot start (an unknown switch, -report without a file) exits 2;\n"
+           "with -l1 its log says why (task code 602). On a terminal, -s shows its lines and a bar\n"
+           "for each transfer on standard error.\n"
            "\n"
            "Without switches (or with -a) the tool opens its window; a build without Qt 6 has none\n"
            "and says so.\n";

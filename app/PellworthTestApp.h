@@ -58,14 +58,16 @@ private:
     int RunForm();
     // The automatic update job without a window ("s"): its job result code.
     int RunUnattendedJob();
-    // Switches that make the run pointless to start; false after saying why.
-    bool CheckUsage();
+    // Switches that make the run pointless to start: false, with problem saying why (the line for
+    // standard error, without the program's name). Notes on ignored switches are printed here.
+    bool CheckUsage(std::string& problem);
+    // With "l1", a refused "s" leaves its job in the log: start, problem, job line, end.
+    void LogRefusedJob(const std::string& problem);
     // One note on standard error for each input read in a way its writer may not expect.
     void NoteInputs();
     static const char* SignalName(int signal);
-    void WriteReport(const JobReport& report);
-
-
+    // False, after saying why, when the report could not be written.
+    bool WriteReport(const JobReport& report);
 
     std::vector<std::string> m_args;
     std::ostream& m_out;
@@ -79,4 +81,6 @@ private:
     CConfigDownloader m_config;    // likewise
     std::function<int()> m_runWindow;
     std::function<void()> m_stopWindow;
+    bool m_bLogAsked = false; // "l1" was given
+    bool m_bLogLost = false;  // ... and the log could not be opened
 };

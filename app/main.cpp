@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
     CPellworthTestApp app(std::move(args), std::cout);
 #ifdef QVX_HAVE_WINDOW
     // Only an interactive start opens the window (and with it a display connection).
-    app.SetWindowRunner([&argc, argv, &app] { return RunMainWindow(argc, argv, app); }, [] { QuitMainWindow(); });
+    app.SetWindowRunner([&argc, argv, &app] { return RunMainWindow(argc, argv, app, std::cerr); }, [] { QuitMainWindow(); });
 #endif
     return app.Run();
 }

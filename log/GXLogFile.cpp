@@ -118,6 +118,7 @@ int CGXLogFile::Open(const char* name, int outputFlags, int formatFlags, int max
     m_nRolloverFlags = rolloverFlags;
     m_nMaxSize = static_cast<std::int64_t>(maxSizeKB) * 1024;
     m_nLines = 0;
+    m_bLinesLost = false;
     m_start = m_environment.Now();
     m_strPath.clear();
 
@@ -163,8 +164,10 @@ int CGXLogFile::Write(const char* text, int level)
     // a failed rollover, has nothing to roll over.
     if (m_file && (m_nRolloverFlags & ROLL_NEVER) == 0) {
         const int result = CheckRollover(now);
-        if (result != LOG_OK)
+        if (result != LOG_OK) {
+            m_bLinesLost = true;
             return result;
+        }
     }
     if (level <= m_nMaxLevel)
         WriteLines(text != nullptr ? text : "", level, now);
@@ -233,8 +236,11 @@ void CGXLogFile::WriteLines(const char* text, int level, std::chrono::system_clo
         stamp.counter = ++m_nLines;
         offset += m_line.Build(m_nFormatFlags, stamp, rest.substr(offset));
         if (m_file) {
-            std::fputs(m_line.Text().c_str(), m_file.get());
-            std::fflush(m_file.get());
+            const bool written = std::fputs(m_line.Text().c_str(), m_file.get()) >= 0;
+            if (std::fflush(m_file.get()) != 0 || !written)
+                m_bLinesLost = true;
+        } else if ((m_nOutputFlags & kFileOutputs) != 0) {
+            m_bLinesLost = true; // the file went at a failed rollover
         }
         if ((m_nOutputFlags & OUTPUT_DEBUGGER) != 0)
             DebugOutput(m_line.Text());
@@ -281,6 +287,12 @@ bool CGXLogFile::IsOpen() const
 {
     CLock lock(*this);
     return m_bOpen;
+}
+
+bool CGXLogFile::LinesLost() const
+{
+    CLock lock(*this);
+    return m_bLinesLost;
 }
 
 std::string CGXLogFile::GetPath() const

@@ -74,6 +74,9 @@ public:
     void SetOutputFlags(int flags);
 
     bool IsOpen() const;
+    // Some line meant for the file since Open did not reach it: the write failed (a full disk),
+    // its status could not be read, or the file was lost at a rollover.
+    bool LinesLost() const;
     // The file being written; empty when the log writes to no file.
     std::string GetPath() const;
 
@@ -104,6 +107,7 @@ private:
     long m_nLines = 0;
     std::string m_strPath;
     bool m_bWasEmpty = false;
+    bool m_bLinesLost = false;
     int m_nRolloverFlags = 0;
     std::int64_t m_nMaxSize = 0;
     CLogLine m_line;

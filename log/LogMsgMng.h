@@ -55,6 +55,8 @@ public:
     std::string GetJobLine() const;
 
     bool IsLogOpen() const { return m_bLogOpen; }
+    // Some line did not reach the open file (see CGXLogFile::LinesLost).
+    bool HasLostLines() const { return m_log.LinesLost(); }
     bool IsJobOpen() const { return m_bJobOpen; }
     bool IsTaskOpen() const { return m_bTaskOpen; }
     const std::string& GetLogPath() const { return m_strLogPath; }

@@ -51,6 +51,9 @@ std::string LocalTimestamp()
     return stamp;
 }
 
+const char kJobStartLine[] = "***   Starting automatic updates   ***";
+const char kJobEndLine[] = "***   Automatic updates are complete   ***";
+
 const char* ProtocolName(int protocol)
 {
     return protocol == PROTOCOL_PELLWORTH ? "Pellworth Protocol" : "S2200 Protocol";
@@ -98,7 +101,7 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     m_nCancelsAtStart = m_core.CancelCount();
     m_core.ClearCancel();
     m_core.BeginJob();
-    Log("***   Starting automatic updates   ***");
+    Log(kJobStartLine);
     CMapControllerComBus ports;
     std::vector<DisplayInfo> entries;
     if (LoadDisplayList(ports, entries)) {
@@ -134,7 +137,7 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     const int result = m_core.EndJob();
     // The log writes the job line itself; the operator and the terminal see it where the log has it.
     m_core.Messages().AddShownLine(m_core.LogManager().GetJobLine());
-    Log("***   Automatic updates are complete   ***");
+    Log(kJobEndLine);
     if (!unattended) {
         m_core.View().SetDisplayAddress(1);
         m_core.View().SelectFirstPort();
@@ -152,6 +155,16 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     }
     m_report.nJobResult = result;
     m_report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    return result;
+}
+
+int CAutomaticUpdateJob::RecordRefusedStart(CInstallerCore& core, const std::string& problem)
+{
+    core.BeginJob();
+    core.AddStatusMessage(kJobStartLine);
+    core.AddErrorMessage(kTaskNotStarted, problem);
+    const int result = core.EndJob();
+    core.AddStatusMessage(kJobEndLine);
     return result;
 }
 

@@ -29,8 +29,15 @@ public:
     // value as written and the path looked at (which displaysPath leaves empty for a missing file).
     void SetDisplayListNames(std::string asGiven, std::string lookedAt);
 
+    // The task code of a job refused before it started (a bad command line).
+    static constexpr int kTaskNotStarted = 602;
+
     // The whole job; returns the job result code of its job line (0, 4 or 9).
     int RunAutomaticUpdates(bool unattended);
+    // A job that is refused before it starts still leaves its run in the log, shaped as a job:
+    // the opening line, the problem (task code 602), the job line and the closing line. Returns
+    // the job result code (9).
+    static int RecordRefusedStart(CInstallerCore& core, const std::string& problem);
 
     bool LoadDisplayList(CMapControllerComBus& ports, std::vector<DisplayInfo>& entries);
     // The two attempts for one display: S2200 Protocol first, or Pellworth Protocol first.

@@ -1,5 +1,7 @@
 #include "app/window/AboutBox.h"
 
+#include "app/Version.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,14 +11,6 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
-
-// The build passes the project's version; a build without it still shows a version.
-#ifndef QVX_VERSION_MAJOR
-#define QVX_VERSION_MAJOR 0
-#define QVX_VERSION_MINOR 0
-#define QVX_VERSION_PATCH 0
-#define QVX_VERSION_TWEAK 0
-#endif
 
 namespace {
 
@@ -58,11 +52,8 @@ QIcon MakeAppIcon()
 
 QString AboutVersionLine()
 {
-    char version[64];
-    std::snprintf(version, sizeof version, "%d.%d.%d.%d", QVX_VERSION_MAJOR, QVX_VERSION_MINOR, QVX_VERSION_PATCH,
-                  QVX_VERSION_TWEAK);
     char line[128];
-    std::snprintf(line, sizeof line, "%s-- Version %s", "QVXFirmInstaller", version);
+    std::snprintf(line, sizeof line, "%s-- Version %s", "QVXFirmInstaller", ToolVersion());
     return QString::fromLatin1(line);
 }
 

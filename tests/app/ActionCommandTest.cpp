@@ -108,8 +108,9 @@ TEST_F(ActionCommand, ConfigurationCheckDownloadAndCheckAgain)
                       "(US & Canada);Bogota, Lima, Quito.\n"));
     EXPECT_EQ(Run({"-checkconfig", "COM3:5", "-timezone", "GMT+01:00"}), 8);
     EXPECT_TRUE(Shows("  Time Zone: the display has \"-300\", recommended \"60\"\n"));
-    EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "999"}), 2);
-    EXPECT_TRUE(Shows("-type \"999\" is no display type of this display's firmware line.\n"));
+    // A type of the other firmware line is refused once the display's line is known.
+    EXPECT_EQ(Run({"-downloadconfig", "COM3:5", "-type", "40"}), 2);
+    EXPECT_TRUE(Shows("-type \"40\" is no display type of this display's firmware line.\n"));
     EXPECT_TRUE(Shows("  10  32x80 Mono64\n")) << "the types are listed";
 }
 
@@ -152,6 +153,8 @@ TEST_F(ActionCommand, BadValuesStopTheRunBeforeAnyPortIsOpened)
         {{"-downloadconfig", "COM9", "-timezone", "Eastern"}, "-downloadconfig needs the display type"},
         {{"-startpattern", "COM9", "-pattern", "14"}, "-pattern \"14\" is not a test pattern"},
         {{"-startpattern", "COM9", "-pattern", "Stripes"}, "13  Cycle Boot Sequence"},
+        {{"-downloadconfig", "COM9", "-type", "99"}, "-type \"99\" is no display type of either firmware line."},
+        {{"-checkconfig", "COM9", "-type", "Jumbotron"}, "FP9023417 line are:\n  38  "},
         {{"-checkconfig", "COM9", "-timezone", "Atlantis"}, "names no time zone"},
         {{"-checkconfig", "COM9", "-timezone", "GMT+13:30"}, "is no zone of the list"},
         {{"-checkconfig", "COM9", "-timezone", "Time"}, "names more than one time zone"},

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -111,6 +112,77 @@ TEST_F(JobLogStartTest, NoLogWithoutTheSwitchOrForHelp)
         EXPECT_FALSE(app.GetLogManager().IsLogOpen());
         EXPECT_FALSE(fs::exists(path));
         EXPECT_EQ(err.str(), run.err);
+    }
+}
+
+// A job refused before it starts still says so in the log the scheduler reads, shaped as a job.
+TEST_F(JobLogStartTest, RefusedJobLeavesItsRunInTheLog)
+{
+    const std::string path = (m_dir / "job.log").string();
+    const struct {
+        std::vector<std::string> args;
+        std::string problem;
+    } cases[] = {
+        {{"-s", "-dff", "x"}, "unknown switch -dff; the job was not started (see --help)."},
+        {{"-s", "-report"}, "-report needs the report's file name (not too long). The job was not started."},
+        {{"-s", "-info", "COM1"}, "-s, -ping, -info and the display actions are separate runs; give one of them; "
+                                  "the job was not started (see --help)."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.problem);
+        fs::remove(path);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-l1", "-lf", path});
+        std::ostringstream out, err;
+        CPellworthTestApp app(args, out, err);
+        EXPECT_EQ(app.Run(), exitstatus::kUsage);
+        EXPECT_EQ(err.str(), "qvxfirminstaller: " + c.problem + "\n");
+        EXPECT_EQ(out.str(), "");
+        std::ifstream in(path);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line.substr(line.find("~  ") + 3));
+        const std::vector<std::string> expected = {"***   Starting automatic updates   ***",
+                                                   "[*TASK ERROR 602*]  " + c.problem,
+                                                   "[*JOB ERROR 9*] Automatic updates had a task error of 602",
+                                                   "***   Automatic updates are complete   ***"};
+        EXPECT_EQ(lines, expected);
+    }
+}
+
+// A 0 or 4 whose log or report is missing must not read as success; a 9 stays 9.
+TEST_F(JobLogStartTest, JobWhoseRecordIsLostDoesNotExitAsSuccess)
+{
+    std::ofstream(m_dir / "empty.dat").flush(); // no displays: job result 4
+    std::ofstream(m_dir / "blocker") << "x";
+    const std::string list = (m_dir / "empty.dat").string();
+    const std::string log = (m_dir / "job.log").string();
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"log and report written", {"-df", list, "-l1", "-lf", log, "-report", (m_dir / "r.json").string()}, 4, ""},
+        {"log cannot be opened", {"-df", list, "-l1", "-lf", m_dir.string()}, 10, "the job log could not be opened"},
+        {"log lines cannot be written", {"-df", list, "-l1", "-lf", "/dev/full"}, 10,
+         "lines of the job log could not be written to /dev/full.\n"},
+        {"report cannot be written", {"-df", list, "-report", (m_dir / "blocker" / "r.json").string()}, 10,
+         "the job report could not be written to "},
+        {"critical error stays 9", {"-df", (m_dir / "none.dat").string(), "-l1", "-lf", m_dir.string()}, 9,
+         "the job log could not be opened"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "-s");
+        std::ostringstream out, err;
+        CPellworthTestApp app(args, out, err);
+        EXPECT_EQ(app.Run(), c.status);
+        if (*c.says == '\0')
+            EXPECT_EQ(err.str(), "");
+        else
+            EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "common/TestEnv.h"
 #include "app/ExitStatus.h"
 #include "app/PellworthTestApp.h"
+#include "app/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,22 @@ TEST(PellworthTestApp, HelpPrintsUsageAndSucceeds)
     }
 }
 
+TEST(PellworthTestApp, VersionIsPrintedWithoutRunningAnything)
+{
+    std::ostringstream out, err;
+    CPellworthTestApp app({"--version", "-s"}, out, err);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(out.str(), std::string("QVXFirmInstaller ") + ToolVersion() + "\n");
+    EXPECT_EQ(std::string(ToolVersion()).rfind(QVX_PROJECT_VERSION ".", 0), 0u) << "the project's version";
+    EXPECT_EQ(err.str(), "");
+}
+
 TEST(PellworthTestApp, UsageNamesEverySwitch)
 {
     const std::string usage = CPellworthTestApp::UsageText();
     for (const char* item : {"-a ", "-s ", "-f <file>", "-l1 ", "-lf <file>", "-df <file>", "-anyfirm ",
                              "-b [rate]", "-ping COM<n>[:<address>]", "-info COM<n>", "-report <file>", "--help", "/?",
-                             "job result code", "129, 130, 143"})
+                             "job result code", "129, 130, 143", "--version", "exits 10"})
         EXPECT_NE(usage.find(item), std::string::npos) << item;
 }
 
