@@ -174,6 +174,10 @@ TEST_F(JobLogStartTest, JobWhoseRecordIsLostDoesNotExitAsSuccess)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+#ifdef _WIN32
+        if (c.args.back() == "/dev/full")
+            continue; // a device that refuses every write exists on POSIX only
+#endif
         std::vector<std::string> args = c.args;
         args.insert(args.begin(), "-s");
         std::ostringstream out, err;
