@@ -26,7 +26,7 @@ enum class VerifyOutcome { Verified, NotTakingEffect, Unchecked, NoReconnect, Ab
 class CFirmwareInstaller {
 public:
     // The two firmware lines, as the version texts and file names carry them.
-    static constexpr char kFamilyMain[] = "FX40211";
+    static constexpr const char* kFamilyMain = kFirmwareFamilyMain;
 
     CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches switches);
     // The switches are known only once the command line is parsed.

@@ -14,7 +14,6 @@ namespace {
 constexpr char kNoMemory[] = "Not enough memory available on computer to download firmware";
 constexpr char kNotLoaded[] = "External firmware file could not be loaded at: ";
 constexpr char kNotFirmware[] = "The selected firmware file is not ";
-constexpr char kFamilyMain[] = "FX40211";
 constexpr int kTaskNotFirmware = 301;
 constexpr int kTaskNoMemory = 501;
 constexpr int kTaskNotLoaded = 502;
@@ -119,7 +118,7 @@ bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std:
 
 std::string FirmwareFamily(bool firmwareLine)
 {
-    return firmwareLine ? qvxres::LoadEmbeddedString(qvxres::kStrFP9023417) : std::string(kFamilyMain);
+    return firmwareLine ? qvxres::LoadEmbeddedString(qvxres::kStrFP9023417) : std::string(kFirmwareFamilyMain);
 }
 
 ExternalFirmwareCheck CheckFirmwareImage(std::span<const unsigned char> image, const std::string& path,
