@@ -34,6 +34,8 @@ int ConnectExitStatus(CInstallerCore& core, int result)
         return exitstatus::kRefused;
     case CONNECT_NOT_OUR_DISPLAY:
         return exitstatus::kNotOurs;
+    case CONNECT_LINE_ECHOES:
+        return exitstatus::kEchoes;
     default: // no answer; an abort ends the run with the signal's status
         return exitstatus::kNoAnswer;
     }

@@ -38,6 +38,23 @@ int WithoutAnswer(CS22SignLink& link, unsigned char address, std::ostream& out)
     return exitstatus::kNoAnswer;
 }
 
+// A reset's genuine reply is its request's own bytes, so a reset alone cannot tell a display from
+// a line that echoes. One status query (it changes nothing on a display) can: a display answers it
+// with a status, an echoing line with the query itself.
+bool LineEchoes(CS22SignLink& link, unsigned char address)
+{
+    const CLineEchoWatch& echoes = link.Port().Echoes();
+    if (!echoes.OnlyEchoes())
+        return false;
+    const unsigned long before = echoes.Replies();
+    const unsigned char statusQuery[8] = {2, 0};
+    (void)link.GenericCommand(address, statusQuery, sizeof statusQuery, nullptr, 0);
+    return echoes.Replies() > before && echoes.OnlyEchoes();
+}
+
+constexpr char kLineEchoes[] = "Every reply was the request's own bytes: the line echoes what is sent (a loop-back"
+                               " plug, or an adapter echoing). No display answered.\n";
+
 } // namespace
 
 int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerCore& core)
@@ -69,7 +86,10 @@ int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerC
     const short result = link.SequenceReset(target);
     const short tries = link.GetActualNumberOfRetries();
     int status = exitstatus::kDone;
-    if (result == S22NET_OK) {
+    if (result == S22NET_OK && LineEchoes(link, target)) {
+        out << kLineEchoes;
+        status = exitstatus::kEchoes;
+    } else if (result == S22NET_OK) {
         out << "The display answered in the S2200 Protocol.\n";
     } else if (exitstatus::IsRefusal(result)) {
         out << "The display answered and refused the request (" << ResultName(result) << ").\n";

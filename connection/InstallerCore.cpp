@@ -417,6 +417,11 @@ void CInstallerCore::ConnectionWork(const std::vector<CONNECTION_INFO>& list, CO
         version = "Unknown";
     SetFirmwareLine(version.find("FP9023417") != std::string::npos);
     if (!config || !status) {
+        // A reset's reply is its request's own bytes; the file reads show whether a display made it.
+        if (ReportLineEchoes(outcome.nPort)) {
+            result = CONNECT_LINE_ECHOES;
+            return;
+        }
         result = CONNECT_NOT_OUR_DISPLAY;
         m_link.ClosePort(); // not a display to stay connected to
     }
@@ -436,7 +441,8 @@ int CInstallerCore::TryConnections(const std::vector<CONNECTION_INFO>& list, CON
     int result = CONNECT_NO_ANSWER;
     const CONNECTION_INFO* previous = nullptr;
     for (const CONNECTION_INFO& entry : list) {
-        if (result == CONNECT_OK || result == CONNECT_PORT_BUSY || result == CONNECT_NOT_OUR_DISPLAY || IsCancelled())
+        if (result == CONNECT_OK || result == CONNECT_PORT_BUSY || result == CONNECT_NOT_OUR_DISPLAY
+            || result == CONNECT_LINE_ECHOES || IsCancelled())
             break;
         if (previous == nullptr || previous->nAddress != entry.nAddress)
             AddStatusMessage(Format("Connecting to Sign at address %d...", entry.nAddress));
@@ -513,6 +519,8 @@ int CInstallerCore::PellworthAttempt(const CONNECTION_INFO& entry)
         return CONNECT_NO_ANSWER;
     if (answered != S22NET_OK)
         return UnansweredSignType(entry);
+    if (ReportLineEchoes(entry.nPort))
+        return CONNECT_LINE_ECHOES;
     if (text.size() < 7) {
         AddStatusMessage(failed);
         AddStatusMessage("Unknown firmware version format.");
@@ -529,6 +537,17 @@ int CInstallerCore::PellworthAttempt(const CONNECTION_INFO& entry)
     AddStatusMessage(failed);
     AddStatusMessage(Format("Detected a HITECH display at %d baud.", entry.nBaud));
     return CONNECT_NOT_OUR_DISPLAY;
+}
+
+bool CInstallerCore::ReportLineEchoes(int port)
+{
+    if (!m_link.Port().Echoes().OnlyEchoes())
+        return false;
+    AddStatusMessage(Format("COM%d echoes what is sent: a loop-back plug, or an adapter echoing, is on the line"
+                            " and no display answered.",
+                            port));
+    m_link.ClosePort();
+    return true;
 }
 
 // No sign-type answer: the display may already speak the controller protocol.

@@ -40,6 +40,8 @@ constexpr int CONNECT_PORT_BUSY = 2;
 constexpr int CONNECT_SWITCH_REFUSED = 3;
 constexpr int CONNECT_ABORTED = 4;
 constexpr int CONNECT_NOT_OUR_DISPLAY = 5;
+// Every reply was the request's own bytes: a loop-back plug or an echoing adapter, no display.
+constexpr int CONNECT_LINE_ECHOES = 6;
 
 // A COM port of the machine as the port list shows it.
 struct ComPortChoice {
@@ -167,6 +169,8 @@ private:
     int PellworthAttempt(const CONNECTION_INFO& entry);
     int SwitchPellworthDisplay(const CONNECTION_INFO& entry);
     int UnansweredSignType(const CONNECTION_INFO& entry);
+    // True, with the line that says so and the port closed, when every reply so far was an echo.
+    bool ReportLineEchoes(int port);
     bool OpenForAttempt(const CONNECTION_INFO& entry);
     void Progress(const std::string& text);
     bool RetrieveFile(CXmlDoc& doc, int address, const char* name, const char* retrieving, const char* retrieved,

@@ -22,6 +22,7 @@ void CS22NetSerialPort::Configure(short comPort, unsigned long baud, unsigned ch
 short CS22NetSerialPort::Connect()
 {
     m_bTimeOutsStale = true;
+    m_echoes.Restart();
     if (!m_device.Open(m_nComPort, m_nBaud))
         return ERR_NETWORK_CONNECT_FAILED;
     return S22NET_OK;
@@ -60,6 +61,7 @@ short CS22NetSerialPort::ReceivePacket(CS22NetPacket& frame)
         if (result != S22NET_OK)
             return result;
     }
+    m_echoes.Received({bytes, CS22NetPacket::kHeaderSize + rest});
     return S22NET_OK;
 }
 
@@ -85,6 +87,7 @@ short CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned lon
     // A partial frame is never reported as sent.
     if (!complete)
         return ERR_NETWORK_NO_WRITE;
+    m_echoes.Sent({static_cast<const unsigned char*>(bytes), sent});
     if (m_device.OverrunSinceLastCheck())
         return ERR_NETWORK_NO_WRITE;
     return S22NET_OK;
@@ -133,6 +136,7 @@ short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
         *count += static_cast<unsigned long>(n);
         m_nBytesRead += n;
     }
+    m_echoes.Received({bytes, *count});
     return S22NET_OK;
 }
 

@@ -2,6 +2,7 @@
 // A sign controller's serial COM port: 8-N-1 at the configured rate, per-byte read time-outs, and
 // an abort word that cuts a waiting read short.
 
+#include "link/LineEchoWatch.h"
 #include "link/S22NetAbstractPort.h"
 #include "link/SerialDevice.h"
 
@@ -46,6 +47,8 @@ public:
     // Bytes that went over the line since this object was made (for measuring line time).
     unsigned long long BytesWritten() const { return m_nBytesWritten; }
     unsigned long long BytesRead() const { return m_nBytesRead; }
+    // Replies (whole frames and block reads) compared with what was written last, since Connect.
+    const CLineEchoWatch& Echoes() const { return m_echoes; }
 
 private:
     // Reads what arrives before a fresh per-call deadline; 0, -6, -11 or -15.
@@ -59,6 +62,7 @@ private:
     std::atomic<unsigned long long> m_nBytesWritten{0};
     std::atomic<unsigned long long> m_nBytesRead{0};
     CSerialDevice m_device;
+    CLineEchoWatch m_echoes;
     unsigned long m_nBaud = 0;
     short m_nComPort = 0;
     unsigned char m_nFlag = 0;
