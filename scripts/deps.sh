@@ -32,10 +32,17 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
+  # One line while it works; the package manager's own pages only when something went wrong.
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  log=$(mktemp)
+  if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Installing the packages failed (the package manager's output is above)." >&2
+    exit 1
+  fi
+  rm -f "$log"
 else
   echo "Missing packages. Run:" >&2
   echo "  sudo apt-get install -y ${missing[*]}" >&2
