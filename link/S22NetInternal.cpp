@@ -1,5 +1,6 @@
 #include "link/S22NetInternal.h"
 
+#include "link/PortFailure.h"
 #include "link/S22NetworkEvents.h"
 
 #include <string>
@@ -13,6 +14,7 @@ short CS22NetInternal::ConfigureDirect(short comPort, long baud, bool flag)
     m_pPort->SetTimeOut(m_nTimeOut);
     m_pPort->SetEventHandler(m_pEventHandler, m_nHandlerId);
     m_diagnostics.SetFileName("Direct COM" + std::to_string(comPort) + ".txt");
+    RecordConnectFailure(SerialOpenFailure{});
     return S22NET_OK;
 }
 
@@ -26,9 +28,30 @@ short CS22NetInternal::Connect()
         return ERR_COMMAND_NOT_CONFIGURED;
     m_abSequenceResetDone.fill(false);
     const short result = m_pPort->Connect();
-    if (result == S22NET_OK)
-        m_bConnected = true;
+    m_bConnected = result == S22NET_OK;
+    RecordConnectFailure(m_bConnected ? SerialOpenFailure{} : m_pPort->LastOpenFailure());
     return result;
+}
+
+void CS22NetInternal::RecordConnectFailure(const SerialOpenFailure& failure)
+{
+    m_nConnectError = failure.systemError;
+    m_strConnectFailure.clear();
+    for (const std::string& line : DescribeOpenFailure(m_pPort->GetComPort(), failure)) {
+        if (!m_strConnectFailure.empty())
+            m_strConnectFailure += '\n';
+        m_strConnectFailure += line;
+    }
+    // A refusal without a system code still has its words.
+    if (failure.kind != SerialOpenFailure::Kind::None && m_strConnectFailure.empty())
+        m_strConnectFailure = "COM" + std::to_string(m_pPort->GetComPort()) + ": the port could not be opened";
+}
+
+long CS22NetInternal::GetLastConnectError(const char** text) const
+{
+    if (text != nullptr)
+        *text = m_strConnectFailure.c_str();
+    return m_nConnectError;
 }
 
 short CS22NetInternal::Disconnect()

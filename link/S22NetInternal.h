@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CS22NetworkEvents;
@@ -35,6 +36,8 @@ public:
     void RegisterEventHandler(CS22NetworkEvents* handler, short handlerId);
 
     CS22NetSerialPort* Port() { return m_pPort.get(); }
+    // Why the last Connect could not open the port (see CS22Network::GetLastConnectError).
+    long GetLastConnectError(const char** text) const;
     bool IsConnected() const { return m_bConnected; }
 
     // Runs work() under the guard every command shares: -4 when not connected, -1 when busy,
@@ -73,6 +76,7 @@ public:
     unsigned char* RetrievedData() { return m_retrieved.empty() ? nullptr : m_retrieved.data(); }
 
 private:
+    void RecordConnectFailure(const SerialOpenFailure& failure);
     // Progress of multi-block transfers, raised to the event handler.
     void SetBlocks(unsigned short done, unsigned short total);
     short EnsureSequenceReset(unsigned char address);
@@ -86,6 +90,8 @@ private:
     CS22Diagnostics m_diagnostics;
     std::atomic<bool> m_bAbort{false};
     bool m_bConnected = false;
+    long m_nConnectError = 0;
+    std::string m_strConnectFailure; // the reason in words, "COM<n>: ..." lines
     std::atomic<bool> m_bBusy{false};
     std::array<bool, 256> m_abSequenceResetDone{};
     CS22SequenceTable m_sequence;

@@ -17,6 +17,7 @@ short CS22Network::ConfigureDirect(short comPort, long baud, bool flag)
 }
 
 short CS22Network::Connect() { return m_pInternal->Connect(); }
+long CS22Network::GetLastConnectError(const char** text) const { return m_pInternal->GetLastConnectError(text); }
 short CS22Network::Disconnect() { return m_pInternal->Disconnect(); }
 void CS22Network::SetTimeOut(long ms) { m_pInternal->SetTimeOut(ms); }
 void CS22Network::SetMaxNumberOfRetries(short n) { m_pInternal->SetMaxNumberOfRetries(n); }

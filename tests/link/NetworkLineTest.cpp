@@ -180,6 +180,16 @@ TEST_F(NetworkLine, ConnectFailsForAMissingPort)
     ASSERT_EQ(m_net.ConfigureDirect(12, 115200, false), S22NET_OK);
     EXPECT_EQ(m_net.Connect(), ERR_NETWORK_CONNECT_FAILED);
     EXPECT_EQ(m_net.Ping(1), ERR_COMMAND_NO_CONNECTION);
+    // The caller can tell why, with the system's own code.
+    const char* why = nullptr;
+    EXPECT_NE(m_net.GetLastConnectError(&why), 0);
+    ASSERT_NE(why, nullptr);
+    EXPECT_EQ(std::string(why).rfind("COM12: there is no device at ", 0), 0u) << why;
+    // A Connect that opens the port forgets it.
+    ASSERT_EQ(m_net.ConfigureDirect(3, 115200, false), S22NET_OK);
+    ASSERT_EQ(m_net.Connect(), S22NET_OK);
+    EXPECT_EQ(m_net.GetLastConnectError(&why), 0);
+    EXPECT_STREQ(why, "");
 }
 
 TEST_F(NetworkLine, LineSpeedMismatchGetsNoAnswer)

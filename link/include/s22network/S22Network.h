@@ -53,6 +53,12 @@ public:
     // in the results; pass false.
     short ConfigureDirect(short comPort, long baud, bool flag);
     short Connect();
+    // Why the last Connect failed (-12): the system's error code (errno on Linux, GetLastError on
+    // Windows) and, through *text when it is not null, the reason in words, one "COM<n>: ..." line
+    // or more (the device looked at, the program holding it, a missing permission). 0 and "" after
+    // a Connect that opened the port, and after ConfigureDirect. The text stays valid until the
+    // next Connect or ConfigureDirect.
+    long GetLastConnectError(const char** text) const;
     short Disconnect();
     void SetTimeOut(long ms);
     void SetMaxNumberOfRetries(short n);
