@@ -33,8 +33,12 @@ int main(int argc, char** argv)
     network.ConfigureDirect(com, baud, false);
     short result = network.Connect();
     Report("connect", result);
-    if (result != S22NET_OK)
+    if (result != S22NET_OK) {
+        const char* why = nullptr;
+        network.GetLastConnectError(&why);
+        std::fprintf(stderr, "%s\n", why);
         return 1;
+    }
 
     result = network.Ping(address);
     Report("ping", result);
