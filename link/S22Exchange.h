@@ -1,11 +1,13 @@
 #pragma once
-// The pieces both exchange loops share: the request, the per-address sequence bytes, and the two
-// halves of one try. The loops themselves differ (tries, broadcast shortcut, logging) and live in
-// CS22NetInternal and CS22SignLink.
+// What every exchange shares: the request, the per-address sequence bytes, the two halves of one
+// try, and the loop of tries. Its callers (the exported engine, the sign link, the customer
+// protocol) differ only in the rules of ExchangePolicy.
 
 #include "link/S22NetPacket.h"
+#include "link/S22NetResult.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <span>
 #include <string>
@@ -36,6 +38,49 @@ public:
 private:
     std::array<unsigned char, 256> m_abSequence{};
 };
+
+// The rules one caller's exchanges follow.
+struct ExchangePolicy {
+    short maxRetries = 0;               // tries after the first
+    bool retryFailedSend = false;       // a send that failed is tried again; otherwise it settles it
+    bool awaitReply = true;             // false: a request that went out is done (a broadcast, a command
+                                        // the customer protocol does not answer)
+    bool abortSettlesAfterSend = false; // the abort flag is looked at again right after the send
+    bool abortSettlesAfterReply = false; // ... and right after the reply
+    bool abortResultSettles = false;    // a try the port's abort word cut short ends the exchange
+};
+
+// Runs tries until one settles: a reply that is good or "unsupported", a request that needs none,
+// the abort flag (before each try, and where the policy says), or the last try. retries counts the
+// tries after the first. tried(result) hears each try that ran to its end (the engine's
+// diagnostics file). The caller advances the sequence afterwards, whatever the result.
+template <class Send, class Await, class Tried>
+short RunExchangeTries(const ExchangePolicy& policy, const std::atomic<bool>& abort, short& retries, Send&& send,
+                       Await&& await, Tried&& tried)
+{
+    for (retries = 0;; ++retries) {
+        if (abort)
+            return ERR_SIGN_ABORT;
+        short result = send();
+        if (policy.abortSettlesAfterSend && abort)
+            return ERR_SIGN_ABORT;
+        const bool awaited = result == S22NET_OK && policy.awaitReply;
+        if (awaited) {
+            result = await();
+            if (policy.abortSettlesAfterReply && abort)
+                return ERR_SIGN_ABORT;
+        }
+        tried(result);
+        if (!awaited && (result == S22NET_OK || !policy.retryFailedSend))
+            return result;
+        if (result == S22NET_OK || result == ERR_SIGN_UNSUPPORTED_COMMAND)
+            return result;
+        if (result == ERR_SIGN_ABORT && policy.abortResultSettles)
+            return result;
+        if (retries >= policy.maxRetries)
+            return result;
+    }
+}
 
 // Builds the request frame into sent, empties the receive queue and sends it (traced).
 short SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Request& request,

@@ -118,32 +118,15 @@ short CS22NetInternal::SequenceReset(unsigned char address)
 
 short CS22NetInternal::Exchange(const S22Request& request)
 {
+    // A failed send is not tried again, and broadcasts are never answered.
+    ExchangePolicy policy;
+    policy.maxRetries = m_nMaxRetries;
+    policy.awaitReply = !IsBroadcastAddress(request.address);
+    policy.abortSettlesAfterSend = true;
     const unsigned char sequence = m_sequence.Get(request.address);
-    short result = S22NET_OK;
-    m_nActualRetries = -1;
-    for (;;) {
-        ++m_nActualRetries;
-        if (m_bAbort) {
-            result = ERR_SIGN_ABORT;
-            break;
-        }
-        result = SendRequest(*m_pPort, m_sent, request, sequence);
-        if (m_bAbort) {
-            result = ERR_SIGN_ABORT;
-            break;
-        }
-        // A failed send is not tried again, and broadcasts are never answered.
-        if (result != S22NET_OK || IsBroadcastAddress(request.address)) {
-            Log(result);
-            break;
-        }
-        result = AwaitReply(*m_pPort, m_received, request, sequence);
-        Log(result);
-        if (result == S22NET_OK || result == ERR_SIGN_UNSUPPORTED_COMMAND)
-            break;
-        if (m_nActualRetries >= m_nMaxRetries)
-            break;
-    }
+    const short result = RunExchangeTries(
+        policy, m_bAbort, m_nActualRetries, [&] { return SendRequest(*m_pPort, m_sent, request, sequence); },
+        [&] { return AwaitReply(*m_pPort, m_received, request, sequence); }, [this](short tried) { Log(tried); });
     m_sequence.Advance(request.address);
     return result;
 }

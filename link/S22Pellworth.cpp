@@ -72,44 +72,30 @@ short CS22SignLink::PellworthExchange(unsigned char address, unsigned char comma
 {
     unsigned char frame[kFrameSize];
     BuildFrame(address, command, frame);
-    short result = S22NET_OK;
-    m_nActualRetries = -1;
-    for (;;) {
-        ++m_nActualRetries;
-        if (m_bAbort) {
-            result = ERR_SIGN_ABORT;
-            break;
-        }
+    // Only the ping is answered in the same exchange; the sign type's reply is read by its caller.
+    ExchangePolicy policy;
+    policy.maxRetries = kMaxRetries;
+    policy.retryFailedSend = true;
+    policy.awaitReply = command == kPing;
+    policy.abortSettlesAfterSend = true;
+    policy.abortSettlesAfterReply = true;
+    const auto send = [&] {
         m_port.FlushReceiveBuffer();
-        result = m_port.WritePort(frame, kFrameSize);
+        const short result = m_port.WritePort(frame, kFrameSize);
         if (DebugOutputEnabled())
             TraceSent(m_port.GetComPort(), frame, result);
-        if (m_bAbort) {
-            result = ERR_SIGN_ABORT;
-            break;
-        }
-        if (result == S22NET_OK && command != kPing)
-            break;
-        if (result == S22NET_OK) {
-            unsigned char reply[kPingReplySize] = {};
-            unsigned long count = sizeof reply;
-            result = m_port.ReadBlock(reply, &count);
-            const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address);
-            if (DebugOutputEnabled())
-                TraceReceived(m_port.GetComPort(), {reply, count}, result,
-                              invalid ? "rejected: not the ping reply" : "");
-            if (m_bAbort) {
-                result = ERR_SIGN_ABORT;
-                break;
-            }
-            if (invalid)
-                result = ERR_SIGN_INVALID_RESPONSE;
-            if (result == S22NET_OK)
-                break;
-        }
-        if (m_nActualRetries >= kMaxRetries)
-            break;
-    }
+        return result;
+    };
+    const auto awaitPingReply = [&] {
+        unsigned char reply[kPingReplySize] = {};
+        unsigned long count = sizeof reply;
+        const short result = m_port.ReadBlock(reply, &count);
+        const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address);
+        if (DebugOutputEnabled())
+            TraceReceived(m_port.GetComPort(), {reply, count}, result, invalid ? "rejected: not the ping reply" : "");
+        return invalid ? static_cast<short>(ERR_SIGN_INVALID_RESPONSE) : result;
+    };
+    const short result = RunExchangeTries(policy, m_bAbort, m_nActualRetries, send, awaitPingReply, [](short) {});
     m_sequence.Advance(address);
     return result;
 }

@@ -100,24 +100,15 @@ short CS22SignLink::ResetSequence(unsigned char address)
 
 short CS22SignLink::Exchange(const S22Request& request)
 {
+    // Unlike the exported engine, a failed send is tried again and a reply is always awaited.
+    ExchangePolicy policy;
+    policy.maxRetries = kMaxRetries;
+    policy.retryFailedSend = true;
+    policy.abortResultSettles = true;
     const unsigned char sequence = m_sequence.Get(request.address);
-    short result = S22NET_OK;
-    m_nActualRetries = -1;
-    for (;;) {
-        ++m_nActualRetries;
-        if (m_bAbort) {
-            result = ERR_SIGN_ABORT;
-            break;
-        }
-        // Unlike the exported engine, a failed send is tried again and a reply is always awaited.
-        result = SendRequest(m_port, m_sent, request, sequence);
-        if (result == S22NET_OK)
-            result = AwaitReply(m_port, m_received, request, sequence);
-        if (result == S22NET_OK || result == ERR_SIGN_UNSUPPORTED_COMMAND || result == ERR_SIGN_ABORT)
-            break;
-        if (m_nActualRetries >= kMaxRetries)
-            break;
-    }
+    const short result = RunExchangeTries(
+        policy, m_bAbort, m_nActualRetries, [&] { return SendRequest(m_port, m_sent, request, sequence); },
+        [&] { return AwaitReply(m_port, m_received, request, sequence); }, [](short) {});
     m_sequence.Advance(request.address);
     return result;
 }
