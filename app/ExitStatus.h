@@ -18,6 +18,8 @@ constexpr int kRefused = 7;    // the display answered and refused (a command, t
 constexpr int kDiffers = 8;    // -checkconfig: the configuration differs from the recommended one
 constexpr int kJobRecordLost = 10; // -s: the job ran (0 or 4), but the log asked for (-l1) or the
                                    // report (-report) could not be written
+constexpr int kEchoes = 11; // the line echoes what is sent (a loop-back plug, or an adapter echoing):
+                            // every reply was the request's own bytes
 
 // The display answered and said no: an unknown or bad command, or an error status.
 inline bool IsRefusal(short result)
