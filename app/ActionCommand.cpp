@@ -65,9 +65,15 @@ bool ReadRequest(const CPellworthCmdLineInfo& cmdInfo, Form form, ActionRequest&
     }
     if (form == Form::StartPattern && !ReadTestPattern(cmdInfo.GetPattern(), request.pattern, err))
         return false;
+    // The two forms that delete what the display shows go ahead only when the line says so.
     if (form == Form::CleanMemory && !cmdInfo.IsConfirmed()) {
         err << "qvxfirminstaller: -cleanmemory deletes the display's messages, schedules and fonts and restarts "
                "it; add -yes to confirm.\n";
+        return false;
+    }
+    if (form == Form::RestoreFactory && !cmdInfo.IsConfirmed()) {
+        err << "qvxfirminstaller: -restorefactory deletes the display's messages, schedules and fonts and puts "
+               "its factory messages back; add -yes to confirm.\n";
         return false;
     }
     const bool config = form == Form::CheckConfig || form == Form::DownloadConfig;
@@ -95,7 +101,7 @@ void NoteUnusedValues(const CPellworthCmdLineInfo& cmdInfo, Form form, std::ostr
             err << "qvxfirminstaller: note: -" << word << " does not go with -" << SwitchOf(form) << " and is ignored.\n";
     };
     note(!cmdInfo.GetPattern().empty() && form != Form::StartPattern, "pattern");
-    note(cmdInfo.IsConfirmed() && form != Form::CleanMemory, "yes");
+    note(cmdInfo.IsConfirmed() && form != Form::CleanMemory && form != Form::RestoreFactory, "yes");
     note(!cmdInfo.GetConfigType().empty() && !config, "type");
     note(!cmdInfo.GetTimeZone().empty() && !config, "timezone");
     note(!cmdInfo.GetHoldTime().empty() && form != Form::RestoreFactory, "holdtime");
@@ -109,33 +115,29 @@ int ExchangeStatus(short result)
     return exitstatus::IsRefusal(result) ? exitstatus::kRefused : exitstatus::kNoAnswer;
 }
 
-// -type: a key of the firmware line's types, or a type's name in any case. -1 when none.
-int FindConfigKey(const CConfigDownloader& configs, const std::string& text)
+// The types of the connected display's firmware line, as the configuration page lists them.
+std::vector<ConfigListItem> LineTypes(const CConfigDownloader& configs)
 {
-    int key = 0;
-    if (ParseDecimal(text, key))
-        return configs.Configs().count(key) != 0 ? key : -1;
-    for (const auto& [candidate, info] : configs.Configs()) {
-        if (EqualNoCase(info.strName, text))
-            return candidate;
-    }
-    return -1;
+    return BuildTypeList(configs.Configs(), configs.Filters(), kConfigFilterAll);
 }
 
 void ListConfigTypes(const CConfigDownloader& configs, std::ostream& out)
 {
     out << "The display types of this firmware line are:\n";
-    for (const auto& [key, info] : configs.Configs())
-        out << "  " << key << "  " << info.strName << "\n";
+    ListDisplayTypes(LineTypes(configs), out);
 }
 
 // The type the configuration forms work with: -type, else the display's own type.
 bool ChooseConfigKey(const CConfigDownloader& configs, const ActionRequest& request, int& key, std::ostream& out)
 {
     if (!request.typeText.empty()) {
-        key = FindConfigKey(configs, request.typeText);
-        if (key >= 0)
+        const std::vector<ConfigListItem> matches =
+            MatchDisplayTypes(configs.Configs(), configs.Filters(), request.typeText);
+        if (matches.size() == 1) {
+            key = matches.front().first;
             return true;
+        }
+        // More than one is refused before the port is opened; this line's types are all there is now.
         out << "-type \"" << request.typeText << "\" is no display type of this display's firmware line.\n";
         ListConfigTypes(configs, out);
         return false;
@@ -163,7 +165,7 @@ int CheckConfig(CConfigDownloader& configs, const ActionRequest& request, std::o
     const std::string zone = ChooseTimeZone(configs, request);
     configs.SetCurrentTimeZone(zone);
     const std::vector<ConfigDifference> differences = configs.ConfigDifferences(key);
-    const std::string name = configs.Configs().at(key).strName;
+    const std::string name = DisplayTypeListName(configs.Configs().at(key), configs.Filters());
     if (differences.empty()) {
         out << "The configuration matches the recommended one for " << name << " in " << zone << ".\n";
         return exitstatus::kDone;
@@ -246,7 +248,11 @@ int RunAction(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmw
     NoteUnusedValues(cmdInfo, request.form, err);
 
     const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};
-    const int connected = ConnectExitStatus(core, AutoConnect(core, firmware, config, request.com, request.address, baud));
+    // A download follows at once: the connection's question whether to download one would be
+    // answered no just before it.
+    const ConfigCheck check = request.form == Form::DownloadConfig ? ConfigCheck::Skip : ConfigCheck::Offer;
+    const int connected =
+        ConnectExitStatus(core, AutoConnect(core, firmware, config, request.com, request.address, baud, check));
     if (connected != exitstatus::kDone) {
         core.Disconnect();
         return connected;

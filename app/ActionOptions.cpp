@@ -35,19 +35,38 @@ void ListTimeZones(std::ostream& err)
         err << "  " << name << "\n";
 }
 
-bool HasDisplayType(const ConfigInfoMap& types, std::string_view text)
+} // namespace
+
+std::vector<ConfigListItem> MatchDisplayTypes(const ConfigInfoMap& configs, const ConfigFilterMap& filters,
+                                              std::string_view text)
 {
-    int key = 0;
-    if (ParseDecimal(text, key))
-        return types.count(key) != 0;
-    for (const auto& entry : types) {
-        if (EqualNoCase(entry.second.strName, text))
-            return true;
+    const std::vector<ConfigListItem> all = BuildTypeList(configs, filters, kConfigFilterAll);
+    std::vector<ConfigListItem> matches;
+    int number = 0;
+    if (ParseDecimal(text, number)) {
+        for (const ConfigListItem& item : all) {
+            if (item.first == number)
+                matches.push_back(item);
+        }
+        return matches;
     }
-    return false;
+    for (const ConfigListItem& item : all) {
+        if (EqualNoCase(item.second, text))
+            return {item};
+    }
+    // A name without its generation still names a type when only one type has it.
+    for (const ConfigListItem& item : all) {
+        if (EqualNoCase(configs.at(item.first).strName, text))
+            matches.push_back(item);
+    }
+    return matches;
 }
 
-} // namespace
+void ListDisplayTypes(const std::vector<ConfigListItem>& types, std::ostream& out)
+{
+    for (const auto& [key, name] : types)
+        out << "  " << key << "  " << name << "\n";
+}
 
 bool CheckDisplayType(std::string_view text, std::ostream& err)
 {
@@ -56,17 +75,25 @@ bool CheckDisplayType(std::string_view text, std::ostream& err)
         const char* name;
     } lines[] = {{false, "FX40211"}, {true, "FP9023417"}};
     ConfigInfoMap types[2];
-    ConfigFilterMap filters;
+    ConfigFilterMap filters[2];
+    std::vector<ConfigListItem> matches;
     for (int i = 0; i < 2; ++i) {
-        BuildDisplayTypeTable(lines[i].firmwareLine, types[i], filters);
-        if (HasDisplayType(types[i], text))
-            return true;
+        BuildDisplayTypeTable(lines[i].firmwareLine, types[i], filters[i]);
+        for (ConfigListItem& item : MatchDisplayTypes(types[i], filters[i], text))
+            matches.push_back(std::move(item));
+    }
+    if (matches.size() == 1)
+        return true;
+    if (!matches.empty()) {
+        err << "qvxfirminstaller: -type \"" << text << "\" names " << matches.size()
+            << " display types; give one of them by its number or its whole name:\n";
+        ListDisplayTypes(matches, err);
+        return false;
     }
     err << "qvxfirminstaller: -type \"" << text << "\" is no display type of either firmware line.\n";
     for (int i = 0; i < 2; ++i) {
         err << "The display types of the " << lines[i].name << " line are:\n";
-        for (const auto& [key, info] : types[i])
-            err << "  " << key << "  " << info.strName << "\n";
+        ListDisplayTypes(BuildTypeList(types[i], filters[i], kConfigFilterAll), err);
     }
     return false;
 }

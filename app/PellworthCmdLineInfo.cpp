@@ -30,34 +30,44 @@ CPellworthCmdLineInfo::CPellworthCmdLineInfo(IPathSystem& paths, PathStyle style
 std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switches()
 {
     using C = CPellworthCmdLineInfo;
-    // A new switch word needs a row here and a mode of its own after the last one.
+    // A new switch word needs a row here and a mode of its own after the last one. The last field
+    // names the value a switch cannot go without; "lf" and "b" have defaults.
+    static constexpr std::string_view kPort = "COM<n>[:<address>]";
     static constexpr SwitchDef kSwitches[] = {
-        {"a", MODE_AUTO, &C::m_bAuto, nullptr, nullptr},
-        {"s", MODE_SILENT, &C::m_bAuto, &C::m_bSilent, nullptr},
-        {"f", MODE_FIRMWARE_FILE, &C::m_bFirmwareFile, nullptr, &C::m_strFirmwareFile},
-        {"l1", MODE_LOG, &C::m_bLog, nullptr, nullptr},
-        {"lf", MODE_LOG_FILE, &C::m_bLogFileGiven, nullptr, &C::m_strLogFile},
-        {"df", MODE_DISPLAYS_FILE, nullptr, nullptr, &C::m_strDisplaysFile},
-        {"anyfirm", MODE_ANY_FIRMWARE, &C::m_bAnyFirmware, nullptr, nullptr},
-        {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud},
-        {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing},
-        {"info", MODE_INFO, &C::m_bInfo, nullptr, &C::m_strInfo},
-        {"report", MODE_REPORT, &C::m_bReport, nullptr, &C::m_strReport},
-        {"startpattern", MODE_ACTION, &C::m_bStartPattern, nullptr, &C::m_strActionTarget},
-        {"stoppattern", MODE_ACTION, &C::m_bStopPattern, nullptr, &C::m_strActionTarget},
-        {"reset", MODE_ACTION, &C::m_bReset, nullptr, &C::m_strActionTarget},
-        {"cleanmemory", MODE_ACTION, &C::m_bCleanMemory, nullptr, &C::m_strActionTarget},
-        {"settime", MODE_ACTION, &C::m_bSetTime, nullptr, &C::m_strActionTarget},
-        {"checkconfig", MODE_ACTION, &C::m_bCheckConfig, nullptr, &C::m_strActionTarget},
-        {"downloadconfig", MODE_ACTION, &C::m_bDownloadConfig, nullptr, &C::m_strActionTarget},
-        {"restorefactory", MODE_ACTION, &C::m_bRestoreFactory, nullptr, &C::m_strActionTarget},
-        {"pattern", MODE_PATTERN, nullptr, nullptr, &C::m_strPattern},
-        {"yes", MODE_YES, &C::m_bYes, nullptr, nullptr},
-        {"type", MODE_TYPE, nullptr, nullptr, &C::m_strConfigType},
-        {"timezone", MODE_TIME_ZONE, nullptr, nullptr, &C::m_strTimeZone},
-        {"holdtime", MODE_HOLD_TIME, nullptr, nullptr, &C::m_strHoldTime},
+        {"a", MODE_AUTO, &C::m_bAuto, nullptr, nullptr, ""},
+        {"s", MODE_SILENT, &C::m_bAuto, &C::m_bSilent, nullptr, ""},
+        {"f", MODE_FIRMWARE_FILE, &C::m_bFirmwareFile, nullptr, &C::m_strFirmwareFile, "<file>"},
+        {"l1", MODE_LOG, &C::m_bLog, nullptr, nullptr, ""},
+        {"lf", MODE_LOG_FILE, &C::m_bLogFileGiven, nullptr, &C::m_strLogFile, ""},
+        {"df", MODE_DISPLAYS_FILE, nullptr, nullptr, &C::m_strDisplaysFile, "<file>"},
+        {"anyfirm", MODE_ANY_FIRMWARE, &C::m_bAnyFirmware, nullptr, nullptr, ""},
+        {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud, ""},
+        {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing, kPort},
+        {"info", MODE_INFO, &C::m_bInfo, nullptr, &C::m_strInfo, kPort},
+        {"report", MODE_REPORT, &C::m_bReport, nullptr, &C::m_strReport, "<file>"},
+        {"startpattern", MODE_ACTION, &C::m_bStartPattern, nullptr, &C::m_strActionTarget, kPort},
+        {"stoppattern", MODE_ACTION, &C::m_bStopPattern, nullptr, &C::m_strActionTarget, kPort},
+        {"reset", MODE_ACTION, &C::m_bReset, nullptr, &C::m_strActionTarget, kPort},
+        {"cleanmemory", MODE_ACTION, &C::m_bCleanMemory, nullptr, &C::m_strActionTarget, kPort},
+        {"settime", MODE_ACTION, &C::m_bSetTime, nullptr, &C::m_strActionTarget, kPort},
+        {"checkconfig", MODE_ACTION, &C::m_bCheckConfig, nullptr, &C::m_strActionTarget, kPort},
+        {"downloadconfig", MODE_ACTION, &C::m_bDownloadConfig, nullptr, &C::m_strActionTarget, kPort},
+        {"restorefactory", MODE_ACTION, &C::m_bRestoreFactory, nullptr, &C::m_strActionTarget, kPort},
+        {"pattern", MODE_PATTERN, nullptr, nullptr, &C::m_strPattern, "<number or name>"},
+        {"yes", MODE_YES, &C::m_bYes, nullptr, nullptr, ""},
+        {"type", MODE_TYPE, nullptr, nullptr, &C::m_strConfigType, "<type>"},
+        {"timezone", MODE_TIME_ZONE, nullptr, nullptr, &C::m_strTimeZone, "<zone>"},
+        {"holdtime", MODE_HOLD_TIME, nullptr, nullptr, &C::m_strHoldTime, "<minutes>"},
     };
     return kSwitches;
+}
+
+std::vector<CPellworthCmdLineInfo::SwitchWord> CPellworthCmdLineInfo::SwitchWords()
+{
+    std::vector<SwitchWord> words;
+    for (const SwitchDef& def : Switches())
+        words.push_back({def.word, def.valueForm});
+    return words;
 }
 
 const CPellworthCmdLineInfo::SwitchDef* CPellworthCmdLineInfo::FindSwitch(std::string_view word)
@@ -89,6 +99,14 @@ void CPellworthCmdLineInfo::Parse(const std::vector<std::string>& args)
         const bool bFlag = IsSwitch(arg);
         ParseParam(bFlag ? arg.substr(1) : arg, bFlag);
     }
+    EndAwaitedValue();
+}
+
+void CPellworthCmdLineInfo::EndAwaitedValue()
+{
+    if (m_pAwaitingValue != nullptr && m_missingValue.word.empty())
+        m_missingValue = {std::string(m_pAwaitingValue->word), std::string(m_pAwaitingValue->valueForm)};
+    m_pAwaitingValue = nullptr;
 }
 
 bool CPellworthCmdLineInfo::IsSwitch(const std::string& arg) const
@@ -116,6 +134,10 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
             this->*def->flag = true;
         if (def->alsoFlag != nullptr)
             this->*def->alsoFlag = true;
+        // An unknown word keeps the mode (and so the wait for a value); a known one ends it.
+        EndAwaitedValue();
+        if (!def->valueForm.empty())
+            m_pAwaitingValue = def;
         m_nMode = def->mode;
         return;
     }
@@ -124,6 +146,9 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
         if (def.mode == m_nMode && def.parameter != nullptr)
             this->*def.parameter = text;
     }
+    // An empty value ("$VAR" unset in a script) is no value: it must not turn into a default.
+    if (!text.empty())
+        m_pAwaitingValue = nullptr;
 }
 
 std::vector<CPellworthCmdLineInfo::ActionForm> CPellworthCmdLineInfo::GetActionForms() const

@@ -77,6 +77,21 @@ public:
     std::string GetHoldTime() const { return m_strHoldTime; }
     // Switch words that are none of the above, as written (without their '-' or '/').
     const std::vector<std::string>& GetUnknownSwitches() const { return m_unknownSwitches; }
+    // The first switch that needs a value and got none (no parameter, or an empty one, before the
+    // next switch word or the end), with the form of its value ("pattern", "<number or name>").
+    // Empty word when every value was given. "b" and "lf" may go without: they have defaults.
+    struct MissingValue {
+        std::string word;
+        std::string valueForm;
+    };
+    const MissingValue& GetMissingValue() const { return m_missingValue; }
+    // Every switch word this parser knows, in its table's order (the help words aside), with the
+    // form of the value it cannot go without (empty: it takes none, or has a default).
+    struct SwitchWord {
+        std::string_view word;
+        std::string_view valueForm;
+    };
+    static std::vector<SwitchWord> SwitchWords();
 
     std::string GetBaud() const { return m_strBaud; }
     // The "b" value read as a decimal up to its first non-digit; 0 when it is not a number.
@@ -108,6 +123,7 @@ private:
         bool CPellworthCmdLineInfo::*flag;
         bool CPellworthCmdLineInfo::*alsoFlag;
         std::string CPellworthCmdLineInfo::*parameter;  // takes the parameters in this mode
+        std::string_view valueForm;                     // empty: the value may be left out
     };
 
     static std::span<const SwitchDef> Switches();
@@ -116,6 +132,9 @@ private:
 
     bool IsSwitch(const std::string& arg) const;
     void ParseParam(const std::string& text, bool bFlag);
+    // A switch whose value is still awaited is missing it once another switch word (or the end)
+    // comes first.
+    void EndAwaitedValue();
     // A non-empty value made absolute; empty when the result does not fit a path buffer.
     std::string Resolve(const std::string& value) const;
 
@@ -158,6 +177,8 @@ private:
     std::string m_strHoldTime;
     std::string m_strReport;
     std::vector<std::string> m_unknownSwitches;
+    const SwitchDef* m_pAwaitingValue = nullptr;
+    MissingValue m_missingValue;
 };
 
 // Reads "COM<n>[:<address>]" ("com" in any case; address 1 when left out). False, with com and

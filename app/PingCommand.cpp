@@ -8,6 +8,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,10 +23,11 @@ std::string ResultName(short result)
 }
 
 // No answer in the controller protocol: one question in the customer protocol tells the rest.
-int WithoutAnswer(CS22SignLink& link, unsigned char address, std::ostream& out)
+int WithoutAnswer(CS22SignLink& link, unsigned char address, std::ostream& out, bool& answered)
 {
     std::string signType;
     if (link.GetSignType(address, signType) == S22NET_OK) {
+        answered = true;
         if (signType.rfind("FX40211", 0) == 0) {
             out << "It answers only the customer protocol (Pellworth Protocol, firmware " << Latin1ToTerminal(signType)
                 << "); -info would switch it to the S2200 Protocol.\n";
@@ -55,7 +57,56 @@ bool LineEchoes(CS22SignLink& link, unsigned char address)
 constexpr char kLineEchoes[] = "Every reply was the request's own bytes: the line echoes what is sent (a loop-back"
                                " plug, or an adapter echoing). No display answered.\n";
 
+// One ping at one rate. answered: the display said something at this rate (in either protocol).
+int PingAt(CS22SignLink& link, int com, unsigned char target, unsigned long baud, std::ostream& out, bool& answered)
+{
+    out << "Pinging address " << static_cast<int>(target) << " on COM" << com << " at " << baud << " baud.\n";
+    if (link.OpenPort(static_cast<short>(com), baud, 0) != S22NET_OK) {
+        const SerialOpenFailure& failure = link.Port().LastOpenFailure();
+        out << "COM" << com << " could not be opened.\n";
+        for (const std::string& line : DescribeOpenFailure(com, failure))
+            out << line << "\n";
+        return failure.kind == SerialOpenFailure::Kind::Busy ? exitstatus::kBusy : exitstatus::kCannotOpen;
+    }
+    const short result = link.SequenceReset(target);
+    const short tries = link.GetActualNumberOfRetries();
+    int status = exitstatus::kDone;
+    answered = true;
+    if (result == S22NET_OK && LineEchoes(link, target)) {
+        out << kLineEchoes;
+        status = exitstatus::kEchoes;
+    } else if (result == S22NET_OK) {
+        out << "The display answered in the S2200 Protocol.\n";
+    } else if (exitstatus::IsRefusal(result)) {
+        out << "The display answered and refused the request (" << ResultName(result) << ").\n";
+        status = exitstatus::kRefused;
+    } else {
+        out << "No valid answer after " << tries + 1 << " tries (" << ResultName(result) << ").\n";
+        answered = false;
+        status = result == ERR_SIGN_ABORT ? exitstatus::kNoAnswer : WithoutAnswer(link, target, out, answered);
+    }
+    link.ClosePort();
+    return status;
+}
+
 } // namespace
+
+std::vector<unsigned long> PingRates(bool baudGiven, int rate)
+{
+    if (!baudGiven)
+        return {kDefaultBaud};
+    if (rate > 0)
+        return {static_cast<unsigned long>(rate)};
+    // "b" without a rate means what it means to Auto Connect: its eight rates, in its order.
+    std::vector<CONNECTION_INFO> attempts;
+    CInstallerCore::BuildConnectionList(attempts, 1, 1, BaudChoice{true, 0});
+    std::vector<unsigned long> rates;
+    for (const CONNECTION_INFO& attempt : attempts) {
+        if (attempt.nProtocol == PROTOCOL_S2200)
+            rates.push_back(static_cast<unsigned long>(attempt.nBaud));
+    }
+    return rates;
+}
 
 int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerCore& core)
 {
@@ -69,35 +120,15 @@ int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerC
         out << "Invalid network address for a Quorvantix Reader Board\n";
         return exitstatus::kUsage;
     }
-    const unsigned long baud =
-        cmdInfo.IsBaudGiven() && cmdInfo.GetBaudRate() > 0 ? static_cast<unsigned long>(cmdInfo.GetBaudRate()) : kDefaultBaud;
-
-    out << "Pinging address " << address << " on COM" << com << " at " << baud << " baud.\n";
     auto hold = core.HoldLink();
-    CS22SignLink& link = core.Link();
-    if (link.OpenPort(static_cast<short>(com), baud, 0) != S22NET_OK) {
-        const SerialOpenFailure& failure = link.Port().LastOpenFailure();
-        out << "COM" << com << " could not be opened.\n";
-        for (const std::string& line : DescribeOpenFailure(com, failure))
-            out << line << "\n";
-        return failure.kind == SerialOpenFailure::Kind::Busy ? exitstatus::kBusy : exitstatus::kCannotOpen;
+    int status = exitstatus::kNoAnswer;
+    for (const unsigned long baud : PingRates(cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate())) {
+        bool answered = false;
+        status = PingAt(core.Link(), com, static_cast<unsigned char>(address), baud, out, answered);
+        // Stop at the first rate the display answers at; a port that cannot be opened, or an
+        // abort, ends the run at once.
+        if (answered || status != exitstatus::kNoAnswer || core.IsCancelled())
+            break;
     }
-    const auto target = static_cast<unsigned char>(address);
-    const short result = link.SequenceReset(target);
-    const short tries = link.GetActualNumberOfRetries();
-    int status = exitstatus::kDone;
-    if (result == S22NET_OK && LineEchoes(link, target)) {
-        out << kLineEchoes;
-        status = exitstatus::kEchoes;
-    } else if (result == S22NET_OK) {
-        out << "The display answered in the S2200 Protocol.\n";
-    } else if (exitstatus::IsRefusal(result)) {
-        out << "The display answered and refused the request (" << ResultName(result) << ").\n";
-        status = exitstatus::kRefused;
-    } else {
-        out << "No valid answer after " << tries + 1 << " tries (" << ResultName(result) << ").\n";
-        status = result == ERR_SIGN_ABORT ? exitstatus::kNoAnswer : WithoutAnswer(link, target, out);
-    }
-    link.ClosePort();
     return status;
 }

@@ -64,7 +64,7 @@ action() { # description, then the tool's arguments
 action "Does 'Pharmacy' have the recommended configuration for its type? (8: it differs)" \
   -b 19200 -checkconfig COM1:2
 action "Download it, in Eastern Time; the display restarts" \
-  -b 19200 -downloadconfig COM1:2 -type "32x80 Mono64" -timezone Eastern
+  -b 19200 -downloadconfig COM1:2 -type "32x80 Mono64 - Gen 1" -timezone Eastern
 sleep 1
 action "Checked again after the restart" -b 19200 -checkconfig COM1:2
 action "A test pattern on 'Pharmacy'" -b 19200 -startpattern COM1:2 -pattern "Module Numbers"

@@ -6,7 +6,7 @@
 #include <vector>
 
 int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, CConfigDownloader& config, int port, int address,
-                const BaudChoice& baud)
+                const BaudChoice& baud, ConfigCheck check)
 {
     core.Messages().Clear();
     if (!core.ValidateDisplayAddress(false, address))
@@ -25,6 +25,7 @@ int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, CConfigDownl
     // The tables follow the firmware line the display was just found on; its own zone is the
     // current one.
     config.UseConnectedDisplay();
-    config.CheckRecommendedConfiguration(address);
+    if (check == ConfigCheck::Offer)
+        config.CheckRecommendedConfiguration(address);
     return result;
 }

@@ -136,6 +136,14 @@ std::vector<ConfigListItem> BuildFilterList(const ConfigFilterMap& filters, Conf
     return items;
 }
 
+std::string DisplayTypeListName(const ConfigInfo& info, const ConfigFilterMap& filters)
+{
+    const auto category = filters.find(static_cast<int>(info.nCategory));
+    if (category == filters.end())
+        return info.strName;
+    return info.strName + " - " + FilterName(category->second);
+}
+
 std::vector<ConfigListItem> BuildTypeList(const ConfigInfoMap& configs, const ConfigFilterMap& filters,
                                           int filterKey)
 {
@@ -147,13 +155,8 @@ std::vector<ConfigListItem> BuildTypeList(const ConfigInfoMap& configs, const Co
         const auto config = configs.find(key);
         if (config == configs.end())
             continue;
-        std::string text = config->second.strName;
-        if (filterKey == kConfigFilterAll) {
-            const auto category = filters.find(static_cast<int>(config->second.nCategory));
-            if (category != filters.end())
-                text += " - " + FilterName(category->second);
-        }
-        items.emplace_back(key, std::move(text));
+        items.emplace_back(key, filterKey == kConfigFilterAll ? DisplayTypeListName(config->second, filters)
+                                                              : config->second.strName);
     }
     return items;
 }

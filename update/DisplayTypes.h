@@ -38,7 +38,12 @@ void BuildDisplayTypeTable(bool firmwareLine, ConfigInfoMap& configs, ConfigFilt
 // "Gen 1" and "Gen 2". The view selects the first item.
 std::vector<ConfigListItem> BuildFilterList(const ConfigFilterMap& filters, ConfigListUse use);
 
-// The types of one filter in its order, keyed by type. Under "All" a type whose category has a
-// filter carries that filter's name: "32x128 Mono64 - Gen 1". Empty for an unknown filter.
+// A type's name as the "All" list shows it, which tells apart types of one name: with the name of
+// its category's filter where there is one ("32x80 Mono64 - Gen 1", "32x80 Mono64 - Display
+// Emulator"), else the name alone (the FP9023417 line's types).
+std::string DisplayTypeListName(const ConfigInfo& info, const ConfigFilterMap& filters);
+
+// The types of one filter in its order, keyed by type. Under "All" each carries its list name
+// (DisplayTypeListName). Empty for an unknown filter.
 std::vector<ConfigListItem> BuildTypeList(const ConfigInfoMap& configs, const ConfigFilterMap& filters,
                                           int filterKey);

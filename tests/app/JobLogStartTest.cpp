@@ -124,7 +124,7 @@ TEST_F(JobLogStartTest, RefusedJobLeavesItsRunInTheLog)
         std::string problem;
     } cases[] = {
         {{"-s", "-dff", "x"}, "unknown switch -dff; the job was not started (see --help)."},
-        {{"-s", "-report"}, "-report needs the report's file name (not too long). The job was not started."},
+        {{"-s", "-report"}, "-report needs its value: -report <file>; the job was not started (see --help)."},
         {{"-s", "-info", "COM1"}, "-s, -ping, -info and the display actions are separate runs; give one of them; "
                                   "the job was not started (see --help)."},
     };

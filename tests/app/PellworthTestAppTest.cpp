@@ -1,10 +1,12 @@
 #include "common/TestEnv.h"
 #include "app/ExitStatus.h"
+#include "app/PellworthCmdLineInfo.h"
 #include "app/PellworthTestApp.h"
 #include "app/Version.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <sstream>
 
@@ -30,13 +32,74 @@ TEST(PellworthTestApp, VersionIsPrintedWithoutRunningAnything)
     EXPECT_EQ(err.str(), "");
 }
 
-TEST(PellworthTestApp, UsageNamesEverySwitch)
+bool IsWordChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
+
+// The help is read on an 80-column terminal, and a switch the parser takes but the help leaves
+// out is one nobody finds.
+TEST(PellworthTestApp, UsageFitsEightyColumnsAndNamesEverySwitchAndStatus)
 {
     const std::string usage = CPellworthTestApp::UsageText();
-    for (const char* item : {"-a ", "-s ", "-f <file>", "-l1 ", "-lf <file>", "-df <file>", "-anyfirm ",
-                             "-b [rate]", "-ping COM<n>[:<address>]", "-info COM<n>", "-report <file>", "--help", "/?",
-                             "job result code", "129, 130, 143", "--version", "exits 10"})
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 80u) << line;
+    for (const auto& [word, valueForm] : CPellworthCmdLineInfo::SwitchWords()) {
+        const std::string written = "-" + std::string(word);
+        bool found = false;
+        for (auto at = usage.find(written); at != std::string::npos && !found; at = usage.find(written, at + 1)) {
+            const std::size_t end = at + written.size();
+            found = (at == 0 || !IsWordChar(usage[at - 1])) && (end == usage.size() || !IsWordChar(usage[end]));
+        }
+        EXPECT_TRUE(found) << written;
+    }
+    for (const int status : {exitstatus::kDone, exitstatus::kNoAnswer, exitstatus::kUsage, exitstatus::kCannotOpen,
+                             exitstatus::kBusy, exitstatus::kNotOurs, exitstatus::kRefused, exitstatus::kDiffers,
+                             exitstatus::kJobRecordLost, exitstatus::kEchoes, 4, 9})
+        EXPECT_NE(usage.find("\n  " + std::to_string(status) + " "), std::string::npos) << status;
+    for (const char* item : {"--help", "/?", "--version", "129, 130, 143", "QVX_PORT_DIR"})
         EXPECT_NE(usage.find(item), std::string::npos) << item;
+}
+
+// A value left out must not turn into a default: every switch that needs one, at the end of the
+// line, before another switch, or empty.
+TEST(PellworthTestApp, SwitchWithoutItsValueIsAUsageError)
+{
+    for (const auto& [word, valueForm] : CPellworthCmdLineInfo::SwitchWords()) {
+        if (valueForm.empty())
+            continue;
+        const std::string written = "-" + std::string(word);
+        for (const std::vector<std::string>& args : {std::vector<std::string>{written},
+                                                     std::vector<std::string>{written, "-l1"},
+                                                     std::vector<std::string>{written, ""}}) {
+            SCOPED_TRACE(written + " followed by " + std::to_string(args.size() - 1) + " argument(s)");
+            std::ostringstream out, err;
+            CPellworthTestApp app(args, out, err);
+            EXPECT_EQ(app.Run(), exitstatus::kUsage);
+            const std::string said = "qvxfirminstaller: " + written + " needs its value: " + written + " " +
+                                     std::string(valueForm) + "; ";
+            EXPECT_EQ(err.str().rfind(said, 0), 0u) << err.str();
+            EXPECT_EQ(out.str(), "");
+        }
+    }
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } lines[] = {
+        {{"-restorefactory", "COM9", "-yes", "-holdtime"},
+         "-holdtime needs its value: -holdtime <minutes>; nothing was sent (see --help).\n"},
+        {{"-startpattern", "COM9", "-pattern", "-b", "19200"},
+         "-pattern needs its value: -pattern <number or name>; nothing was sent (see --help).\n"},
+        {{"-s", "-df"}, "-df needs its value: -df <file>; the job was not started (see --help).\n"},
+        {{"-f"}, "-f needs its value: -f <file>; nothing was started (see --help).\n"},
+    };
+    for (const auto& c : lines) {
+        std::ostringstream out, err;
+        CPellworthTestApp app(c.args, out, err);
+        EXPECT_EQ(app.Run(), exitstatus::kUsage);
+        EXPECT_EQ(err.str(), "qvxfirminstaller: " + c.err);
+    }
 }
 
 TEST(PellworthTestApp, InteractiveStartWithoutWindowFails)
@@ -68,6 +131,7 @@ TEST(PellworthTestApp, InputsReadUnexpectedlyGetOneNote)
          note + "-b 12345 is not one of the tool's rates (115200, 19200, 56700, 38400, 28800, 9600, 4800, 2400); "
                 "it is tried as it is.\n"},
         {{"-b", "19200", "-ping", "COM99"}, nullptr, exitstatus::kCannotOpen, ""},
+        {{"-ping", "COM99", "-b"}, nullptr, exitstatus::kCannotOpen, ""},
         {{"-ping", "COM99"}, "abc", exitstatus::kCannotOpen,
          note + "QVX_TIME_SCALE=\"abc\" is not a factor above 0 and up to 1000; the default 1 is used.\n"},
         {{"-ping", "COM99"}, "0", exitstatus::kCannotOpen,
@@ -92,6 +156,12 @@ TEST(PellworthTestApp, InputsReadUnexpectedlyGetOneNote)
         EXPECT_EQ(err.str(), c.err);
         UnsetEnv("QVX_TIME_SCALE");
     }
+    // The job takes each display's rate from its list; on a terminal its lines follow the note.
+    std::ostringstream out, err;
+    CPellworthTestApp job({"-s", "-b", "fast", "-df", "none.dat"}, out, err);
+    EXPECT_EQ(job.Run(), 9) << "no display list";
+    EXPECT_EQ(err.str().rfind(note + "-b is not used by -s: each display's rate comes from the display list.\n", 0), 0u)
+        << err.str();
 }
 
 }  // namespace

@@ -82,6 +82,21 @@ TEST_F(PingCommand, ExitStatusAndLines)
         {{"-ping", "COM4:6"}, 7,
          "Pinging address 6 on COM4 at 115200 baud.\nThe display answered and refused the request "
          "(ERR_SIGN_UNSUPPORTED_COMMAND).\n"},
+        // "b" without a rate (or with one that is not a number): Auto Connect's rates in turn, up to
+        // the first the display answers at.
+        {{"-b", "-ping", "COM3:5"}, 0,
+         "Pinging address 5 on COM3 at 115200 baud.\nNo valid answer after 4 tries (ERR_SIGN_NO_RESPONSE).\n"
+         "Pinging address 5 on COM3 at 19200 baud.\nThe display answered in the S2200 Protocol.\n"},
+        {{"-b", "fast", "-ping", "COM3:7"}, 1, [] {
+             std::string all;
+             for (const char* rate : {"115200", "19200", "56700", "38400", "28800", "9600", "4800", "2400"})
+                 all += "Pinging address 7 on COM3 at " + std::string(rate) +
+                        " baud.\nNo valid answer after 4 tries (ERR_SIGN_NO_RESPONSE).\n";
+             return all;
+         }()},
+        {{"-b", "-ping", "COM9:1"}, 3,
+         "Pinging address 1 on COM9 at 115200 baud.\nCOM9 could not be opened.\nCOM9: there is no device at " +
+             (m_dir / "COM9").string() + " (QVX_PORT_DIR=" + m_dir.string() + "): No such file or directory\n"},
         {{"-ping", "COM3:0"}, 2, "Invalid network address for a Quorvantix Reader Board\n"},
         {{"-ping", "COM3:241"}, 2, "Invalid network address for a Quorvantix Reader Board\n"},
         {{"-ping", "LPT1"}, 2, "ping: \"LPT1\" is not a port, use COM<n>[:<address>]\n"},
