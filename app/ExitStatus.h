@@ -8,7 +8,7 @@
 namespace exitstatus {
 
 constexpr int kDone = 0;       // the display answered / was connected and read
-constexpr int kNoAnswer = 1;   // the display did not answer
+constexpr int kNoAnswer = 1;   // the display did not answer (-loopback: nothing came back)
 constexpr int kUsage = 2;      // bad switches, target or address; two forms; no window in this build
 constexpr int kCannotOpen = 3; // the port is not there, or this user may not open it
 constexpr int kBusy = 5;       // another program holds the port
@@ -20,6 +20,8 @@ constexpr int kJobRecordLost = 10; // -s: the job ran (0 or 4), but the log aske
                                    // report (-report) could not be written
 constexpr int kEchoes = 11;    // the line echoes what is sent (a loop-back plug, or an adapter echoing):
                                // every reply was the request's own bytes
+constexpr int kEchoDiffers = 12; // -loopback: the echo stopped or differed partway (a faulty cable,
+                                 // plug or adapter)
 
 // The display answered and said no: an unknown or bad command, or an error status.
 inline bool IsRefusal(short result)

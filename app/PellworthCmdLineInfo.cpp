@@ -58,6 +58,8 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {"type", MODE_TYPE, nullptr, nullptr, &C::m_strConfigType, "<type>"},
         {"timezone", MODE_TIME_ZONE, nullptr, nullptr, &C::m_strTimeZone, "<zone>"},
         {"holdtime", MODE_HOLD_TIME, nullptr, nullptr, &C::m_strHoldTime, "<minutes>"},
+        {"loopback", MODE_LOOPBACK, &C::m_bLoopback, nullptr, &C::m_strLoopback, "COM<n>"},
+        {"long", MODE_LONG, &C::m_bLongLoopback, nullptr, nullptr, ""},
     };
     return kSwitches;
 }

@@ -33,7 +33,9 @@ public:
         MODE_YES = 14,
         MODE_TYPE = 15,
         MODE_TIME_ZONE = 16,
-        MODE_HOLD_TIME = 17
+        MODE_HOLD_TIME = 17,
+        MODE_LOOPBACK = 18,
+        MODE_LONG = 19
     };
 
     // The command-line forms that act on one display (beside -ping and -info).
@@ -65,6 +67,9 @@ public:
     bool IsVersion() const { return m_bVersion; }
     bool IsPing() const { return m_bPing; }
     bool IsInfo() const { return m_bInfo; }
+    // The loop-back test of a port ("loopback" COM<n>), the long one with "long".
+    bool IsLoopback() const { return m_bLoopback; }
+    bool IsLongLoopback() const { return m_bLongLoopback; }
     bool IsReport() const { return m_bReport; }
     bool IsLogFileGiven() const { return m_bLogFileGiven; }
     // The display actions given (more than one is a usage error), and their COM<n>[:<address>].
@@ -100,6 +105,7 @@ public:
     std::string GetPingTarget() const { return m_strPing; }
     // The "info" value, COM<n>[:<address>] (see ParseComTarget).
     std::string GetInfoTarget() const { return m_strInfo; }
+    std::string GetLoopbackTarget() const { return m_strLoopback; }
 
     // Creates the folder of an absolute log path, and turns logging off when that fails or the
     // path is too long. Empty when the path is too long.
@@ -159,6 +165,9 @@ private:
     std::string m_strPing;
     bool m_bInfo = false;
     std::string m_strInfo;
+    bool m_bLoopback = false;
+    bool m_bLongLoopback = false;
+    std::string m_strLoopback;
     bool m_bReport = false;
     bool m_bLogFileGiven = false; // "lf" was written
     bool m_bStartPattern = false;

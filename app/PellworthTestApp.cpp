@@ -1,5 +1,6 @@
 #include "PellworthTestApp.h"
 
+#include "LoopbackCommand.h"
 #include "PingCommand.h"
 #include "app/ExitStatus.h"
 #include "app/ActionCommand.h"
@@ -69,6 +70,8 @@ int CPellworthTestApp::RunForm()
         return RunPing(m_cmdInfo, m_out, m_core);
     if (m_cmdInfo.IsInfo())
         return RunInfo(m_cmdInfo, m_core, m_firmware, m_config);
+    if (m_cmdInfo.IsLoopback())
+        return RunLoopback(m_cmdInfo, m_out, m_core);
     if (!m_cmdInfo.GetActionForms().empty())
         return RunAction(m_cmdInfo, m_core, m_firmware, m_config, m_out, m_err);
     if (m_runWindow)
@@ -104,16 +107,16 @@ bool CPellworthTestApp::CheckUsage(std::string& problem)
 {
     const std::size_t actions = m_cmdInfo.GetActionForms().size();
     const std::size_t forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (m_cmdInfo.IsPing() ? 1 : 0) +
-                              (m_cmdInfo.IsInfo() ? 1 : 0) + actions;
+                              (m_cmdInfo.IsInfo() ? 1 : 0) + (m_cmdInfo.IsLoopback() ? 1 : 0) + actions;
     if (forms > 1) {
-        problem = std::string("-s, -ping, -info and the display actions are separate runs; give one of them") +
+        problem = std::string("-s, -ping, -info, -loopback and the display actions are separate runs; give one of them") +
                   (m_cmdInfo.IsSilent() ? "; the job was not started" : "") + " (see --help).";
         return false;
     }
     // A value left out must not turn into a default the script never asked for.
     const CPellworthCmdLineInfo::MissingValue& missing = m_cmdInfo.GetMissingValue();
     if (!missing.word.empty()) {
-        const bool sends = actions != 0 || m_cmdInfo.IsPing() || m_cmdInfo.IsInfo();
+        const bool sends = actions != 0 || m_cmdInfo.IsPing() || m_cmdInfo.IsInfo() || m_cmdInfo.IsLoopback();
         problem = "-" + missing.word + " needs its value: -" + missing.word + " " + missing.valueForm + "; " +
                   (m_cmdInfo.IsSilent() ? "the job was not started" : sends ? "nothing was sent" : "nothing was started") +
                   " (see --help).";
@@ -261,7 +264,7 @@ const char* CPellworthTestApp::UsageText()
            "only for the words below, so absolute paths work as values. A value follows\n"
            "its switch; given twice, the second counts. A switch that needs a value and\n"
            "has none stops the run (exit status 2). Give one form at a time: the window,\n"
-           "-s, -ping, -info or one display action.\n"
+           "-s, -ping, -info, -loopback or one display action.\n"
            "\n"
            "The window (Qt 6; a build without it says so)\n"
            "  (no switch), -a        open the window; -a also runs the update job in it\n"
@@ -322,7 +325,14 @@ const char* CPellworthTestApp::UsageText()
            "  <zone>  a name of the time-zone list (or a part only one name has, such as\n"
            "          Eastern) or an offset such as GMT-05:00; default: the display's own\n"
            "\n"
-           "Every form but -ping\n"
+           "The loop-back test: a loop-back plug on the port sends back every byte\n"
+           "  -loopback COM<n> [-long]\n"
+           "                         send a short text (or, with -long, the firmware\n"
+           "                         package) at 19200 baud and check what comes back\n"
+           "                         (exit status 0 passed, 1 nothing came back, 12\n"
+           "                         the echo stopped or differed)\n"
+           "\n"
+           "Every form but -ping and -loopback\n"
            "  -l1                    write the lines to the job log\n"
            "  -lf <file>             the log file for -l1 (default: QvxFirmLog.txt in\n"
            "                         the program's folder); missing folders are made\n"
@@ -341,9 +351,9 @@ const char* CPellworthTestApp::UsageText()
            "  button does: the port is closed and its settings restored.\n"
            "\n"
            "Exit status\n"
-           "  0    done: the display answered, was connected and read, or the action was\n"
-           "       done; -s: the job line's code 0, all went well\n"
-           "  1    the display did not answer\n"
+           "  0    done: the display answered, was connected and read, the action was\n"
+           "       done, or the loop-back test passed; -s: the job line's code 0\n"
+           "  1    the display did not answer (-loopback: nothing came back)\n"
            "  2    usage: a bad switch, value, port or address; two forms at once; a job\n"
            "       that cannot start (with -l1 its log says why, task code 602); no\n"
            "       window in this build, or no display server for it\n"
@@ -361,6 +371,8 @@ const char* CPellworthTestApp::UsageText()
            "       could not be written\n"
            "  11   the line echoes what is sent (a loop-back plug, or an adapter\n"
            "       echoing): every reply was the request's own bytes\n"
+           "  12   -loopback: the echo stopped or differed partway (a faulty cable, plug\n"
+           "       or adapter)\n"
            "  129, 130, 143\n"
            "       interrupted by SIGHUP, SIGINT, SIGTERM (-s: the job line's code)\n";
 }

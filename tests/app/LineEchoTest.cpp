@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -19,8 +20,11 @@ protected:
         qvxsim::PortConfig plug;
         plug.comNumber = 5;
         plug.loopback = true;
+        qvxsim::PortConfig line; // a display, no plug
+        line.comNumber = 6;
+        line.controllers = {{1, 0}};
         std::string error;
-        ASSERT_TRUE(m_sim->AddPort(plug, &error) && m_sim->Start(&error)) << error;
+        ASSERT_TRUE(m_sim->AddPort(plug, &error) && m_sim->AddPort(line, &error) && m_sim->Start(&error)) << error;
     }
     void TearDown() override { m_sim.reset(); }
     int Run(std::vector<std::string> args)
@@ -79,6 +83,36 @@ TEST_F(LineEcho, TheJobCannotConnectAndSaysWhy)
     EXPECT_NE(log.str().find(std::string("  ") + kEchoLine), std::string::npos) << log.str();
     EXPECT_NE(log.str().find("[*TASK ERROR 510*]  Could not connect to display"), std::string::npos) << log.str();
     EXPECT_EQ(log.str().find("TASK ERROR 101"), std::string::npos) << log.str();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LineEcho, LoopbackTestFromTheCommandLine)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string last;
+    };
+    const Case cases[] = {
+        {{"-loopback", "COM5"}, 0, "Test Passed: 94 bytes came back as sent.\n"},
+        {{"-loopback", "COM9"}, 3, "Test Failed\n"},
+        {{"-loopback", "COM5:2"}, 2, "loopback: \"COM5:2\" is not a port, use COM<n>\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), c.status) << m_out.str();
+        const std::string out = m_out.str();
+        EXPECT_EQ(out.substr(out.size() - std::min(out.size(), c.last.size())), c.last) << out;
+    }
+}
+
+TEST_F(LineEcho, LoopbackWithoutAPlugGetsNothingBack)
+{
+    EXPECT_EQ(Run({"-loopback", "COM6"}), 1) << m_out.str();
+    EXPECT_EQ(m_out.str(), "Loop-back test on COM6 at 19200 baud: the short test.\n"
+                           "Test Failed: nothing came back; is the loop-back plug on COM6?\n");
 }
 
 } // namespace

@@ -1,0 +1,66 @@
+#include "connection/LoopbackTest.h"
+
+#include "connection/InstallerCore.h"
+
+namespace {
+
+// A bound no test reaches (the long test is a few thousand steps): a step that neither ends nor
+// advances cannot loop forever.
+constexpr unsigned long kMaxSteps = 1000000;
+
+} // namespace
+
+CLoopbackTest::Outcome CLoopbackTest::Run(int port, Kind kind, const ProgressFn& progress,
+                                          const CancelledFn& cancelled)
+{
+    auto hold = m_core.HoldLink();
+    CS22SignLink& link = m_core.Link();
+    const int type = static_cast<int>(kind);
+    Outcome outcome;
+    // Opened here, not by the test, so that a port that cannot be opened is told from a line that
+    // does not loop.
+    const bool opened = !link.IsOpen();
+    if (opened && link.OpenPort(static_cast<short>(port), CS22SignLink::kEchoTestBaud, 0) != S22NET_OK) {
+        outcome.failure = Failure::CannotOpen;
+        return outcome;
+    }
+    if (!link.StartEchoTest(static_cast<short>(port), type)) {
+        outcome.failure = Failure::NothingBack;
+    } else {
+        for (unsigned long step = 0; step < kMaxSteps; ++step) {
+            const int result = link.EchoTestStep();
+            link.GetEchoTestProgress(outcome.bytesDone, outcome.bytesTotal);
+            progress(outcome.bytesDone, outcome.bytesTotal);
+            // An abort cuts a step short: that is the operator's cancel, not a faulty line.
+            if (cancelled()) {
+                outcome.result = Result::Cancelled;
+                break;
+            }
+            if (result == CS22SignLink::kEchoPassed) {
+                outcome.result = Result::Passed;
+                break;
+            }
+            if (result == CS22SignLink::kEchoFailed) {
+                outcome.failure = Failure::EchoDiffers;
+                break;
+            }
+        }
+    }
+    link.EndEchoTest(type);
+    if (opened)
+        link.ClosePort();
+    return outcome;
+}
+
+const char* CLoopbackTest::ResultText(Result result)
+{
+    switch (result) {
+    case Result::Passed:
+        return "Test Passed";
+    case Result::Cancelled:
+        return "Test Cancelled";
+    case Result::Failed:
+        break;
+    }
+    return "Test Failed";
+}
