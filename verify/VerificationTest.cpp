@@ -82,7 +82,9 @@ void CVerificationTest::SendMessageOne()
 void CVerificationTest::SendMessageTwo(const std::string& storeNumber)
 {
     RunStep("Sending Verification Message 2", [&](ISignOperations& ops) {
-        ops.SetTime(SecondsSince1970());
+        const std::uint32_t now = SecondsSince1970();
+        m_nClockSet = now;
+        ops.SetTime(now);
         const VerificationDisplay& d = m_display;
         SendVerificationMessage(ops, kMessageTwo,
                                 BuildMessageTwo(d.nWidth, d.nHeight, d.nColourBitCode, d.bWindow, d.bFirmwareLine,

@@ -46,6 +46,9 @@ public:
     void SendMessageOne();
     // The controller's clock is set to the computer's first, so the date it shows is right.
     void SendMessageTwo(const std::string& storeNumber);
+    // The time message two set the clock to (seconds since 1970, UTC); 0 before it was sent. A
+    // window draws the date the display shows from it.
+    long long ClockSetTo() const { return m_nClockSet; }
     // Wipes the display's messages, schedules and fonts and sends the factory set of its line;
     // holdTimeMs is the HITECH set's time per message (the package set carries its own).
     FactoryRestoreReport RestoreFactoryMessages(unsigned long holdTimeMs);
@@ -64,6 +67,7 @@ private:
     int m_nAddress;
     VerificationDisplay m_display;
     std::atomic<unsigned long> m_nHoldTimeMs{0};
+    std::atomic<long long> m_nClockSet{0};
     IPTANetListener* m_pPrevious = nullptr; // not owned
     std::atomic<bool> m_bClosing{false};
     std::unique_ptr<IKeepAliveTimer> m_keepAlive;

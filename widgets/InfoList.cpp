@@ -30,11 +30,13 @@ void CInfoList::SetRows(const std::vector<std::pair<QString, QString>>& rows)
     clear();
     if (rows.empty())
         return;
-    setHeaderLabels({rows.front().first, rows.front().second});
     QList<QTreeWidgetItem*> lines;
     lines.reserve(static_cast<qsizetype>(rows.size() - 1));
-    for (auto row = rows.begin() + 1; row != rows.end(); ++row)
-        lines.append(new QTreeWidgetItem(QStringList{row->first, row->second})); // the list takes them
+    for (auto row = rows.begin() + 1; row != rows.end(); ++row) {
+        auto* line = new QTreeWidgetItem(QStringList{row->first, row->second}); // the list takes them
+        line->setToolTip(1, row->second); // whole, where the column is too narrow for it
+        lines.append(line);
+    }
     addTopLevelItems(lines);
 }
 

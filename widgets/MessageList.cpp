@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStringList>
 #include <QStyleOptionViewItem>
@@ -66,6 +67,16 @@ void CMessageList::keyPressEvent(QKeyEvent* event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+void CMessageList::resizeEvent(QResizeEvent* event)
+{
+    QListWidget::resizeEvent(event);
+    if (QListWidgetItem* current = currentItem()) {
+        const int horizontal = horizontalScrollBar()->value();
+        scrollToItem(current);
+        horizontalScrollBar()->setValue(horizontal);
+    }
 }
 
 void CMessageList::contextMenuEvent(QContextMenuEvent* event)

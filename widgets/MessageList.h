@@ -20,6 +20,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override; // the selected line stays in view
 
 private:
     int m_contentWidth = 0;

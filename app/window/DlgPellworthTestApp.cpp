@@ -14,6 +14,7 @@
 #include "verify/window/VerificationPage.h"
 #include "verify/window/VerificationTestWizard.h"
 #include "widgets/MessageList.h"
+#include "widgets/NumberBox.h"
 #include "widgets/ToolText.h"
 
 #include <QAbstractButton>
@@ -31,8 +32,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
-#include <QSpinBox>
+#include <QScreen>
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
@@ -40,6 +40,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <functional>
 
 namespace {
 
@@ -52,14 +53,38 @@ constexpr int kLoopCancelled = 3;
 // A step sends up to 256 bytes; no test needs anywhere near this many steps.
 constexpr unsigned long kLoopMaxSteps = 1000000;
 
-// The arrows beside the address field: the field shows the number, the arrows only step it.
-class CAddressArrows : public QSpinBox {
-public:
-    using QSpinBox::QSpinBox;
+// Enough digits for any address typed; one outside 1..240 is refused when connecting.
+constexpr int kAddressDigits = 9;
 
-protected:
-    QString textFromValue(int) const override { return QString(); }
+// The size the window opens at: with its frame it fits a 1024 x 600 screen.
+constexpr QSize kOpenSize(1000, 560);
+// Room left for the window's frame (title bar and borders) when the screen is smaller.
+constexpr QSize kFrameAllowance(24, 40);
+
+// The COM port list: read again each time it is opened, so that an adapter plugged in after the
+// start is there to choose.
+class CPortList : public QComboBox {
+public:
+    CPortList(QWidget* parent, std::function<void()> beforeOpening)
+        : QComboBox(parent), m_beforeOpening(std::move(beforeOpening))
+    {
+    }
+    void showPopup() override
+    {
+        m_beforeOpening();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_beforeOpening;
 };
+
+QLabel* MakeLabel(const QString& text, QWidget* buddy, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
 
 QPushButton* MakeButton(const QString& text, const QString& id, QWidget* parent)
 {
@@ -82,6 +107,7 @@ CDlgPellworthTestApp::CDlgPellworthTestApp(const WindowParts& parts, QWidget* pa
     BuildControls();
     FillPorts();
     EnableControls(false);
+    OpenSize();
     // "a": the job starts once the window is up and its event loop runs.
     if (m_bAutoJob)
         QTimer::singleShot(0, this, [this] { RunAutomaticJob(); });
@@ -112,7 +138,8 @@ void CDlgPellworthTestApp::BuildControls()
 
     m_messages = new CMessageList(this);
     m_messages->setObjectName(QStringLiteral("1006"));
-    m_messages->setMinimumHeight(120);
+    // About five lines: enough to follow an operation on a small screen.
+    m_messages->setMinimumHeight(m_messages->fontMetrics().height() * 5 + 8);
 
     m_exit = MakeButton(QStringLiteral("E&xit"), QStringLiteral("1"), this);
     connect(m_exit, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnExit);
@@ -145,7 +172,16 @@ void CDlgPellworthTestApp::BuildControls()
     setTabOrder(m_loopType, m_loopStart);
     setTabOrder(m_loopStart, m_loopCancel);
     setTabOrder(m_loopCancel, m_tabs);
-    resize(1040, 720);
+}
+
+void CDlgPellworthTestApp::OpenSize()
+{
+    // A laptop's 1024 x 600 screen takes the window with its frame; a smaller screen gets what it
+    // has room for, down to the least the controls need.
+    QSize size = kOpenSize;
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - kFrameAllowance);
+    resize(size.expandedTo(minimumSizeHint()));
 }
 
 QWidget* CDlgPellworthTestApp::BuildConnectionGroup()
@@ -158,48 +194,26 @@ QWidget* CDlgPellworthTestApp::BuildConnectionGroup()
     m_disconnect = MakeButton(QStringLiteral("&Disconnect"), QStringLiteral("1001"), group);
     connect(m_disconnect, &QPushButton::clicked, this, &CDlgPellworthTestApp::OnDisconnect);
 
-    m_address = new QLineEdit(QStringLiteral("1"), group);
-    m_address->setObjectName(QStringLiteral("1002"));
-    m_address->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_address));
-    m_address->setMaximumWidth(70);
-    m_addressSpin = new CAddressArrows(group);
-    m_addressSpin->setObjectName(QStringLiteral("1004"));
-    m_addressSpin->setRange(1, 240);
-    m_addressSpin->setValue(1);
-    m_addressSpin->setFocusPolicy(Qt::NoFocus);
-    // Wide enough for the style to draw both arrows at full size.
-    m_addressSpin->setFixedWidth(m_address->sizeHint().height() + 8);
-    // The arrows and the field follow each other; a typed number outside 1..240 stays as typed
-    // and is refused when connecting.
-    connect(m_addressSpin, &QSpinBox::valueChanged, this, [this](int value) {
-        if (m_address->text().toInt() != value)
-            m_address->setText(QString::number(value));
-    });
-    connect(m_address, &QLineEdit::textChanged, this, [this](const QString& text) {
-        const int value = text.toInt();
-        if (value >= 1 && value <= 240 && value != m_addressSpin->value()) {
-            const QSignalBlocker block(m_addressSpin);
-            m_addressSpin->setValue(value);
-        }
-    });
-    connect(m_address, &QLineEdit::returnPressed, this, [this] {
+    // One control: the number and its arrows. The arrows step within 1..240; a typed number
+    // outside it stays as typed and is refused when connecting.
+    m_address = new CNumberBox(kAddressDigits, group);
+    m_address->setObjectName(QStringLiteral("1004"));
+    m_address->Edit()->setObjectName(QStringLiteral("1002"));
+    m_address->SetRange(1, 240);
+    m_address->SetText(QStringLiteral("1"));
+    connect(m_address, &CNumberBox::entered, this, [this] {
         if (m_autoConnect->isEnabled())
             m_autoConnect->click();
     });
-    m_address->installEventFilter(this);
+    auto* addressLabel = MakeLabel(QStringLiteral("Display &Address:"), m_address, group);
 
-    auto* addressLabel = new QLabel(QStringLiteral("Display &Address:"), group);
-    addressLabel->setBuddy(m_address);
-    m_ports = new QComboBox(group);
+    m_ports = new CPortList(group, [this] { FillPorts(); });
     m_ports->setObjectName(QStringLiteral("1005"));
-    m_ports->setMinimumContentsLength(8);
-    auto* portsLabel = new QLabel(QStringLiteral("Available &COM ports:"), group);
-    portsLabel->setBuddy(m_ports);
+    m_ports->setMinimumContentsLength(6); // "COM255"
+    auto* portsLabel = MakeLabel(QStringLiteral("Available &COM ports:"), m_ports, group);
 
     auto* address = new QHBoxLayout;
-    address->setSpacing(0);
     address->addWidget(m_address);
-    address->addWidget(m_addressSpin);
     address->addStretch(1);
 
     auto* grid = new QGridLayout(group);
@@ -221,8 +235,7 @@ QWidget* CDlgPellworthTestApp::BuildLoopBackGroup()
     m_loopType->setObjectName(QStringLiteral("1056"));
     m_loopType->addItem(QStringLiteral("Short"), 0);
     m_loopType->addItem(QStringLiteral("Long"), 1);
-    auto* typeLabel = new QLabel(QStringLiteral("&Type of test:"), group);
-    typeLabel->setBuddy(m_loopType);
+    auto* typeLabel = MakeLabel(QStringLiteral("&Type of test:"), m_loopType, group);
 
     // The System page's "Reset Display" carries 1017 as well; this one is named apart so that a
     // search of the window by id finds one button.
@@ -237,19 +250,27 @@ QWidget* CDlgPellworthTestApp::BuildLoopBackGroup()
     m_loopProgress->setRange(0, 100);
     m_loopProgress->setValue(0);
     m_loopProgress->setTextVisible(false);
+    auto* progressLabel = MakeLabel(QStringLiteral("Progress:"), m_loopProgress, group);
 
+    // The last test's result stays until the next test, a connection in between or not.
     m_loopResult = new QLineEdit(QStringLiteral("Pass/Fail"), group);
     m_loopResult->setObjectName(QStringLiteral("1018"));
     m_loopResult->setReadOnly(true);
     m_loopResult->setFocusPolicy(Qt::ClickFocus);
+    auto* resultLabel = MakeLabel(QStringLiteral("&Result:"), m_loopResult, group);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_loopStart);
+    buttons->addWidget(m_loopCancel);
 
     auto* grid = new QGridLayout(group);
     grid->addWidget(typeLabel, 0, 0);
     grid->addWidget(m_loopType, 0, 1);
-    grid->addWidget(m_loopStart, 1, 0);
-    grid->addWidget(m_loopCancel, 1, 1);
-    grid->addWidget(m_loopProgress, 2, 0, 1, 2);
-    grid->addWidget(m_loopResult, 3, 0, 1, 2);
+    grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->addWidget(progressLabel, 2, 0);
+    grid->addWidget(m_loopProgress, 2, 1);
+    grid->addWidget(resultLabel, 3, 0);
+    grid->addWidget(m_loopResult, 3, 1);
     return group;
 }
 
@@ -294,15 +315,19 @@ void CDlgPellworthTestApp::FillPorts()
     // Sorted as text, as the list always was: COM10 before COM2.
     std::sort(ports.begin(), ports.end(),
               [](const ComPortChoice& a, const ComPortChoice& b) { return a.strName < b.strName; });
+    // Read again with the machine's ports of now: the chosen port stays chosen while it is there.
+    const int chosen = SelectedPort();
+    const QSignalBlocker quiet(m_ports);
     m_ports->clear();
     for (const ComPortChoice& port : ports)
         m_ports->addItem(FromTool(port.strName), port.nNumber);
-    m_ports->setCurrentIndex(m_ports->count() > 0 ? 0 : -1);
+    const int kept = chosen < 0 ? -1 : m_ports->findData(chosen);
+    m_ports->setCurrentIndex(kept >= 0 ? kept : (m_ports->count() > 0 ? 0 : -1));
 }
 
 int CDlgPellworthTestApp::Address() const
 {
-    return m_address->text().toInt();
+    return m_address->text().toInt(); // as typed: ValidateDisplayAddress refuses what is out of range
 }
 
 int CDlgPellworthTestApp::SelectedPort() const
@@ -375,18 +400,6 @@ void CDlgPellworthTestApp::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool CDlgPellworthTestApp::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_address && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            m_addressSpin->stepBy(key == Qt::Key_Up ? 1 : -1);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CDlgPellworthTestApp::closeEvent(QCloseEvent* event)
@@ -671,15 +684,17 @@ bool CDlgPellworthTestApp::ChooseConfiguration(const ConfigurationLists& lists, 
 void CDlgPellworthTestApp::EnableControls(bool connected)
 {
     Post([this, connected] {
-        m_bConnected = connected;
         // While a loop-back test runs its own buttons stay as it set them.
         if (!m_bLoopRunning) {
             m_autoConnect->setEnabled(!connected);
             m_loopStart->setEnabled(!connected);
             m_loopCancel->setEnabled(false);
         }
+        // A port plugged in while connected is there to choose once disconnected.
+        if (m_bConnected && !connected)
+            FillPorts();
+        m_bConnected = connected;
         m_address->setEnabled(!connected);
-        m_addressSpin->setEnabled(!connected);
         m_ports->setEnabled(!connected);
         m_loopType->setEnabled(!connected);
         m_loopProgress->setEnabled(!connected);
@@ -697,7 +712,7 @@ void CDlgPellworthTestApp::EnableControls(bool connected)
 
 void CDlgPellworthTestApp::SetDisplayAddress(int address)
 {
-    Post([this, address] { m_address->setText(QString::number(address)); });
+    Post([this, address] { m_address->SetText(QString::number(address)); });
 }
 
 void CDlgPellworthTestApp::SelectFirstPort()
@@ -724,6 +739,5 @@ void CDlgPellworthTestApp::ShowDisplayLists(const std::vector<InfoRow>& config, 
     Post([this, config, status] {
         m_actionsPage->ShowLists(config, status);
         m_tabs->setCurrentIndex(0);
-        m_loopResult->clear();
     });
 }

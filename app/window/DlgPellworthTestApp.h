@@ -28,11 +28,11 @@ class CDlgVerificationPage;
 class CFirmwareInstaller;
 class CInstallerCore;
 class CMessageList;
+class CNumberBox;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QSpinBox;
 class QTabWidget;
 class QCloseEvent;
 class QKeyEvent;
@@ -78,7 +78,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override; // Esc does not close the main window
     void closeEvent(QCloseEvent* event) override;  // closing is Exit
-    bool eventFilter(QObject* watched, QEvent* event) override; // Up/Down in the address field step it
 
 signals:
     // A job's progress window has opened / closed (tests wait on these instead of sleeping).
@@ -95,6 +94,8 @@ private:
     QWidget* BuildConnectionGroup();
     QWidget* BuildLoopBackGroup();
     void BuildPages();
+    void OpenSize();
+    // Reads the machine's COM ports into the list, keeping the chosen port while it is there.
     void FillPorts();
     // Handlers of the buttons and pages.
     void OnAutoConnect();
@@ -135,8 +136,7 @@ private:
 
     QPushButton* m_autoConnect = nullptr;
     QPushButton* m_disconnect = nullptr;
-    QLineEdit* m_address = nullptr;
-    QSpinBox* m_addressSpin = nullptr;
+    CNumberBox* m_address = nullptr;
     QComboBox* m_ports = nullptr;
     CMessageList* m_messages = nullptr;
     QPushButton* m_exit = nullptr;

@@ -22,17 +22,23 @@ CDlgActionsPage::CDlgActionsPage(QWidget* parent) : QWidget(parent)
     m_stop = new QPushButton(QStringLiteral("Stop Test Pattern"), this);
     m_stop->setObjectName(QStringLiteral("1009"));
 
+    // The lists' own column headings, kept while displays come and go (the core's heading rows,
+    // "Attribute" in both, are not shown over them).
     m_config = new CInfoList(QStringLiteral("Configuration Tag"), QStringLiteral("Attribute"), this);
     m_config->setObjectName(QStringLiteral("1019"));
     m_status = new CInfoList(QStringLiteral("Status Tag"), QStringLiteral("Attributes"), this);
     m_status->setObjectName(QStringLiteral("1020"));
 
     auto* patterns = new QHBoxLayout;
+    patterns->setSpacing(6);
     patterns->addWidget(m_start);
     patterns->addWidget(m_patterns, 1);
     patterns->addWidget(m_stop);
 
+    // Narrow margins: on a small screen the lists get the room for their values.
     auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 6, 4, 4);
+    layout->setHorizontalSpacing(4);
     layout->addLayout(patterns, 0, 0, 1, 2);
     layout->addWidget(m_config, 1, 0);
     layout->addWidget(m_status, 1, 1);

@@ -1,8 +1,7 @@
 # The verification test's data (qvxres::verify in VerifyResources.h, whose ids are read here): the
 # two verification message templates (TEXT 700, 701), the fonts the tests send (BIN 702 to 711),
-# the play status file (BIN 712) and the wizard's message pictures (PNG 720 to 723, drawn by the
-# wizard-pictures target, see verify/window/CMakeLists.txt). The templates are one line without a
-# final line end: their bytes are the message's, C3 B8 in the second included.
+# and the play status file (BIN 712). The templates are one line without a final line end: their
+# bytes are the message's, C3 B8 in the second included.
 #
 # The fonts are the display makers' data and are not part of this repository. standin/ holds
 # stand-ins of the real sizes: a line "QVX STAND-IN FONT <name>: not the display maker's font", a zero
@@ -37,10 +36,6 @@ _qvx_verify_id(_qvx_id MessageTwoTemplate)
 qvx_embed_resource(TYPE TEXT ID ${_qvx_id} FILE ${_qvx_verify_dir}/templates/MsgTwo.m2t)
 _qvx_verify_id(_qvx_id PlayStatus)
 qvx_embed_resource(TYPE BIN ID ${_qvx_id} FILE ${_qvx_verify_dir}/playstatus.dat)
-foreach(_qvx_picture MessageOneAmber MessageOneWhite MessageTwoAmber MessageTwoWhite)
-  _qvx_verify_id(_qvx_id Picture${_qvx_picture})
-  qvx_embed_resource(TYPE PNG ID ${_qvx_id} FILE ${_qvx_verify_dir}/pictures/${_qvx_picture}.png)
-endforeach()
 
 # qvx_verify_font(<key> <name on the controller> <size>): QVX_FONT_<key> names the real file;
 # the stand-in is standin/<key with the extension of the name>.

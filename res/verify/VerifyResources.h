@@ -26,12 +26,4 @@ constexpr int kFontHTCH_FONT2432 = 711; // "HTCH\FONT2432.CMD"
 // BIN: the play status file of the HITECH set.
 constexpr int kPlayStatus = 712;
 
-// PNG: the wizard's pictures of the two messages on a lit board, amber (monochrome displays) and
-// white (colour displays); drawn by verify/window/pictures (the wizard-pictures target).
-inline constexpr char kPictureType[] = "PNG";
-constexpr int kPictureMessageOneAmber = 720;
-constexpr int kPictureMessageOneWhite = 721;
-constexpr int kPictureMessageTwoAmber = 722;
-constexpr int kPictureMessageTwoWhite = 723;
-
 } // namespace qvxres::verify

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdlib>
@@ -146,6 +148,116 @@ private slots:
         QTest::mouseClick(Find("1001"), Qt::LeftButton);
         QVERIFY(Find("1000")->isEnabled() && !Find("1007")->isEnabled());
         QCOMPARE(Lines().constLast(), QStringLiteral("Sign is disconnected..."));
+        // The display that is gone leaves no version on the firmware page.
+        QVERIFY(std::ranges::none_of(m_window->findChild<CDlgFirmDownload*>()->findChildren<QLabel*>(),
+                                     [](QLabel* label) { return label->text() == "FX40211-1.02.10"; }));
+    }
+
+    // The port list is read again when it is opened and after a disconnect: a port that has come
+    // appears, one that has gone is left out, and the chosen port stays chosen while it is there.
+    void PortListIsReadAgain()
+    {
+        StartDisplay();
+        OpenWindow();
+        auto* ports = Find<QComboBox>("1005");
+        const auto plug = [this](const char* name) { QFile(m_dir->filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly); };
+        const auto unplug = [this](const char* name) { QFile::remove(m_dir->filePath(QString::fromLatin1(name))); };
+        const auto listed = [ports] {
+            QStringList names;
+            for (int i = 0; i < ports->count(); ++i)
+                names << ports->itemText(i);
+            return names.join(',') + " | " + ports->currentText();
+        };
+        QCOMPARE(listed(), QStringLiteral("COM3 | COM3"));
+        plug("COM1");
+        plug("COM12");
+        ports->showPopup();
+        ports->hidePopup();
+        QCOMPARE(listed(), QStringLiteral("COM1,COM12,COM3 | COM3"));
+
+        Connect();
+        plug("COM5");
+        unplug("COM1");
+        QTest::mouseClick(Find("1001"), Qt::LeftButton);
+        QTRY_COMPARE(listed(), QStringLiteral("COM12,COM3,COM5 | COM3"));
+
+        ports->setCurrentText(QStringLiteral("COM5")); // chosen, then unplugged: the first port instead
+        unplug("COM5");
+        ports->showPopup();
+        ports->hidePopup();
+        QCOMPARE(listed(), QStringLiteral("COM12,COM3 | COM12"));
+    }
+
+    // Each control reads as one thing with its label: the address with its arrows, the loop-back
+    // progress and result; the result of a test stays through a connect, and the status list's
+    // headings read the same before and after.
+    void ControlsReadAsOneWithTheirLabels()
+    {
+        StartDisplay();
+        OpenWindow();
+        const auto buddyOf = [this](const QString& text) -> QWidget* {
+            for (QLabel* label : m_window->findChildren<QLabel*>())
+                if (label->text() == text)
+                    return label->buddy();
+            return nullptr;
+        };
+        QWidget* address = Find<QWidget>("1004");
+        QVERIFY(address->isAncestorOf(Find<QLineEdit>("1002")));
+        QCOMPARE(buddyOf(QStringLiteral("Display &Address:")), address);
+        QCOMPARE(buddyOf(QStringLiteral("Available &COM ports:")), Find<QWidget>("1005"));
+        QCOMPARE(buddyOf(QStringLiteral("&Type of test:")), Find<QWidget>("1056"));
+        QCOMPARE(buddyOf(QStringLiteral("Progress:")), Find<QWidget>("1058"));
+        QCOMPARE(buddyOf(QStringLiteral("&Result:")), Find<QWidget>("1018"));
+        QCOMPARE(Find<QLineEdit>("1018")->text(), QStringLiteral("Pass/Fail"));
+
+        // The arrows step within 1..240; a number typed beyond it stays as typed (refused at connect).
+        auto* field = Find<QLineEdit>("1002");
+        QTest::keyClick(field, Qt::Key_Up);
+        QCOMPARE(field->text(), QStringLiteral("2"));
+        field->setText(QStringLiteral("240"));
+        QTest::keyClick(field, Qt::Key_Up);
+        QCOMPARE(field->text(), QStringLiteral("240"));
+        field->clear();
+        QTest::keyClicks(field, QStringLiteral("3a41"));
+        QCOMPARE(field->text(), QStringLiteral("341"));
+        field->setText(QStringLiteral("1"));
+
+        const auto headings = [this] {
+            const QTreeWidgetItem* header = Find<QTreeWidget>("1020")->headerItem();
+            return header->text(0) + '|' + header->text(1);
+        };
+        QCOMPARE(headings(), QStringLiteral("Status Tag|Attributes"));
+        QSignalSpy finished(m_window.get(), &CDlgPellworthTestApp::loopBackFinished);
+        QTest::mouseClick(Find("loopStart1017"), Qt::LeftButton); // no plug on the port: it fails
+        QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
+        Connect();
+        QCOMPARE(Find<QLineEdit>("1018")->text(), QStringLiteral("Test Failed"));
+        QCOMPARE(headings(), QStringLiteral("Status Tag|Attributes"));
+    }
+
+    // On a 1024 x 600 laptop screen (its work area less a task bar) the window and every page fit:
+    // no control, Exit included, lies outside the window.
+    void WindowFitsASmallScreen()
+    {
+        OpenWindow();
+        QVERIFY(m_window->width() <= 1000 && m_window->height() <= 560);
+        const QSize least = m_window->minimumSizeHint();
+        QVERIFY2(least.width() <= 1000 && least.height() <= 520,
+                 qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+        m_window->resize(1000, 520);
+        auto* tabs = Find<QTabWidget>("tabs");
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            for (QWidget* control : m_window->findChildren<QWidget*>()) {
+                if (!control->isVisible() || control->isWindow())
+                    continue;
+                const QRect where(control->mapTo(m_window.get(), QPoint(0, 0)), control->size());
+                QVERIFY2(m_window->rect().contains(where),
+                         qPrintable(tabs->tabText(page) + ": " + control->objectName() + " " +
+                                    control->metaObject()->className()));
+            }
+        }
     }
 
     // Yes to the configuration question after a connect: the "Download Configuration" dialog, and

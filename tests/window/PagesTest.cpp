@@ -107,6 +107,10 @@ private slots:
                        {{"Status Tag", "Attribute"}, {"Temperature", "69 F\xB0 / 21 C\xB0"}});
         QCOMPARE(page.ConfigList()->ValueOf(QStringLiteral("Baud Rate")), QStringLiteral("115200"));
         QCOMPARE(page.StatusList()->ValueOf(QStringLiteral("Temperature")), QStringLiteral("69 F\u00B0 / 21 C\u00B0"));
+        // The headings read as before the connect; the core's heading row is not a line of its own.
+        QCOMPARE(describe(page.ConfigList()), QStringLiteral("1019: Configuration Tag|Attribute"));
+        QCOMPARE(describe(page.StatusList()), QStringLiteral("1020: Status Tag|Attributes"));
+        QCOMPARE(page.StatusList()->topLevelItemCount(), 1);
     }
 
     void systemPageCleanupAsksFirst()

@@ -8,12 +8,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -114,6 +117,32 @@ private slots:
             progress.Step();
         QCOMPARE(progress.Bar()->maximum(), maximum);
         QCOMPARE(progress.Bar()->value(), value < 0 ? before : value);
+    }
+
+    void progressTextFits_data()
+    {
+        QTest::addColumn<QStringList>("texts"); // set one after the other on the open window
+        QTest::newRow("connecting") << QStringList{"Connecting with Pellworth Protocol at 115200 baud"};
+        QTest::newRow("short, then long") << QStringList{"Retrieving status file...",
+                                                         "Attempting to connect with COM3 at 115200 baud to Lobby"};
+        QTest::newRow("long, then short") << QStringList{QString(90, QLatin1Char('W')), "Reset"};
+    }
+
+    // Each text is shown whole: the window widens for a longer one (and keeps its width after).
+    void progressTextFits()
+    {
+        QFETCH(QStringList, texts);
+        CDlgProgress progress(nullptr, false);
+        progress.open();
+        auto* line = progress.findChild<QLabel*>(QStringLiteral("1011"));
+        int widest = 0;
+        for (const QString& text : texts) {
+            progress.SetText(text);
+            widest = std::max(widest, line->fontMetrics().horizontalAdvance(text));
+            QTRY_VERIFY2(line->contentsRect().width() >= line->fontMetrics().horizontalAdvance(text), qPrintable(text));
+            QVERIFY(progress.width() >= widest);
+        }
+        progress.Finish();
     }
 
     void progressEnds_data()

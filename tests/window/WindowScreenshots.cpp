@@ -1,6 +1,8 @@
 // Renders the README's pictures of the window: the main window on each page after a connect to the
-// stand-in controller, the progress window during a firmware transfer, the About box and the
-// "Download Configuration" dialog. Run on the offscreen platform: qvx_window_screenshots <folder>.
+// stand-in controller, at the size it opens at on a 1024 x 600 screen (1000 x 560 inside its frame),
+// and once in the least room such a screen gives with a task bar (1000 x 520); the progress window
+// while connecting and during a firmware transfer, the About box and the "Download Configuration" dialog. Run on the
+// offscreen platform: qvx_window_screenshots <folder>.
 #include "app/PellworthTestApp.h"
 #include "app/window/AboutBox.h"
 #include "app/window/DlgPellworthTestApp.h"
@@ -83,6 +85,8 @@ int main(int argc, char* argv[])
     WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}, {}, {}};
     CDlgPellworthTestApp window(parts);
     app.UseView(window);
+    // The offscreen platform's screen is smaller than a laptop's: the size a 1024 x 600 screen gives.
+    window.resize(1000, 560);
     window.show();
 
     // Every question is answered No, every box OK, as a technician looking around would.
@@ -98,8 +102,21 @@ int main(int argc, char* argv[])
     answerer.start(10);
 
     bool ok = true;
+    // The progress window while the connection tries its first rate: its longest line, whole.
+    QTimer connecting;
+    bool connectingGrabbed = false;
+    QObject::connect(&connecting, &QTimer::timeout, [&] {
+        CDlgProgress* progress = window.Progress();
+        if (!progress || connectingGrabbed || !progress->Text().startsWith(QStringLiteral("Connecting with")))
+            return;
+        connectingGrabbed = true;
+        ok = Save(*progress, folder, QStringLiteral("progress-connecting.png")) && ok;
+    });
+    connecting.start(5);
     window.findChild<QComboBox*>(QStringLiteral("1005"))->setCurrentText(QStringLiteral("COM3"));
     window.findChild<QPushButton*>(QStringLiteral("1000"))->click();
+    connecting.stop();
+    ok = connectingGrabbed && ok;
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabs"));
     const char* pages[] = {"main-actions.png", "main-firmware.png", "main-configuration.png",
                            "main-verification.png", "main-system.png"};
@@ -107,6 +124,11 @@ int main(int argc, char* argv[])
         tabs->setCurrentIndex(page);
         ok = Save(window, folder, QString::fromLatin1(pages[page])) && ok;
     }
+    // The fullest page with a task bar taking its share of the screen.
+    window.resize(1000, 520);
+    tabs->setCurrentIndex(2);
+    ok = Save(window, folder, QStringLiteral("main-small-screen.png")) && ok;
+    window.resize(1000, 560);
 
     // The progress window a few blocks into a firmware transfer, then Abort.
     sim.SetLineTime(3, true);

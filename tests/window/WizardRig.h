@@ -38,6 +38,7 @@ public:
     std::string Connect(const std::string& displayType, const std::string& moduleType, const std::string& version)
     {
         qvxsim::ControllerConfig controller{.address = kAddress};
+        controller.settings = settings;
         controller.settings.displayType = displayType;
         controller.settings.moduleType = moduleType;
         controller.settings.firmwareVersion = version;
@@ -63,6 +64,8 @@ public:
     std::vector<std::string> Names() const { return sim->FileNames(kPort, kAddress); }
     std::string Showing() const { return sim->Display(kPort, kAddress).message; }
 
+    // The controller's other settings (temperature, zone, ...), as Connect finds them.
+    qvxsim::ControllerSettings settings;
     CCapturingView view;
     bool coreTimerArmed = false;
     std::unique_ptr<qvxsim::SignSim> sim;

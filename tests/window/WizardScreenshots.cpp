@@ -4,12 +4,13 @@
 //
 // writes wizard-<n>-<page>.png: the whole run on a standard 32 x 80 display connected to the
 // stand-in controller (both messages sent, the factory messages restored), then the pages a display
-// that is not standard adds or changes. Exit status 0 when every picture was written.
+// that is not standard adds or changes, and a hold time refused. Exit status 0 when every picture was written.
 #include "WizardRig.h"
 
 #include "verify/window/VerificationTestWizard.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -85,6 +86,11 @@ void ShootNotStandard(CShots& shots)
     while (wizard.currentId() != CVerificationTestWizard::FactoryPage && wizard.nextId() != -1)
         wizard.next();
     shots.Save(wizard, "factory-warning");
+    // A hold time out of its range, refused beside the box.
+    if (auto* hold = wizard.findChild<QAbstractSpinBox*>(QStringLiteral("holdTime"))) {
+        hold->findChild<QLineEdit*>()->setText(QStringLiteral("0"));
+        shots.Save(wizard, "hold-time-refused");
+    }
 }
 
 } // namespace

@@ -3,16 +3,17 @@
 // handed back on Cancel and a controller that does not answer. The core's view runs steps inline.
 #include "WizardRig.h"
 
-#include "res/Resources.h"
-#include "res/verify/VerifyResources.h"
+#include "files/XmlDoc.h"
 #include "verify/FactoryMessages.h"
 #include "verify/VerificationMessages.h"
+#include "verify/window/MessagePictures.h"
 #include "verify/window/VerificationTestWizard.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,13 +62,19 @@ void CheckPage(QWizard* wizard, Wizard::PageId id, const char* title,
              buttons);
 }
 
-// What a page shows against the embedded picture.
-void CheckPicture(QWidget* wizard, const char* name, int id)
+// The lines a check page's picture shows (its description), one per line of text; its note shown.
+QString PictureLines(QWidget* wizard, const char* name)
 {
-    const auto bytes = qvxres::FindEmbeddedResource(qvxres::verify::kPictureType, id);
-    QCOMPARE(Find<QLabel>(wizard, name)->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
-             QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "PNG")
-                 .convertToFormat(QImage::Format_ARGB32));
+    auto* picture = Find<QLabel>(wizard, name);
+    if (picture->pixmap().isNull())
+        return QStringLiteral("<no picture>");
+    return picture->accessibleDescription();
+}
+
+// Today's date where the controller's clock runs zoneMinutes from UTC, as message two shows it.
+QString DateInZone(int zoneMinutes)
+{
+    return QDateTime::currentDateTimeUtc().addSecs(zoneMinutes * 60LL).date().toString(QStringLiteral("MM/dd/yyyy"));
 }
 
 // Every stored name a restore leaves on a 32 x 80 monochrome display, as the controller lists them:
@@ -117,6 +124,8 @@ private slots:
 
     void StandardDisplayWholeWizard()
     {
+        m_rig->settings.temperature = -7;
+        m_rig->settings.timeZone = 330; // ahead of UTC: the display's date may be the next day already
         Connect();
         IPTANetListener* const coreListener = m_rig->core->Link().GetListener();
         CWizardRig& rig = *m_rig;
@@ -145,7 +154,9 @@ private slots:
                       {{"messageOneCheck", "Verify that the sign is showing message one correctly by taking a "
                                            "photo.  The sign should display something like the following:"}},
                       {true, true, false, false});
-            CheckPicture(wizard, "messageOnePicture", qvxres::verify::kPictureMessageOneAmber);
+            // Whole characters only: 13 of the 14 a row carries fit 80 LEDs.
+            QCOMPARE(PictureLines(wizard, "messageOnePicture"),
+                     QStringLiteral("1111111111111\n2222222222222\n3333333333333\n4444444444444"));
             Press(wizard, QWizard::NextButton);
 
             // Message two: "Send Message" only with a store number, which takes digits only.
@@ -160,15 +171,21 @@ private slots:
             auto* send = Find<QPushButton>(wizard, "sendMessageTwo");
             QVERIFY(!send->isEnabled());
             QCOMPARE(wizard->currentPage()->focusWidget(), Find(wizard, "storeNumber"));
-            QTest::keyClicks(Find(wizard, "storeNumber"), QStringLiteral("47a-1 1"));
-            QCOMPARE(Find<QLineEdit>(wizard, "storeNumber")->text(), QStringLiteral("4711"));
+            QTest::keyClicks(Find(wizard, "storeNumber"), QStringLiteral("90a-2 10"));
+            QCOMPARE(Find<QLineEdit>(wizard, "storeNumber")->text(), QStringLiteral("90210"));
             QVERIFY(send->isEnabled());
+            const QString dayBefore = DateInZone(rig.settings.timeZone);
             QTest::mouseClick(send, Qt::LeftButton);
-            QVERIFY(rig.Stored("MsgTwo.M2M").find("Store: 4711<BR/>") != std::string::npos);
+            QVERIFY(rig.Stored("MsgTwo.M2M").find("Store: 90210<BR/>") != std::string::npos);
             QCOMPARE(rig.Showing(), std::string("MSGTWO.M2M"));
 
             CheckPage(wizard, Wizard::MessageTwoCheckPage, nullptr, {}, {true, true, false, false});
-            CheckPicture(wizard, "messageTwoPicture", qvxres::verify::kPictureMessageTwoAmber);
+            // The number typed, today in the display's zone, and its -7 C as Fahrenheit (19.4 cut).
+            const QString shown = PictureLines(wizard, "messageTwoPicture");
+            QVERIFY2(shown == QStringLiteral("Store: 90210\n%1\n19\u00B0F").arg(dayBefore) ||
+                         shown == QStringLiteral("Store: 90210\n%1\n19\u00B0F").arg(DateInZone(rig.settings.timeZone)),
+                     qPrintable(shown));
+            QVERIFY(Find(wizard, "messageTwoPictureNote")->isHidden());
             Press(wizard, QWizard::NextButton);
 
             // The factory page: no way back, Finish only after "Restore".
@@ -231,12 +248,15 @@ private slots:
         Connect("48X144RGB16M.CRV.M2", "FX40158.RBF-001", "FP9023417-3.11.3");
         Wizard* wizard = Open();
         QCOMPARE(wizard->currentId(), int(Wizard::MessageOnePage)); // standard on the firmware line
-        ToFactoryPage(wizard, "12");
+        ToFactoryPage(wizard, "123456789"); // "Store: 123456789" is wider than the 80 x 32 window
         const std::string one = m_rig->Stored("MsgOne.M2M");
         QCOMPARE(one, BuildMessageOne(144, 48, 24, true, true));
         QVERIFY(one.find("x=\"64\" y=\"0\" h=\"32\" w=\"80\"") != std::string::npos);
-        QCOMPARE(m_rig->Stored("MsgTwo.M2M"), BuildMessageTwo(144, 48, 24, true, true, "12"));
-        CheckPicture(wizard, "messageOnePicture", qvxres::verify::kPictureMessageOneWhite);
+        QCOMPARE(m_rig->Stored("MsgTwo.M2M"), BuildMessageTwo(144, 48, 24, true, true, "123456789"));
+        QVERIFY(!Find(wizard, "messageTwoPictureNote")->isHidden());
+        // The 80 x 32 window: four of its six rows, 13 of each row's 24 characters.
+        QCOMPARE(PictureLines(wizard, "messageOnePicture"),
+                 QStringLiteral("1111111111111\n2222222222222\n3333333333333\n4444444444444"));
 
         // The package set times itself: the hold time is not the technician's.
         QVERIFY(!Find(wizard, "holdTime")->isEnabled() && !Find(wizard, "holdUnit")->isEnabled());
@@ -248,29 +268,40 @@ private slots:
     }
 
     // Typed into the emptied box, then the units chosen one after the other, then an arrow key: the
-    // box before "Restore", the box and unit after it and the hold time sent.
+    // box and the note beside it; then "Restore" when it is offered, with the hold time sent. A hold
+    // time outside 1 .. a day is refused where it is typed, never changed behind the technician.
     void HoldTimeRules_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("units");
         QTest::addColumn<int>("key"); // 0: none
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("restored");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("restored"); // empty: "Restore" refused
         QTest::addColumn<unsigned long>("ms");
         const QStringList none;
-        QTest::newRow("15 min to sec") << "15" << QStringList{"sec"} << 0 << "900" << "900 sec" << 900000ul;
-        QTest::newRow("and back") << "15" << QStringList{"sec", "min"} << 0 << "15" << "15 min" << 900000ul;
-        QTest::newRow("15 min to hr is 0, read as 1") << "15" << QStringList{"hr"} << 0 << "0" << "1 hr" << 3600000ul;
-        QTest::newRow("0 min is 1 min") << "0" << none << 0 << "0" << "1 min" << 60000ul;
-        QTest::newRow("above a day") << "2000" << none << 0 << "2000" << "1440 min" << 86400000ul;
-        QTest::newRow("empty is 15 min") << "" << QStringList{"sec"} << 0 << "" << " min" << 900000ul;
-        // The arrows stay within a minute (an empty box counts as one) and a day.
-        QTest::newRow("up at a day") << "1440" << none << int(Qt::Key_Up) << "1440" << "1440 min" << 86400000ul;
-        QTest::newRow("down from a day") << "1440" << none << int(Qt::Key_Down) << "1439" << "1439 min" << 86340000ul;
-        QTest::newRow("down at 1") << "1" << none << int(Qt::Key_Down) << "1" << "1 min" << 60000ul;
-        QTest::newRow("up from empty") << "" << none << int(Qt::Key_Up) << "1" << "1 min" << 60000ul;
-        QTest::newRow("letters dropped") << "12x" << none << int(Qt::Key_Up) << "13" << "13 min" << 780000ul;
-        QTest::newRow("day in hr") << "1440" << QStringList{"hr"} << int(Qt::Key_Up) << "24" << "24 hr" << 86400000ul;
+        QTest::newRow("15 min to sec") << "15" << QStringList{"sec"} << 0 << "900" << "" << "900 sec" << 900000ul;
+        QTest::newRow("and back") << "15" << QStringList{"sec", "min"} << 0 << "15" << "" << "15 min" << 900000ul;
+        QTest::newRow("15 min to hr is 0") << "15" << QStringList{"hr"} << 0 << "0" << "Enter 1 to 24 hr" << ""
+                                           << 0ul;
+        QTest::newRow("0 min") << "0" << none << 0 << "0" << "Enter 1 to 1440 min" << "" << 0ul;
+        QTest::newRow("above a day") << "2000" << none << 0 << "2000" << "Enter 1 to 1440 min" << "" << 0ul;
+        QTest::newRow("above a day, in sec") << "1441" << QStringList{"sec"} << 0 << "86460"
+                                            << "Enter 1 to 86400 sec" << "" << 0ul;
+        QTest::newRow("empty is 15 min") << "" << QStringList{"sec"} << 0 << "" << "" << " min" << 900000ul;
+        // The arrows stay within a minute (an empty box counts as one) and a day, and bring a refused
+        // value back into the range.
+        QTest::newRow("up at a day") << "1440" << none << int(Qt::Key_Up) << "1440" << "" << "1440 min" << 86400000ul;
+        QTest::newRow("down from a day") << "1440" << none << int(Qt::Key_Down) << "1439" << "" << "1439 min"
+                                         << 86340000ul;
+        QTest::newRow("down at 1") << "1" << none << int(Qt::Key_Down) << "1" << "" << "1 min" << 60000ul;
+        QTest::newRow("up from empty") << "" << none << int(Qt::Key_Up) << "1" << "" << "1 min" << 60000ul;
+        QTest::newRow("up from 0") << "0" << none << int(Qt::Key_Up) << "1" << "" << "1 min" << 60000ul;
+        QTest::newRow("down from above a day") << "2000" << none << int(Qt::Key_Down) << "1440" << "" << "1440 min"
+                                               << 86400000ul;
+        QTest::newRow("letters dropped") << "12x" << none << int(Qt::Key_Up) << "13" << "" << "13 min" << 780000ul;
+        QTest::newRow("day in hr") << "1440" << QStringList{"hr"} << int(Qt::Key_Up) << "24" << "" << "24 hr"
+                                   << 86400000ul;
     }
 
     void HoldTimeRules()
@@ -279,6 +310,7 @@ private slots:
         QFETCH(QStringList, units);
         QFETCH(int, key);
         QFETCH(QString, shown);
+        QFETCH(QString, note);
         QFETCH(QString, restored);
         QFETCH(unsigned long, ms);
         Connect();
@@ -295,10 +327,87 @@ private slots:
         if (key)
             QTest::keyClick(value, Qt::Key(key));
         QCOMPARE(value->text(), shown);
+        QCOMPARE(Find<QLabel>(wizard, "holdTimeNote")->text(), note);
+        QCOMPARE(Find(wizard, "restore")->isEnabled(), !restored.isEmpty());
+        if (restored.isEmpty())
+            return;
         Click(wizard, "restore");
         QCOMPARE(value->text() + ' ' + unit->currentText(), restored);
         const std::vector<unsigned char> order = BuildPlayOrder(ms);
         QCOMPARE(m_rig->Stored("PLAYORDER.DAT"), std::string(order.begin(), order.end()));
+    }
+
+    // Message two's lines from what was sent: the clock set, moved into the display's zone (and its
+    // daylight saving) from its STATUS.XML, and the temperature reported there.
+    void MessageTwoLinesFollowWhatWasSent_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<qint64>("clockSet");
+        QTest::addColumn<QString>("lines");
+        const qint64 evening = QDateTime(QDate(2025, 7, 4), QTime(23, 30), Qt::UTC).toSecsSinceEpoch();
+        QTest::newRow("UTC") << R"(<STATUS temp="21"><TIME sec="5" zn="0" dsta="0"/></STATUS>)" << evening
+                             << "Store: 4711|07/04/2025|69\u00B0F";
+        QTest::newRow("west, with daylight saving") << R"(<STATUS temp="-40"><TIME zn="-300" dsta="1"/></STATUS>)"
+                                                    << evening + 5 * 3600 << "Store: 4711|07/05/2025|-40\u00B0F";
+        QTest::newRow("east, past midnight") << R"(<STATUS temp="0"><TIME zn="330" dsta="0"/></STATUS>)" << evening
+                                             << "Store: 4711|07/05/2025|32\u00B0F";
+        QTest::newRow("no temperature") << R"(<STATUS><TIME zn="0"/></STATUS>)" << evening
+                                        << "Store: 4711|07/04/2025";
+    }
+
+    void MessageTwoLinesFollowWhatWasSent()
+    {
+        QFETCH(QString, status);
+        QFETCH(qint64, clockSet);
+        QFETCH(QString, lines);
+        CXmlDoc doc;
+        QVERIFY(doc.SetDocument(status.toStdString()));
+        QStringList shown;
+        for (const std::string& line : SentMessageTwoLines(doc, "4711", clockSet))
+            shown << QString::fromLatin1(line.c_str());
+        QCOMPARE(shown.join('|'), lines);
+    }
+
+    // Only whole characters, centred: the outermost LED columns stay dark where a row is longer
+    // than the display; a message two line too long shows its middle and says so.
+    void PicturesDrawWholeCharacters_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("store"); // empty: message one
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("32 x 80") << 80 << 32 << "" << "1111111111111|2222222222222|3333333333333|4444444444444"
+                                 << false;
+        QTest::newRow("32 x 128") << 128 << 32 << "" << "111111111111111111111|222222222222222222222|"
+                                                      "333333333333333333333|444444444444444444444"
+                                  << false;
+        QTest::newRow("short store number") << 80 << 32 << "4711" << "Store: 4711|07/04/2025|69\u00B0F" << false;
+        QTest::newRow("long store number") << 80 << 32 << "1234567890123456"
+                                           << ": 12345678901|07/04/2025|69\u00B0F" << true;
+        QTest::newRow("long store number, wide display") << 160 << 48 << "1234567890123456"
+                                                         << "Store: 1234567890123456|07/04/2025|69\u00B0F" << false;
+    }
+
+    void PicturesDrawWholeCharacters()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QString, store);
+        QFETCH(QString, lines);
+        QFETCH(bool, cut);
+        const VerificationDisplay display{width, height, 6, false, false};
+        const qint64 day = QDateTime(QDate(2025, 7, 4), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
+        const LedBoard board =
+            store.isEmpty() ? MessageOneBoard(display)
+                            : MessageTwoBoard(display, MessageTwoLines(store.toStdString(), day, "21"));
+        QStringList drawn;
+        for (const std::string& line : board.lines)
+            drawn << QString::fromLatin1(line.c_str());
+        QCOMPARE(drawn.join('|'), lines);
+        QCOMPARE(board.bCut, cut);
+        for (int y = 0; y < board.nHeight; ++y)
+            QVERIFY2(!board.IsLit(0, y) && !board.IsLit(board.nWidth - 1, y), qPrintable(QString::number(y)));
     }
 
     void CancelKeepsTheConnectionAndHandsTheLinkBack()

@@ -140,6 +140,19 @@ void CDlgConfigDownload::FillTypes()
     ShowTemplate();
 }
 
+void CDlgConfigDownload::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Once the list has taken its new size.
+    QMetaObject::invokeMethod(
+        m_types,
+        [this] {
+            if (QListWidgetItem* chosen = m_types->currentItem())
+                m_types->scrollToItem(chosen);
+        },
+        Qt::QueuedConnection);
+}
+
 int CDlgConfigDownload::SelectedKey() const
 {
     const QList<QListWidgetItem*> selected = m_types->selectedItems();

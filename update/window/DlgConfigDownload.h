@@ -11,6 +11,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QResizeEvent;
 
 class CDlgConfigDownload : public QWidget {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
 signals:
     // "Check Configuration" with a type selected.
     void checkRequested(int key, const QString& timeZone);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override; // the chosen type stays in view
 
 private:
     void FillTimeZones();

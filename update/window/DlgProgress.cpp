@@ -13,7 +13,7 @@
 namespace {
 // A stepped bar's range until the operation sets its own number of steps.
 constexpr int kDefaultSteps = 20;
-// Room for the longest progress texts without the window changing its width.
+// The window's least width, so that most texts fit without it changing its width.
 constexpr int kTextChars = 45;
 } // namespace
 
@@ -25,11 +25,14 @@ CDlgProgress::CDlgProgress(QWidget* parent, bool stepped, int stepSize)
     // A window without the context help button; centred over the parent by QDialog on showing.
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
+    // The text line's least width is its text's: a longer text widens the window (it never
+    // narrows during the operation), so no text is cut.
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("1011"));
-    m_text->setMinimumWidth(fontMetrics().averageCharWidth() * kTextChars);
+    m_text->setTextFormat(Qt::PlainText);
 
     m_bar = new QProgressBar(this);
+    m_bar->setMinimumWidth(fontMetrics().averageCharWidth() * kTextChars);
     m_bar->setObjectName(QStringLiteral("5673"));
     m_bar->setTextVisible(false);
     if (m_bStepped) {

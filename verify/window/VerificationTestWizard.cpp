@@ -1,15 +1,15 @@
 #include "verify/window/VerificationTestWizard.h"
 
+#include "connection/InstallerCore.h"
 #include "connection/KeepAliveTimer.h"
 #include "files/DecimalText.h"
-#include "res/Resources.h"
-#include "res/verify/VerifyResources.h"
 #include "verify/FactoryMessages.h"
 #include "verify/HoldTime.h"
 #include "verify/VerificationTest.h"
+#include "verify/window/MessagePictures.h"
+#include "widgets/NumberBox.h"
 #include "widgets/ToolText.h"
 
-#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -113,23 +113,14 @@ QPushButton* MakeButton(const char* text, const char* name, QWidget* parent)
     return button;
 }
 
-// One of the embedded pictures; a null pixmap when the program carries none.
-QPixmap EmbeddedPicture(int id)
+// A check page's picture of what the display shows; its lines are the picture's description.
+void ShowPicture(QLabel* picture, const LedBoard& board, bool amber)
 {
-    QPixmap picture;
-    const auto bytes = qvxres::FindEmbeddedResource(qvxres::verify::kPictureType, id);
-    if (!bytes.empty())
-        picture.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), "PNG");
-    return picture;
-}
-
-QLabel* MakePicture(int id, const char* name, QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setPixmap(EmbeddedPicture(id));
-    label->setAlignment(Qt::AlignCenter);
-    return label;
+    picture->setPixmap(QPixmap::fromImage(DrawBoard(board, amber)));
+    QStringList lines;
+    for (const std::string& line : board.lines)
+        lines << FromTool(line);
+    picture->setAccessibleDescription(lines.join(QLatin1Char('\n')));
 }
 
 // ---- The wizard's keep-alive --------------------------------------------------------------------
@@ -154,65 +145,6 @@ public:
 
 private:
     QTimer m_timer;
-};
-
-// ---- The hold time box --------------------------------------------------------------------------
-
-// A number box with up and down arrows whose text may also be empty (the restore then takes 15
-// minutes): digits only; the arrows step within 1 .. the unit's maximum.
-class CHoldTimeBox final : public QAbstractSpinBox {
-public:
-    explicit CHoldTimeBox(QWidget* parent) : QAbstractSpinBox(parent)
-    {
-        lineEdit()->setMaxLength(kMaxHoldDigits);
-        setAccelerated(true);
-    }
-
-    void SetMaximum(long long maximum)
-    {
-        m_nMaximum = std::max(1LL, maximum);
-        update(); // the arrows' enabling
-    }
-    void SetText(const QString& text) { lineEdit()->setText(text); }
-
-    void stepBy(int steps) override
-    {
-        const long long value = text().isEmpty() ? 0 : DecimalValue(ToTool(text()));
-        SetText(QString::number(std::clamp(value + steps, 1LL, m_nMaximum)));
-    }
-
-    QValidator::State validate(QString& input, int&) const override
-    {
-        if (input.size() > kMaxHoldDigits)
-            return QValidator::Invalid;
-        const bool digits =
-            std::all_of(input.cbegin(), input.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-        return digits ? QValidator::Acceptable : QValidator::Invalid;
-    }
-
-    QSize sizeHint() const override
-    {
-        QSize size = QAbstractSpinBox::sizeHint();
-        size.rwidth() += fontMetrics().horizontalAdvance(QStringLiteral("000000"));
-        return size;
-    }
-
-protected:
-    StepEnabled stepEnabled() const override
-    {
-        if (isReadOnly() || !isEnabled())
-            return StepNone;
-        const long long value = text().isEmpty() ? 0 : DecimalValue(ToTool(text()));
-        StepEnabled enabled = StepNone;
-        if (value < m_nMaximum)
-            enabled |= StepUpEnabled;
-        if (value > 1)
-            enabled |= StepDownEnabled;
-        return enabled;
-    }
-
-private:
-    long long m_nMaximum = HoldTimeMaximum(HoldUnit::Minutes);
 };
 
 // ---- The pages ----------------------------------------------------------------------------------
@@ -284,17 +216,36 @@ private:
     void RunStep() override { m_wizard.SendMessageOne(); }
 };
 
-// A photo check: the text and the picture of what the display should show.
+// A photo check: the text and the picture of what the display should show, with a note when the
+// display cannot show all of it.
 class CCheckPage final : public CWizardPageBase {
 public:
     CCheckPage(CVerificationTestWizard& wizard, const char* title, const char* name, const char* text,
-               const char* textName, int pictureId, const char* pictureName)
-        : CWizardPageBase(wizard, title, name)
+               const char* textName, const char* pictureName)
+        : CWizardPageBase(wizard, title, name), m_picture(new QLabel(this)), m_note(new QLabel(this))
     {
+        m_picture->setObjectName(QString::fromLatin1(pictureName));
+        m_picture->setAlignment(Qt::AlignCenter);
+        m_note->setObjectName(QString::fromLatin1(pictureName) + QStringLiteral("Note"));
+        m_note->setWordWrap(true);
+        m_note->setAlignment(Qt::AlignCenter);
+        m_note->hide();
         m_layout->addWidget(MakeText(QString::fromLatin1(text), textName, this));
-        m_layout->addWidget(MakePicture(pictureId, pictureName, this));
+        m_layout->addWidget(m_picture);
+        m_layout->addWidget(m_note);
         m_layout->addStretch(1);
     }
+
+    void Show(const LedBoard& board, bool amber)
+    {
+        ShowPicture(m_picture, board, amber);
+        m_note->setText(QStringLiteral("A line is wider than the display: the sign shows only the middle of it."));
+        m_note->setVisible(board.bCut);
+    }
+
+private:
+    QLabel* m_picture;
+    QLabel* m_note;
 };
 
 class CPPMsgTwo final : public CSendPage {
@@ -345,11 +296,13 @@ class CPPFactoryMsgs final : public CWizardPageBase {
 public:
     explicit CPPFactoryMsgs(CVerificationTestWizard& wizard)
         : CWizardPageBase(wizard, kFactoryTitle, "factoryPage"),
-          m_value(new CHoldTimeBox(this)),
+          m_value(new CNumberBox(kMaxHoldDigits, this)),
+          m_note(new QLabel(this)),
           m_unit(new QComboBox(this)),
           m_restore(MakeButton(kRestore, "restore", this))
     {
         m_value->setObjectName(QStringLiteral("holdTime"));
+        m_note->setObjectName(QStringLiteral("holdTimeNote"));
         m_unit->setObjectName(QStringLiteral("holdUnit"));
         for (HoldUnit unit : {HoldUnit::Seconds, HoldUnit::Minutes, HoldUnit::Hours})
             m_unit->addItem(QString::fromLatin1(HoldUnitText(unit)), static_cast<int>(unit));
@@ -361,6 +314,7 @@ public:
         hold->addWidget(holdLabel);
         hold->addWidget(m_value);
         hold->addWidget(m_unit);
+        hold->addWidget(m_note);
         hold->addStretch(1);
 
         auto* warning = new QGroupBox(QString::fromLatin1(kWarningTitle), this);
@@ -381,6 +335,7 @@ public:
         m_unit->setEnabled(editable);
 
         connect(m_unit, &QComboBox::currentIndexChanged, this, [this] { OnUnitChanged(); });
+        connect(m_value, &CNumberBox::textChanged, this, [this] { UpdateRefusal(); });
         connect(m_restore, &QPushButton::clicked, this, [this] { OnRestore(); });
     }
 
@@ -388,6 +343,7 @@ public:
     {
         SelectUnit(HoldUnit::Minutes);
         m_value->SetText(QString::number(kDefaultHoldMinutes));
+        UpdateRefusal();
     }
 
     // Finish comes with the restore.
@@ -404,7 +360,21 @@ private:
             m_unit->setCurrentIndex(m_unit->findData(static_cast<int>(unit)));
         }
         m_shownUnit = unit;
-        m_value->SetMaximum(HoldTimeMaximum(unit));
+        m_value->SetRange(1, HoldTimeMaximum(unit));
+        UpdateRefusal();
+    }
+
+    // A hold time outside 1 .. a day is refused where it is typed: the note says what is taken and
+    // "Restore" waits for it. An empty box is taken as the 15 minutes the messages are made for.
+    bool IsRefused() const { return !m_value->IsEmpty() && !m_value->IsInRange(); }
+    void UpdateRefusal()
+    {
+        const bool refused = IsRefused();
+        m_note->setText(refused ? QStringLiteral("Enter 1 to %1 %2")
+                                      .arg(m_value->Maximum())
+                                      .arg(QString::fromLatin1(HoldUnitText(CurrentUnit())))
+                                : QString());
+        m_restore->setEnabled(!m_bRestored && !refused);
     }
 
     // The value keeps its time: 15 min become 900 sec. An empty box stays empty.
@@ -415,17 +385,18 @@ private:
         if (!text.isEmpty())
             m_value->SetText(QString::number(ConvertHoldTime(DecimalValue(ToTool(text)), m_shownUnit, unit)));
         m_shownUnit = unit;
-        m_value->SetMaximum(HoldTimeMaximum(unit));
+        m_value->SetRange(1, HoldTimeMaximum(unit));
+        UpdateRefusal();
     }
 
     void OnRestore()
     {
-        const bool empty = m_value->text().isEmpty();
+        if (IsRefused())
+            return;
+        const bool empty = m_value->IsEmpty();
         const HoldTime hold = ReadHoldTime(ToTool(m_value->text()), CurrentUnit());
         if (empty)
             SelectUnit(hold.unit);
-        else
-            m_value->SetText(QString::number(hold.nValue)); // clamped into the range
         m_wizard.RestoreFactoryMessages(hold.nMilliseconds);
         m_restore->setEnabled(false);
         m_value->setEnabled(false);
@@ -434,7 +405,8 @@ private:
         emit completeChanged();
     }
 
-    CHoldTimeBox* m_value;
+    CNumberBox* m_value;
+    QLabel* m_note;
     QComboBox* m_unit;
     QPushButton* m_restore;
     HoldUnit m_shownUnit = HoldUnit::Minutes;
@@ -448,6 +420,8 @@ private:
 CVerificationTestWizard::CVerificationTestWizard(CInstallerCore& core, int address, const VerificationDisplay& display,
                                                  QWidget* parent)
     : QWizard(parent),
+      m_core(core),
+      m_display(display),
       m_bNotStandard(!IsStandardDisplay(display)),
       m_bHoldTimeEditable(!display.bFirmwareLine),
       m_bMonochrome(IsMonoBitCode(display.nColourBitCode))
@@ -466,20 +440,21 @@ CVerificationTestWizard::CVerificationTestWizard(CInstallerCore& core, int addre
     // The factory page offers no way back: its restore has wiped what the earlier pages sent.
     setOption(DisabledBackButtonOnLastPage, true);
 
-    namespace ids = qvxres::verify;
-    const int pictureOne = m_bMonochrome ? ids::kPictureMessageOneAmber : ids::kPictureMessageOneWhite;
-    const int pictureTwo = m_bMonochrome ? ids::kPictureMessageTwoAmber : ids::kPictureMessageTwoWhite;
     if (m_bNotStandard)
         setPage(NotStandardPage, new CPPNotStandard(*this));
     setPage(MessageOnePage, new CPPMsgOne(*this));
-    setPage(MessageOneCheckPage, new CCheckPage(*this, kMessageOneCheckTitle, "messageOneCheckPage",
-                                                kMessageOneCheck, "messageOneCheck", pictureOne,
-                                                "messageOnePicture"));
+    auto* checkOne = new CCheckPage(*this, kMessageOneCheckTitle, "messageOneCheckPage", kMessageOneCheck,
+                                    "messageOneCheck", "messageOnePicture");
+    setPage(MessageOneCheckPage, checkOne);
     setPage(MessageTwoPage, new CPPMsgTwo(*this));
-    setPage(MessageTwoCheckPage, new CCheckPage(*this, kMessageTwoCheckTitle, "messageTwoCheckPage",
-                                                kMessageTwoCheck, "messageTwoCheck", pictureTwo,
-                                                "messageTwoPicture"));
+    m_checkTwo = new CCheckPage(*this, kMessageTwoCheckTitle, "messageTwoCheckPage", kMessageTwoCheck,
+                                "messageTwoCheck", "messageTwoPicture");
+    setPage(MessageTwoCheckPage, m_checkTwo);
     setPage(FactoryPage, new CPPFactoryMsgs(*this));
+
+    // Message one's picture depends on the display alone; message two's on what is sent.
+    checkOne->Show(MessageOneBoard(display), m_bMonochrome);
+    static_cast<CCheckPage*>(m_checkTwo)->Show(MessageTwoBoard(display, {}), m_bMonochrome);
 
     // Room from the start for the pictures and for the page titles on one line, so that the sheet
     // does not grow from page to page.
@@ -509,7 +484,16 @@ void CVerificationTestWizard::SendMessageTwo(const QString& storeNumber)
 {
     if (!m_test)
         return;
-    m_test->SendMessageTwo(ToTool(storeNumber));
+    const std::string store = ToTool(storeNumber);
+    m_test->SendMessageTwo(store);
+    // The picture shows what the display was sent: the number typed, the date of the clock just
+    // set in the display's own zone and the temperature it last reported.
+    std::vector<std::string> lines;
+    {
+        auto hold = m_core.HoldLink();
+        lines = SentMessageTwoLines(m_core.StatusDoc(), store, m_test->ClockSetTo());
+    }
+    static_cast<CCheckPage*>(m_checkTwo)->Show(MessageTwoBoard(m_display, lines), m_bMonochrome);
     emit stepFinished();
 }
 

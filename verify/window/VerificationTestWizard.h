@@ -62,7 +62,10 @@ private:
     // Gives the link back to the core: the previous listener, told it is idle.
     void ReleaseLink();
 
+    CInstallerCore& m_core;
+    VerificationDisplay m_display;
     std::unique_ptr<CVerificationTest> m_test;
+    QWizardPage* m_checkTwo = nullptr; // message two's check page, whose picture follows each send
     bool m_bNotStandard;
     bool m_bHoldTimeEditable;
     bool m_bMonochrome;
