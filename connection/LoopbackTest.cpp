@@ -31,13 +31,13 @@ CLoopbackTest::Outcome CLoopbackTest::Run(int port, Kind kind, const ProgressFn&
             const int result = link.EchoTestStep();
             link.GetEchoTestProgress(outcome.bytesDone, outcome.bytesTotal);
             progress(outcome.bytesDone, outcome.bytesTotal);
-            // An abort cuts a step short: that is the operator's cancel, not a faulty line.
-            if (cancelled()) {
-                outcome.result = Result::Cancelled;
-                break;
-            }
             if (result == CS22SignLink::kEchoPassed) {
                 outcome.result = Result::Passed;
+                break;
+            }
+            // A stop signal aborts the link and so cuts a step short: a cancel, not a faulty line.
+            if (cancelled()) {
+                outcome.result = Result::Cancelled;
                 break;
             }
             if (result == CS22SignLink::kEchoFailed) {

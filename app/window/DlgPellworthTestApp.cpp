@@ -46,13 +46,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("QVXFirmInstaller");
 
-// Loop-back results, as the test's step reports them, and the operator's cancel.
-constexpr int kLoopPassed = CS22SignLink::kEchoPassed;
-constexpr int kLoopFailed = CS22SignLink::kEchoFailed;
-constexpr int kLoopCancelled = 3;
-// A step sends up to 256 bytes; no test needs anywhere near this many steps.
-constexpr unsigned long kLoopMaxSteps = 1000000;
-
 // Enough digits for any address typed; one outside 1..240 is refused when connecting.
 constexpr int kAddressDigits = 9;
 
@@ -447,31 +440,12 @@ void CDlgPellworthTestApp::OnStartLoopBack()
 
 void CDlgPellworthTestApp::LoopBackWork(int port, int type)
 {
-    CS22SignLink& link = m_core.Link();
-    int result = kLoopFailed;
-    {
-        // The keep-alive and every job leave the link alone meanwhile.
-        auto hold = m_core.HoldLink();
-        if (link.StartEchoTest(static_cast<short>(port), type)) {
-            for (unsigned long step = 0; step < kLoopMaxSteps; ++step) {
-                const int outcome = link.EchoTestStep();
-                unsigned long done = 0;
-                unsigned long total = 0;
-                link.GetEchoTestProgress(done, total);
-                Post([this, done, total] { OnLoopBackProgress(done, total); });
-                if (outcome == kLoopPassed || outcome == kLoopFailed) {
-                    result = outcome;
-                    break;
-                }
-                if (m_bLoopCancel) {
-                    result = kLoopCancelled;
-                    break;
-                }
-            }
-        }
-        link.EndEchoTest(type);
-    }
-    Post([this, result] { OnLoopBackEnded(result); });
+    CLoopbackTest test(m_core);
+    const CLoopbackTest::Outcome outcome = test.Run(
+        port, type == 1 ? CLoopbackTest::Kind::Long : CLoopbackTest::Kind::Short,
+        [this](unsigned long done, unsigned long total) { Post([this, done, total] { OnLoopBackProgress(done, total); }); },
+        [this] { return m_bLoopCancel.load(); });
+    Post([this, result = outcome.result] { OnLoopBackEnded(result); });
 }
 
 void CDlgPellworthTestApp::OnLoopBackProgress(unsigned long done, unsigned long total)
@@ -489,12 +463,10 @@ void CDlgPellworthTestApp::OnCancelLoopBack()
     m_loopCancel->setEnabled(false);
 }
 
-void CDlgPellworthTestApp::OnLoopBackEnded(int result)
+void CDlgPellworthTestApp::OnLoopBackEnded(CLoopbackTest::Result result)
 {
     StopLoopBack();
-    const QString text = result == kLoopPassed      ? QStringLiteral("Test Passed")
-                         : result == kLoopCancelled ? QStringLiteral("Test Cancelled")
-                                                    : QStringLiteral("Test Failed");
+    const QString text = QString::fromLatin1(CLoopbackTest::ResultText(result));
     m_loopResult->setText(text);
     m_loopCancel->setText(QStringLiteral("Cancel Test"));
     m_loopStart->setEnabled(!m_bConnected);

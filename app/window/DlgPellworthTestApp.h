@@ -7,6 +7,7 @@
 
 #include "connection/DisplayActions.h"
 #include "connection/InstallerCore.h"
+#include "connection/LoopbackTest.h"
 #include "connection/InstallerView.h"
 
 #include <QDialog>
@@ -104,7 +105,7 @@ private:
     void OnStartLoopBack();
     void OnCancelLoopBack();
     void OnLoopBackProgress(unsigned long done, unsigned long total);
-    void OnLoopBackEnded(int result);
+    void OnLoopBackEnded(CLoopbackTest::Result result);
     void LoopBackWork(int port, int type);
     void OnDownloadFirmware(bool other);
     // Shows on the firmware page what the core makes of the chosen file for the display's line.
