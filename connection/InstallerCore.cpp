@@ -1,8 +1,8 @@
 #include "connection/InstallerCore.h"
 
+#include "base/TimeScale.h"
 #include "link/PortFailure.h"
 #include "link/PortNames.h"
-#include "link/TimeScale.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "update/AutomaticJob.h"
 
-#include "link/LocalTime.h"
+#include "base/LocalTime.h"
 #include "update/DisplayList.h"
 #include "update/FirmwareInstaller.h"
 #include "update/package/PackageFiles.h"
@@ -35,7 +35,7 @@ std::string LocalTimestamp()
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     std::tm utc{};
-    if (!qvxlink::LocalTimeOf(now, local) || !qvxlink::UtcTimeOf(now, utc))
+    if (!qvxbase::LocalTimeOf(now, local) || !qvxbase::UtcTimeOf(now, utc))
         return {};
     char time[32];
     if (std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local) == 0)

@@ -1,8 +1,8 @@
 #include "update/FirmwareInstaller.h"
 
+#include "base/AsciiCase.h"
 #include "connection/InstallerCore.h"
 #include "files/M2Files.h"
-#include "link/AsciiCase.h"
 #include "res/Resources.h"
 #include "update/FirmwareVersion.h"
 #include "update/package/FirmwareElf.h"

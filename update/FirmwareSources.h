@@ -63,5 +63,6 @@ ExternalFirmwareCheck CheckExternalFirmware(const std::string& path, bool firmwa
 bool LoadExternalFirmware(CMessageStore& messages, const std::string& path, bool firmwareLine,
                           LoadedFirmware& firmware);
 
-// The last component of a path: the text after its last backslash or colon (on POSIX also '/').
+// The name a file is sent to the controller under: the text after its last backslash or colon (on
+// POSIX also '/'; base/PathText.h, PathReading::StoredName).
 std::string FirmwareFileNameOf(const std::string& path);
