@@ -3,6 +3,7 @@
 #include "base/LocalTime.h"
 #include "update/DisplayList.h"
 #include "update/FirmwareInstaller.h"
+#include "update/package/FirmwareLine.h"
 #include "update/package/PackageFiles.h"
 
 #include <algorithm>
@@ -347,7 +348,7 @@ bool CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entr
 bool CAutomaticUpdateJob::InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
 {
     const std::string current = m_core.GetFirmwareVersion();
-    m_core.SetFirmwareLine(current.find("FP9023417") != std::string::npos);
+    m_core.SetFirmwareLine(NamesFirmwareFamily(current, true));
     const std::string target = m_firmware.GetRecommendedFirmwareVersion();
     Log("CURRENT CONTROLLER FIRMWARE VERSION: " + current);
     if (!m_firmware.IsFirmwareUpdateNeeded())

@@ -5,6 +5,7 @@
 #include "connection/MessageStore.h"
 #include "res/Resources.h"
 #include "update/package/FirmwareElf.h"
+#include "update/package/FirmwareLine.h"
 #include "update/package/PackageFiles.h"
 #include "update/package/ZlbFile.h"
 
@@ -117,11 +118,6 @@ bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std:
         ReportNotLoaded(messages, path, fault);
         return false;
     }
-}
-
-std::string FirmwareFamily(bool firmwareLine)
-{
-    return firmwareLine ? qvxres::LoadEmbeddedString(qvxres::kStrFP9023417) : std::string(kFirmwareFamilyMain);
 }
 
 ExternalFirmwareCheck CheckFirmwareImage(std::span<const unsigned char> image, const std::string& path,
