@@ -4,6 +4,7 @@
 #include "connection/DisplayActions.h"
 #include "update/DisplayTypes.h"
 #include "update/TimeZones.h"
+#include "update/package/FirmwareLine.h"
 
 #include <ostream>
 #include <vector>
@@ -70,15 +71,12 @@ void ListDisplayTypes(const std::vector<ConfigListItem>& types, std::ostream& ou
 
 bool CheckDisplayType(std::string_view text, std::ostream& err)
 {
-    const struct {
-        bool firmwareLine;
-        const char* name;
-    } lines[] = {{false, "FX40211"}, {true, "FP9023417"}};
+    const bool lines[] = {false, true}; // the main line's types first
     ConfigInfoMap types[2];
     ConfigFilterMap filters[2];
     std::vector<ConfigListItem> matches;
     for (int i = 0; i < 2; ++i) {
-        BuildDisplayTypeTable(lines[i].firmwareLine, types[i], filters[i]);
+        BuildDisplayTypeTable(lines[i], types[i], filters[i]);
         for (ConfigListItem& item : MatchDisplayTypes(types[i], filters[i], text))
             matches.push_back(std::move(item));
     }
@@ -92,7 +90,7 @@ bool CheckDisplayType(std::string_view text, std::ostream& err)
     }
     err << "qvxfirminstaller: -type \"" << text << "\" is no display type of either firmware line.\n";
     for (int i = 0; i < 2; ++i) {
-        err << "The display types of the " << lines[i].name << " line are:\n";
+        err << "The display types of the " << FirmwareFamily(lines[i]) << " line are:\n";
         ListDisplayTypes(BuildTypeList(types[i], filters[i], kConfigFilterAll), err);
     }
     return false;

@@ -4,11 +4,6 @@
 
 #include <algorithm>
 
-char FolderSeparator(PathStyle style)
-{
-    return style == PathStyle::Posix ? '/' : '\\';
-}
-
 namespace {
 
 // A UNC path, \\server\share\...: the server and share play the drive's part.

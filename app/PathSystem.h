@@ -34,9 +34,8 @@ public:
     bool CreateFolder(const std::string& path) override;
 };
 
-// The machine's own paths, and how its command lines write them.
+// The machine's own paths.
 using CNativePathSystem = CWin32PathSystem;
-inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
 
 #else
 
@@ -49,6 +48,8 @@ public:
 };
 
 using CNativePathSystem = CPosixPathSystem;
-inline constexpr PathStyle kNativePathStyle = PathStyle::Posix;
 
 #endif
+
+// How the machine's command lines write paths.
+using qvxbase::kNativePathStyle;

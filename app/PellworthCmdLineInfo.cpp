@@ -1,5 +1,7 @@
 #include "PellworthCmdLineInfo.h"
 
+#include "base/PathText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -215,10 +217,11 @@ std::string CPellworthCmdLineInfo::GetFirmwareFilePath() const
 
 std::string CPellworthCmdLineInfo::GetFirmwareFileName() const
 {
-    const size_t last = m_strFirmwareFile.find_last_of("\\/");
-    if (last == std::string::npos || last == 0)
+    // A lone separator at the start is not a folder: "\\fw.zlb" is named as written.
+    const std::size_t folder = qvxbase::FolderPartOf(m_strFirmwareFile).size();
+    if (folder <= 1)
         return m_strFirmwareFile;
-    return m_strFirmwareFile.substr(last + 1);
+    return m_strFirmwareFile.substr(folder);
 }
 
 std::string CPellworthCmdLineInfo::GetDisplaysFilePath() const

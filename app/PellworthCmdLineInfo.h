@@ -5,7 +5,7 @@
 
 #include "PathRules.h"
 #include "PathSystem.h"
-#include "link/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 #include <span>
 #include <string>

@@ -5,10 +5,10 @@
 #include "app/ExitStatus.h"
 #include "app/ActionCommand.h"
 #include "app/InfoCommand.h"
-#include "link/TimeScale.h"
 #include "app/SignalWatch.h"
 #include "app/TerminalJobView.h"
 #include "app/Version.h"
+#include "base/TimeScale.h"
 #include "update/AutomaticJob.h"
 
 #include <algorithm>

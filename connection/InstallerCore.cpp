@@ -1,8 +1,9 @@
 #include "connection/InstallerCore.h"
 
+#include "base/TimeScale.h"
 #include "link/PortFailure.h"
 #include "link/PortNames.h"
-#include "link/TimeScale.h"
+#include "update/package/FirmwareLine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -262,10 +263,9 @@ void CInstallerCore::ShowDisplayInfo()
     m_view.ShowDisplayLists(config, status);
 }
 
-void CInstallerCore::SetFirmwareLine(bool line)
+std::string CInstallerCore::RecommendedFirmware() const
 {
-    m_bFirmwareLine = line;
-    m_strRecommendedFirmware = line ? kLineFirmware : kMainFirmware;
+    return RecommendedFirmwareVersion(m_bFirmwareLine);
 }
 
 bool CInstallerCore::SendFileToSign(int address, const std::string& name, const unsigned char* data,
@@ -277,7 +277,7 @@ bool CInstallerCore::SendFileToSign(int address, const std::string& name, const 
         m_link.SendCompressedFile(static_cast<unsigned char>(address), name, data, size, nullptr, 0, compress);
     if (result == S22NET_OK)
         return true;
-    if (result == ERR_SIGN_NO_RESPONSE && m_bFirmwareLine && name.find("FP9023417") != std::string::npos)
+    if (result == ERR_SIGN_NO_RESPONSE && m_bFirmwareLine && NamesFirmwareFamily(name, true))
         return true;
     if (result != ERR_SIGN_ABORT) {
         // The task line says only that it failed; where and why helps whoever is on the ladder.
@@ -415,7 +415,7 @@ void CInstallerCore::ConnectionWork(const std::vector<CONNECTION_INFO>& list, CO
     std::string version = status ? GetFirmwareVersion() : std::string();
     if (version.empty())
         version = "Unknown";
-    SetFirmwareLine(version.find("FP9023417") != std::string::npos);
+    SetFirmwareLine(NamesFirmwareFamily(version, true));
     if (!config || !status) {
         // A reset's reply is its request's own bytes; the file reads show whether a display made it.
         if (ReportLineEchoes(outcome.nPort)) {

@@ -58,8 +58,6 @@ struct BaudChoice {
 class CInstallerCore final : private IPTANetListener, private IS22ProgressReceiver {
 public:
     static constexpr unsigned long kKeepAliveMs = 180000;
-    static constexpr char kMainFirmware[] = "FX40211-1.02.11";
-    static constexpr char kLineFirmware[] = "FP9023417-3.11.3";
 
     // timer: the view's own keep-alive timer, or null for one on a thread of the core's.
     CInstallerCore(IInstallerView& view, std::unique_ptr<IKeepAliveTimer> timer = nullptr);
@@ -128,8 +126,9 @@ public:
     void CloseLink();
 
     // The file send of every download: a compressed-start send with option 0, its progress shown
-    // as steps. True when the controller took the file; on the FP9023417 line an unanswered last
-    // block of an FP9023417 file also counts (those controllers restart as soon as they have it).
+    // as steps. True when the controller took the file; on the firmware line an unanswered last
+    // block of that line's firmware file also counts (those controllers restart as soon as they
+    // have it).
     bool SendFileToSign(int address, const std::string& name, const unsigned char* data, unsigned long size,
                         bool compress);
 
@@ -148,10 +147,12 @@ public:
     CXmlDoc& StatusDoc() { return m_statusDoc; }
     const ConfigSummary& Summary() const { return m_summary; }
     const CS22Server_SignType& SignType() const { return m_signType; }
+    // Whether the connected display runs the firmware line: set from its firmware version text
+    // after every connection, by the lines' naming rule (update/package/FirmwareLine.h).
     bool IsFirmwareLine() const { return m_bFirmwareLine; }
-    // Set from the connected display's firmware version text after every connection.
-    void SetFirmwareLine(bool line);
-    const std::string& RecommendedFirmware() const { return m_strRecommendedFirmware; }
+    void SetFirmwareLine(bool line) { m_bFirmwareLine = line; }
+    // The version recommended for the connected display's line, as the rule names it.
+    std::string RecommendedFirmware() const;
     // The address the keep-alive refreshes (the connected display's).
     void SetConnectedAddress(int address) { m_nConnectedAddress = address; }
 
@@ -195,7 +196,6 @@ private:
     std::condition_variable_any m_cancelled; // wakes fixed waits when the cancel flag is set
     std::chrono::steady_clock::duration m_waited{}; // guarded by the message store's lock
     bool m_bFirmwareLine = false;
-    std::string m_strRecommendedFirmware = kMainFirmware;
     std::atomic<int> m_nConnectedAddress{1};
     std::string m_strSending; // the file SendFileToSign is sending, for its progress
     // The link is used by one thread at a time: every operation that touches it or the documents

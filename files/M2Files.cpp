@@ -1,5 +1,6 @@
 #include "files/M2Files.h"
 
+#include "base/WholeFile.h"
 #include "files/TextFile.h"
 
 std::string RepairLineEnds(std::string_view text)
@@ -38,7 +39,8 @@ bool CM2Files::Load(const std::filesystem::path& path)
 {
     m_bLoaded = false;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    std::string fault; // Load says only whether it loaded
+    if (qvxbase::ReadWholeFile(path.string(), kMaxXmlTextSize, bytes, fault) != qvxbase::FileStatus::Ok)
         return false;
     return LoadText(bytes);
 }

@@ -1,14 +1,6 @@
 #include "files/TextFile.h"
 
-#include <cstdio>
-#include <memory>
-#include <system_error>
-
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -44,32 +36,6 @@ char SingleByteOf(std::string_view sequence)
 }
 
 } // namespace
-
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes)
-{
-    std::error_code error;
-    // A FIFO or device would block or never end; controller files are always regular files.
-    if (!std::filesystem::is_regular_file(path, error))
-        return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "rb"));
-    if (!file)
-        return false;
-
-    std::string content;
-    char chunk[65536];
-    for (;;) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        if (got > kMaxXmlTextSize - content.size())
-            return false;
-        content.append(chunk, got);
-        if (got < sizeof chunk)
-            break;
-    }
-    if (std::ferror(file.get()))
-        return false;
-    bytes = std::move(content);
-    return true;
-}
 
 std::string Utf8ToSingleByte(std::string_view text)
 {

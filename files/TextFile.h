@@ -1,17 +1,13 @@
 #pragma once
-// Reading controller files from disk and turning their UTF-8 into the tool's single-byte text.
+// Turning controller files' UTF-8 into the tool's single-byte text (they are read whole with
+// base/WholeFile.h).
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 // Largest text the element index can address (its offsets are signed 32-bit).
 constexpr std::size_t kMaxXmlTextSize = 0x7FFFFFFF;
-
-// Reads a whole regular file into `bytes`. False (and `bytes` untouched) when the path is not a
-// readable regular file or is larger than kMaxXmlTextSize.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 
 // UTF-8 to single bytes: a two-byte sequence becomes the byte of its code point when that is 0x80
 // to 0xFF, and '?' otherwise (overlong forms and code points above 0xFF); a complete sequence of

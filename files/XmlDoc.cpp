@@ -1,5 +1,6 @@
 #include "files/XmlDoc.h"
 
+#include "base/WholeFile.h"
 #include "files/TextFile.h"
 
 #include <array>
@@ -275,7 +276,8 @@ bool CXmlDoc::SetDocument(std::string strText, bool bUtf8)
 bool CXmlDoc::LoadDocument(const std::filesystem::path& path)
 {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    std::string fault; // the document says only whether it loaded
+    if (qvxbase::ReadWholeFile(path.string(), kMaxXmlTextSize, bytes, fault) != qvxbase::FileStatus::Ok)
         return false;
     return SetDocument(std::move(bytes), true);
 }

@@ -1,6 +1,7 @@
 #include "link/S22Diagnostics.h"
 
-#include "link/LocalTime.h"
+#include "base/LocalTime.h"
+#include "base/PathText.h"
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
 #include "link/S22ResultTexts.h"
@@ -31,11 +32,9 @@ void CS22Diagnostics::Enable(bool errorsOnly, const char* directory)
 std::string CS22Diagnostics::FilePath() const
 {
     // Windows drops the trailing dot of "C:\\logs.", so a directory given without a separator
-    // still names that directory there; a separator keeps that meaning here.
-    std::string directory = m_strDirectory;
-    if (!directory.empty() && directory.back() != '/' && directory.back() != '\\')
-        directory += '/';
-    return directory + ".//" + m_strFileName;
+    // still names that directory there; a separator keeps that meaning here. '/' is added on
+    // both systems: Windows takes it, and the path reads the same everywhere.
+    return qvxbase::WithFolderSeparator(m_strDirectory, '/') + ".//" + m_strFileName;
 }
 
 void CS22Diagnostics::Record(bool firstTry, const CS22NetPacket& sent, const CS22NetPacket& received,
@@ -50,7 +49,7 @@ void CS22Diagnostics::Record(bool firstTry, const CS22NetPacket& sent, const CS2
         char stamp[64] = "";
         const std::time_t now = std::time(nullptr);
         struct tm local {};
-        if (qvxlink::LocalTimeOf(now, local))
+        if (qvxbase::LocalTimeOf(now, local))
             std::strftime(stamp, sizeof stamp, "%b %d, %Y %I:%M:%S %p\n", &local);
         std::fputs(stamp, file);
     }

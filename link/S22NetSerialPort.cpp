@@ -1,8 +1,8 @@
 #include "link/S22NetSerialPort.h"
 
+#include "base/TimeScale.h"
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
-#include "link/TimeScale.h"
 
 #include <algorithm>
 

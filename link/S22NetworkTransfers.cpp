@@ -13,7 +13,7 @@
 #endif
 #include "link/S22Network.h"
 
-#include "link/LocalTime.h"
+#include "base/LocalTime.h"
 #include "link/S22CommandBuffer.h"
 #include "link/S22ExtendedRequests.h"
 #include "link/S22NetGraphic.h"
@@ -33,7 +33,7 @@ void PutLocalTime(CS22CommandBuffer& request, std::size_t offset)
 {
     const std::time_t now = std::time(nullptr);
     struct tm local {};
-    if (now == static_cast<std::time_t>(-1) || !qvxlink::LocalTimeOf(now, local)) {
+    if (now == static_cast<std::time_t>(-1) || !qvxbase::LocalTimeOf(now, local)) {
         for (std::size_t i = 0; i < 6; ++i)
             request.PutByte(offset + i, 0xFF);
         return;

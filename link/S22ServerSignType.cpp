@@ -1,6 +1,6 @@
 #include "link/S22ServerSignType.h"
 
-#include "link/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 #include <algorithm>
 #include <cctype>

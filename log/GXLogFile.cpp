@@ -1,7 +1,8 @@
 #include "log/GXLogFile.h"
 
+#include "base/LocalTime.h"
+#include "base/PathText.h"
 #include "link/DebugOutput.h"
-#include "link/LocalTime.h"
 #include "log/LogPlatform.h"
 
 #include <cstdlib>
@@ -15,25 +16,13 @@ constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 constexpr int kFileOutputs =
     CGXLogFile::OUTPUT_FULL_PATH | CGXLogFile::OUTPUT_TEMP_FOLDER | CGXLogFile::OUTPUT_TIME_NAME;
 
-bool EndsWithSeparator(const std::string& folder)
-{
-    return !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
-}
-
-std::string WithSeparator(std::string folder)
-{
-    if (!folder.empty() && !EndsWithSeparator(folder))
-        folder += qvxlog::FolderSeparator();
-    return folder;
-}
-
 // $TMP, else $TEMP, else the system's default (/tmp), ending in a separator.
 std::string TempFolder()
 {
     for (const char* name : {"TMP", "TEMP"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && *value != '\0')
-            return WithSeparator(value);
+            return qvxbase::WithFolderSeparator(value);
     }
     return qvxlog::DefaultTempFolder();
 }
@@ -42,7 +31,7 @@ std::string TempFolder()
 std::string TimeStampName(std::time_t now)
 {
     struct tm local {};
-    if (!qvxlink::LocalTimeOf(now, local) || local.tm_mon < 0 || local.tm_mon > 11)
+    if (!qvxbase::LocalTimeOf(now, local) || local.tm_mon < 0 || local.tm_mon > 11)
         return "log.log";
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02d-%s-%02d-%02d-%02d-%02d.log", local.tm_mday, kMonths[local.tm_mon],
@@ -50,15 +39,9 @@ std::string TimeStampName(std::time_t now)
     return buffer;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t last = path.find_last_of("/\\");
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
 bool LocalDate(std::time_t time, struct tm& local)
 {
-    return qvxlink::LocalTimeOf(time, local);
+    return qvxbase::LocalTimeOf(time, local);
 }
 
 // The calendar day, year included, so a file from the same date a year ago still rolls over.
@@ -87,7 +70,7 @@ std::string CGXLogFile::BuildPath(const std::string& name, std::time_t now) cons
         // The name is the folder; it may exist already. An empty name means the current folder.
         if (!name.empty())
             qvxlog::MakeFolder(name);
-        return WithSeparator(name) + TimeStampName(now);
+        return qvxbase::WithFolderSeparator(name) + TimeStampName(now);
     }
     if ((m_nOutputFlags & OUTPUT_FULL_PATH) != 0)
         return name;
@@ -203,8 +186,9 @@ void CGXLogFile::StartNewFile(std::time_t now)
 {
     m_file.reset();
     std::remove(m_strPath.c_str());
-    const std::string path =
-        (m_nOutputFlags & OUTPUT_TIME_NAME) != 0 ? FolderOf(m_strPath) + TimeStampName(now) : m_strPath;
+    const std::string path = (m_nOutputFlags & OUTPUT_TIME_NAME) != 0
+                                 ? std::string(qvxbase::FolderPartOf(m_strPath)) + TimeStampName(now)
+                                 : m_strPath;
     if (!OpenFile(path, "w", now))
         return;
     qvxlog::MarkCreatedNow(m_file.get());

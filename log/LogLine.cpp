@@ -1,6 +1,6 @@
 #include "log/LogLine.h"
 
-#include "link/LocalTime.h"
+#include "base/LocalTime.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +27,7 @@ void AppendFormatted(std::string& line, const char* format, auto value)
 std::string LogWallText(std::time_t seconds)
 {
     struct tm local {};
-    if (!qvxlink::LocalTimeOf(seconds, local) || local.tm_mon < 0 || local.tm_mon > 11)
+    if (!qvxbase::LocalTimeOf(seconds, local) || local.tm_mon < 0 || local.tm_mon > 11)
         return std::string(15, '?');
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%s %02d %02d:%02d:%02d", kMonths[local.tm_mon], local.tm_mday,

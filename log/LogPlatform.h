@@ -7,8 +7,6 @@
 
 namespace qvxlog {
 
-// The separator added to a folder named without one.
-char FolderSeparator();
 // The folder for OUTPUT_TEMP_FOLDER when neither TMP nor TEMP names one, ending in a separator.
 std::string DefaultTempFolder();
 // Makes one folder; false when it cannot (also when it is there already).

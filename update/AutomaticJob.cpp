@@ -1,8 +1,9 @@
 #include "update/AutomaticJob.h"
 
-#include "link/LocalTime.h"
+#include "base/LocalTime.h"
 #include "update/DisplayList.h"
 #include "update/FirmwareInstaller.h"
+#include "update/package/FirmwareLine.h"
 #include "update/package/PackageFiles.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ std::string LocalTimestamp()
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     std::tm utc{};
-    if (!qvxlink::LocalTimeOf(now, local) || !qvxlink::UtcTimeOf(now, utc))
+    if (!qvxbase::LocalTimeOf(now, local) || !qvxbase::UtcTimeOf(now, utc))
         return {};
     char time[32];
     if (std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local) == 0)
@@ -347,7 +348,7 @@ bool CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entr
 bool CAutomaticUpdateJob::InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
 {
     const std::string current = m_core.GetFirmwareVersion();
-    m_core.SetFirmwareLine(current.find("FP9023417") != std::string::npos);
+    m_core.SetFirmwareLine(NamesFirmwareFamily(current, true));
     const std::string target = m_firmware.GetRecommendedFirmwareVersion();
     Log("CURRENT CONTROLLER FIRMWARE VERSION: " + current);
     if (!m_firmware.IsFirmwareUpdateNeeded())

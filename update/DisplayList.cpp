@@ -1,12 +1,11 @@
 #include "update/DisplayList.h"
 
+#include "base/WholeFile.h"
 #include "update/package/PackageFiles.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <optional>
-#include <system_error>
 
 namespace {
 
@@ -108,21 +107,14 @@ bool CSilentConfigFileParser::Open(const std::string& path)
         m_strFault = "no display list file was named";
         return false;
     }
-    // Opening a FIFO or a device for reading could block for good; a list is always a plain file.
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-        !std::filesystem::is_directory(status)) {
-        m_strFault = "cannot read " + path + ": it is not a regular file";
-        return false;
-    }
-    std::vector<unsigned char> bytes;
+    // A FIFO or a device is refused by the reader without opening it: it could block for good.
+    std::string bytes;
     std::string fault;
-    if (qvxpkg::ReadWholeFile(path, kMaxFileBytes, bytes, fault) != qvxpkg::FileStatus::Ok) {
+    if (qvxbase::ReadWholeFile(path, kMaxFileBytes, bytes, fault) != qvxbase::FileStatus::Ok) {
         m_strFault = fault;
         return false;
     }
-    Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    Parse(bytes);
     return true;
 }
 

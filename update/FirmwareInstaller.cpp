@@ -1,11 +1,12 @@
 #include "update/FirmwareInstaller.h"
 
+#include "base/AsciiCase.h"
 #include "connection/InstallerCore.h"
 #include "files/M2Files.h"
-#include "link/AsciiCase.h"
 #include "res/Resources.h"
 #include "update/FirmwareVersion.h"
 #include "update/package/FirmwareElf.h"
+#include "update/package/FirmwareLine.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -51,22 +52,21 @@ bool CFirmwareInstaller::IsFirmwareUpdateNeeded()
         m_switches.strFirmwarePath.empty() ? std::string() : GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
     if (m_switches.bAnyFirmware)
         return true;
-    const std::string lineFamily = qvxres::LoadEmbeddedString(qvxres::kStrFP9023417);
-    if (current.find(lineFamily) != std::string::npos)
-        return IsUpdateNeeded(lineFamily, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFP9023417Version));
-    if (current.find(kFamilyMain) != std::string::npos)
-        return IsUpdateNeeded(kFamilyMain, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version));
+    if (NamesFirmwareFamily(current, true))
+        return IsUpdateNeeded(true, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFP9023417Version));
+    if (NamesFirmwareFamily(current, false))
+        return IsUpdateNeeded(false, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version));
     m_core.AddErrorMessage(511, "Display does not have FX40211 or FP9023417 firmware installed");
     return false;
 }
 
-bool CFirmwareInstaller::IsUpdateNeeded(const std::string& family, const std::string& current,
+bool CFirmwareInstaller::IsUpdateNeeded(bool firmwareLine, const std::string& current,
                                         const std::string& fileVersion, const std::string& resourceVersion)
 {
     std::string target = resourceVersion;
     if (m_switches.bFirmwareFile) {
-        if (m_switches.strFirmwareFileName.find(family) == std::string::npos) {
-            m_core.AddErrorMessage(301, "The selected firmware file is not " + family);
+        if (!NamesFirmwareFamily(m_switches.strFirmwareFileName, firmwareLine)) {
+            m_core.AddErrorMessage(301, "The selected firmware file is not " + FirmwareFamily(firmwareLine));
             return false;
         }
         target = fileVersion;

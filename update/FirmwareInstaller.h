@@ -25,9 +25,6 @@ enum class VerifyOutcome { Verified, NotTakingEffect, Unchecked, NoReconnect, Ab
 
 class CFirmwareInstaller {
 public:
-    // The two firmware lines, as the version texts and file names carry them.
-    static constexpr const char* kFamilyMain = kFirmwareFamilyMain;
-
     CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches switches);
     // The switches are known only once the command line is parsed.
     void SetSwitches(FirmwareSwitches switches) { m_switches = std::move(switches); }
@@ -35,7 +32,7 @@ public:
 
     // The automatic job's decision for the connected display.
     bool IsFirmwareUpdateNeeded();
-    bool IsUpdateNeeded(const std::string& family, const std::string& current, const std::string& fileVersion,
+    bool IsUpdateNeeded(bool firmwareLine, const std::string& current, const std::string& fileVersion,
                         const std::string& resourceVersion);
     // The version the job announces and verifies.
     std::string GetRecommendedFirmwareVersion();

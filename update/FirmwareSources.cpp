@@ -1,8 +1,11 @@
 #include "update/FirmwareSources.h"
 
+#include "base/PathText.h"
+#include "base/WholeFile.h"
 #include "connection/MessageStore.h"
 #include "res/Resources.h"
 #include "update/package/FirmwareElf.h"
+#include "update/package/FirmwareLine.h"
 #include "update/package/PackageFiles.h"
 #include "update/package/ZlbFile.h"
 
@@ -25,14 +28,15 @@ void ReportNotLoaded(CMessageStore& messages, const std::string& path, const std
     messages.AddStatusMessage("Reason: " + reason);
 }
 
-// Reads an external file whole. An empty file fails as one that cannot be read: sending it would
-// only replace the controller's firmware file with nothing.
-qvxpkg::FileStatus ReadExternalFile(const std::string& path, std::vector<unsigned char>& image, std::string& fault)
+// Reads an external file whole into an emptied image. An empty file fails as one that cannot be
+// read: sending it would only replace the controller's firmware file with nothing.
+qvxbase::FileStatus ReadExternalFile(const std::string& path, std::vector<unsigned char>& image, std::string& fault)
 {
-    const qvxpkg::FileStatus status = qvxpkg::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, fault);
-    if (status == qvxpkg::FileStatus::Ok && image.empty()) {
+    image.clear();
+    const qvxbase::FileStatus status = qvxbase::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, fault);
+    if (status == qvxbase::FileStatus::Ok && image.empty()) {
         fault = path + " is empty";
-        return qvxpkg::FileStatus::ReadFailed;
+        return qvxbase::FileStatus::ReadFailed;
     }
     return status;
 }
@@ -105,20 +109,15 @@ bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std:
 {
     std::string fault;
     switch (ReadExternalFile(path, image, fault)) {
-    case qvxpkg::FileStatus::Ok:
+    case qvxbase::FileStatus::Ok:
         return true;
-    case qvxpkg::FileStatus::NoMemory:
+    case qvxbase::FileStatus::NoMemory:
         messages.AddErrorMessage(kTaskNoMemory, kNoMemory);
         return false;
     default:
         ReportNotLoaded(messages, path, fault);
         return false;
     }
-}
-
-std::string FirmwareFamily(bool firmwareLine)
-{
-    return firmwareLine ? qvxres::LoadEmbeddedString(qvxres::kStrFP9023417) : std::string(kFirmwareFamilyMain);
 }
 
 ExternalFirmwareCheck CheckFirmwareImage(std::span<const unsigned char> image, const std::string& path,
@@ -136,7 +135,7 @@ ExternalFirmwareCheck CheckExternalFirmware(const std::string& path, bool firmwa
 {
     std::vector<unsigned char> image;
     std::string fault;
-    if (ReadExternalFile(path, image, fault) != qvxpkg::FileStatus::Ok)
+    if (ReadExternalFile(path, image, fault) != qvxbase::FileStatus::Ok)
         return {false, FirmwareVersionFromImage({}, path), fault};
     return CheckFirmwareImage(image, path, firmwareLine);
 }
@@ -161,5 +160,5 @@ bool LoadExternalFirmware(CMessageStore& messages, const std::string& path, bool
 
 std::string FirmwareFileNameOf(const std::string& path)
 {
-    return std::string(qvxpkg::FileNameOf(path));
+    return std::string(qvxbase::NamePartOf(path, qvxbase::PathReading::StoredName));
 }

@@ -35,13 +35,6 @@ bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char
 // is larger than any firmware could be is reported (502, with the reason on the next line).
 bool LoadFirmwareFromFile(CMessageStore& messages, const std::string& path, std::vector<unsigned char>& image);
 
-// The main line's family; the other line's comes from the string table.
-inline constexpr char kFirmwareFamilyMain[] = "FX40211";
-
-// The family a firmware line's version texts and file names begin with: "FX40211", or
-// "FP9023417" when the firmware line flag is set.
-std::string FirmwareFamily(bool firmwareLine);
-
 // What a firmware file from outside the program is to a display of a firmware line.
 struct ExternalFirmwareCheck {
     bool bOk = false;
@@ -63,5 +56,6 @@ ExternalFirmwareCheck CheckExternalFirmware(const std::string& path, bool firmwa
 bool LoadExternalFirmware(CMessageStore& messages, const std::string& path, bool firmwareLine,
                           LoadedFirmware& firmware);
 
-// The last component of a path: the text after its last backslash or colon (on POSIX also '/').
+// The name a file is sent to the controller under: the text after its last backslash or colon (on
+// POSIX also '/'; base/PathText.h, PathReading::StoredName).
 std::string FirmwareFileNameOf(const std::string& path);

@@ -1,6 +1,6 @@
 #include "update/JobReport.h"
 
-#include "update/ReplaceFile.h"
+#include "base/WholeFile.h"
 
 #include <array>
 #include <charconv>
@@ -222,5 +222,5 @@ std::string JobReportJson(const JobReport& report)
 
 bool WriteJobReport(const std::string& path, const JobReport& report, std::string& fault)
 {
-    return ReplaceFileAtomically(path, JobReportJson(report), fault);
+    return qvxbase::ReplaceFileAtomically(path, JobReportJson(report), fault);
 }

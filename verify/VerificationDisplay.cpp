@@ -1,7 +1,7 @@
 #include "verify/VerificationDisplay.h"
 
+#include "base/AsciiCase.h"
 #include "connection/InstallerCore.h"
-#include "link/AsciiCase.h"
 #include "verify/FactoryMessages.h"
 
 #include <string>

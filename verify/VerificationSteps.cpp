@@ -1,7 +1,7 @@
 #include "verify/VerificationSteps.h"
 
+#include "base/AsciiCase.h"
 #include "files/M2Files.h"
-#include "link/AsciiCase.h"
 #include "link/S22NetResult.h"
 #include "verify/FactoryMessages.h"
 

@@ -1,7 +1,7 @@
 #include "verify/VerificationTest.h"
 
+#include "base/TimeScale.h"
 #include "connection/InstallerCore.h"
-#include "link/TimeScale.h"
 #include "verify/VerificationMessages.h"
 
 #include <chrono>

@@ -9,11 +9,6 @@
 
 namespace qvxlog {
 
-char FolderSeparator()
-{
-    return '/';
-}
-
 std::string DefaultTempFolder()
 {
     return "/tmp/";

@@ -1,5 +1,6 @@
 #include "log/LogPlatform.h"
 
+#include "base/PathText.h"
 #include "log/LogEnvironment.h"
 
 #include <windows.h>
@@ -20,11 +21,6 @@ HANDLE HandleOf(std::FILE* file)
 
 } // namespace
 
-char FolderSeparator()
-{
-    return '\\';
-}
-
 std::string DefaultTempFolder()
 {
     // The system's own choice after TMP and TEMP: the user's profile, else the Windows folder.
@@ -32,10 +28,7 @@ std::string DefaultTempFolder()
     const DWORD length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
     if (length == 0 || length >= buffer.size())
         return ".\\";
-    std::string folder(buffer.data(), length);
-    if (folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    return folder;
+    return qvxbase::WithFolderSeparator(std::string(buffer.data(), length));
 }
 
 bool MakeFolder(const std::string& path)

@@ -9,6 +9,7 @@ set(QVX_FIRMWARE_FP9023417 "" CACHE FILEPATH "The maker's FP9023417.EXE to embed
 
 # Build-only: writes the stand-in images.
 add_executable(qvx-mkfirm firmware/MakeStandInFirmware.cpp)
+target_link_libraries(qvx-mkfirm PRIVATE qvx_base)
 # Optimised even in debug and sanitizer builds: it runs on every fresh build.
 target_compile_options(qvx-mkfirm PRIVATE $<$<CONFIG:Debug>:-O2>)
 set_target_properties(qvx-mkfirm PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/firmware)

@@ -8,11 +8,13 @@
 // (a few opcodes and registers most of the time, varied immediates and branch targets), so the
 // image compresses about as well as real firmware (roughly 2.5:1) and the same arguments always
 // give the same bytes.
+#include "base/WholeFile.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -342,11 +344,11 @@ int main(int argc, char** argv)
     section(2, {kRevisionName, 1, 2, kLoadAddress + revisionOffset, revisionOffset, revisionSize, 0, 0, 1, 0});
     section(3, {kSectionNamesName, 3, 0, 0, namesOffset, kSectionNamesSize, 0, 0, 1, 0});
 
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.Bytes().data()), static_cast<std::streamsize>(total));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "qvx-mkfirm: cannot write %s\n", output.c_str());
+    // Replaced whole: a build stopped half-way must not leave a cut image for the packing step.
+    const std::span<const unsigned char> bytes(image.Bytes().data(), total);
+    std::string fault;
+    if (!qvxbase::ReplaceFileAtomically(output, std::span(&bytes, 1), fault)) {
+        std::fprintf(stderr, "qvx-mkfirm: cannot write %s: %s\n", output.c_str(), fault.c_str());
         return 1;
     }
     return 0;

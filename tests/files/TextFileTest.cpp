@@ -42,29 +42,6 @@ TEST(TextFile, Utf8ToSingleByte)
         EXPECT_EQ(Utf8ToSingleByte(c.utf8), c.single) << c.name;
 }
 
-TEST(TextFile, ReadWholeFileIsByteExact)
-{
-    ScratchDir dir;
-    std::string bytes = "<a>\0\r\n\xFF</a>"s;
-    bytes += std::string(200000, 'x'); // more than one read chunk
-    const auto path = dir.Write("f.xml", bytes);
-    std::string read = "previous";
-    ASSERT_TRUE(ReadWholeFile(path, read));
-    EXPECT_EQ(read, bytes);
-    ASSERT_TRUE(ReadWholeFile(dir.Write("empty.xml", ""), read));
-    EXPECT_EQ(read, "");
-}
-
-TEST(TextFile, UnreadablePathsLeaveTheBufferAlone)
-{
-    ScratchDir dir;
-    std::string read = "previous";
-    EXPECT_FALSE(ReadWholeFile(dir.Path() / "missing.xml", read));
-    EXPECT_FALSE(ReadWholeFile(dir.Path(), read)); // a folder
-    EXPECT_FALSE(ReadWholeFile("", read));
-    EXPECT_EQ(read, "previous");
-}
-
 TEST(TextFile, LoadDocumentConvertsAndIndexes)
 {
     ScratchDir dir;

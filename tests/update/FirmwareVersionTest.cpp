@@ -1,5 +1,7 @@
 // Version texts: parsing, comparing, and whether a display already has the recommended firmware.
+#include "res/Resources.h"
 #include "update/FirmwareVersion.h"
+#include "update/package/FirmwareLine.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +91,28 @@ TEST(FirmwareVersion, RecommendedInstalledWhenSameOrLater)
     for (const InstalledCase& c : cases)
         EXPECT_EQ(IsRecommendedFirmwareInstalled(c.current, c.recommended), c.installed)
             << c.current << " vs " << c.recommended;
+}
+
+// The lines' names are written out below the core (which cannot reach the string table); they
+// must stay the string table's own, which names the packages and their versions.
+TEST(FirmwareLine, NamesAgreeWithTheStringTable)
+{
+    EXPECT_EQ(FirmwareFamily(true), qvxres::LoadEmbeddedString(qvxres::kStrFP9023417));
+    EXPECT_EQ(FirmwareFamily(false), "FX40211");
+    EXPECT_EQ(RecommendedFirmwareVersion(true), qvxres::LoadEmbeddedString(qvxres::kStrFP9023417Version));
+    EXPECT_EQ(RecommendedFirmwareVersion(false), qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version));
+    const struct {
+        const char* text;
+        bool line, main;
+    } cases[] = {
+        {"FP9023417-3.10.0", true, false}, {"FX40211-1.02.11", false, true}, {"NEW_FP9023417.EXE", true, false},
+        {"fp9023417-3.10.0", false, false}, // the case of the name counts
+        {"Unknown", false, false},          {"", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NamesFirmwareFamily(c.text, true), c.line) << c.text;
+        EXPECT_EQ(NamesFirmwareFamily(c.text, false), c.main) << c.text;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // CZlbFile: the package layout byte for byte, round trips, damaged and hostile packages.
 #include "PackageTestSupport.h"
 
+#include "base/PathText.h"
 #include "update/package/PackageFiles.h"
 #include "update/package/ZlbFile.h"
 
@@ -63,8 +64,8 @@ TEST(ZlbFile, PathRules)
         {"", "", "", ".zlb"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(qvxpkg::FileNameOf(c.path), c.name) << c.path;
-        EXPECT_EQ(qvxpkg::FolderOf(c.path), c.folder) << c.path;
+        EXPECT_EQ(qvxbase::NamePartOf(c.path, qvxbase::PathReading::StoredName), c.name) << c.path;
+        EXPECT_EQ(qvxbase::FolderPartOf(c.path, qvxbase::PathReading::StoredName), c.folder) << c.path;
         EXPECT_EQ(ZlbPathFor(c.path), c.package) << c.path;
     }
 }

@@ -19,8 +19,8 @@
 #include "app/SignalWatch.h"
 #include "app/TerminalJobView.h"
 #include "app/win32/ConsoleEvents.h"
+#include "base/WholeFile.h"
 #include "log/LogEnvironment.h"
-#include "update/package/PackageFiles.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -255,7 +255,7 @@ TEST_F(AppWin, PackageFileReplacesAnExistingFile)
     const unsigned char tail[] = {'\r', '\n', 0, 'x'};
     const std::span<const unsigned char> pieces[] = {head, tail};
     std::string fault;
-    ASSERT_EQ(qvxpkg::WriteFileReplacing(path, pieces, fault), qvxpkg::FileStatus::Ok) << fault;
+    ASSERT_TRUE(qvxbase::ReplaceFileAtomically(path, pieces, fault)) << fault;
     EXPECT_EQ(ReadAll(path), std::string("new\r\n\0x", 7)) << "bytes as given, no line-end translation";
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no temporary file left";
 }

@@ -1,5 +1,5 @@
-// Every public header, and the link headers the tool's other layers use, after a plain <windows.h>
-// (min, max, DeleteFile, SendMessage, GetMessage and the rest as macros).
+// Every public header, and the base and link headers the tool's other layers use, after a plain
+// <windows.h> (min, max, DeleteFile, SendMessage, GetMessage and the rest as macros).
 #include <windows.h>
 
 #include <s22network/S22Bitmap.h>
@@ -10,6 +10,11 @@
 #include <s22network/S22NetworkVersion.h>
 #include <s22network/S22Records.h>
 
+#include "base/AsciiCase.h"
+#include "base/LocalTime.h"
+#include "base/PathText.h"
+#include "base/TimeScale.h"
+#include "base/WholeFile.h"
 #include "link/DebugOutput.h"
 #include "link/PortFailure.h"
 #include "link/PortNames.h"
@@ -18,7 +23,6 @@
 #include "link/S22ServerSignType.h"
 #include "link/S22SignLink.h"
 #include "link/SerialDevice.h"
-#include "link/TimeScale.h"
 
 #include "MessageNames.h"
 

@@ -1,5 +1,7 @@
 #include "update/package/FirmwareElf.h"
 
+#include "base/PathText.h"
+#include "base/WholeFile.h"
 #include "update/package/PackageFiles.h"
 
 #include <algorithm>
@@ -158,13 +160,8 @@ std::optional<std::string> FirmwareTitleOf(const std::string& path)
     const std::size_t dot = path.rfind('.');
     if (dot == std::string::npos)
         return std::nullopt;
-    const std::string stem = path.substr(0, dot);
-#ifdef _WIN32
-    const std::size_t folder = stem.rfind('\\');
-#else
-    const std::size_t folder = stem.find_last_of("\\/");
-#endif
-    return folder == std::string::npos ? stem : stem.substr(folder + 1);
+    const std::string_view stem = std::string_view(path).substr(0, dot);
+    return std::string(qvxbase::NamePartOf(stem, qvxbase::PathReading::VersionTitle));
 }
 
 std::string FirmwareVersionFromImage(std::span<const unsigned char> image, const std::string& path)
@@ -187,5 +184,5 @@ std::string GetFirmwareVersionFromFile(const std::string& path)
 
 bool LoadFirmwareImage(const std::string& path, std::vector<unsigned char>& image, std::string& fault)
 {
-    return qvxpkg::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, fault) == qvxpkg::FileStatus::Ok;
+    return qvxbase::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, fault) == qvxbase::FileStatus::Ok;
 }

@@ -24,7 +24,8 @@ bool HasRevisionSection(std::span<const unsigned char> image);
 std::string FirmwareRevisionOf(std::span<const unsigned char> image);
 
 // The title a path gives a firmware version: the part before the last '.', and of that the part
-// after the last backslash (on POSIX also '/'). No title when the path has no '.'.
+// after the last backslash (on POSIX also '/'; base/PathText.h, PathReading::VersionTitle). No
+// title when the path has no '.'.
 std::optional<std::string> FirmwareTitleOf(const std::string& path);
 
 // title + "-" + revision ("FX40211-1.2.11"), title + "-" without a revision; with no title, the

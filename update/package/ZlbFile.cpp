@@ -1,5 +1,7 @@
 #include "update/package/ZlbFile.h"
 
+#include "base/PathText.h"
+#include "base/WholeFile.h"
 #include "update/package/PackageFiles.h"
 
 #include <zlib.h>
@@ -9,9 +11,21 @@
 #include <limits>
 #include <new>
 
-using qvxpkg::FileStatus;
+using qvxbase::FileStatus;
 
 namespace {
+
+// A package stores its image's file name as it goes to the controller, and its own name is made
+// beside the image the same way.
+std::string_view StoredNameOf(std::string_view path)
+{
+    return qvxbase::NamePartOf(path, qvxbase::PathReading::StoredName);
+}
+
+std::string_view StoredFolderOf(std::string_view path)
+{
+    return qvxbase::FolderPartOf(path, qvxbase::PathReading::StoredName);
+}
 
 static_assert(qvxpkg::kMaxPackageBytes <= std::numeric_limits<uInt>::max(),
               "a whole package must fit one zlib call");
@@ -173,7 +187,7 @@ int CZlbFile::Pack(const std::string& path)
     try {
         Clear();
         std::vector<unsigned char> image;
-        switch (qvxpkg::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, m_fault)) {
+        switch (qvxbase::ReadWholeFile(path, qvxpkg::kMaxImageBytes, image, m_fault)) {
         case FileStatus::Ok:
             break;
         case FileStatus::NoMemory:
@@ -197,7 +211,7 @@ int CZlbFile::Pack(const std::string& path)
 
         m_uncompressedSize = static_cast<std::uint32_t>(image.size());
         m_storedLength = static_cast<std::uint32_t>(compressedSize + kPaddingSize);
-        m_name = std::string(qvxpkg::FileNameOf(path));
+        m_name = std::string(StoredNameOf(path));
         m_path = ZlbPathFor(path);
 
         std::array<unsigned char, kHeaderSize> header{};
@@ -208,14 +222,9 @@ int CZlbFile::Pack(const std::string& path)
         const std::array<std::span<const unsigned char>, 4> pieces{
             std::span<const unsigned char>(header), std::span<const unsigned char>(name, m_name.size() + 1),
             std::span<const unsigned char>(m_data), std::span<const unsigned char>(padding)};
-        switch (qvxpkg::WriteFileReplacing(m_path, pieces, m_fault)) {
-        case FileStatus::Ok:
-            break;
-        case FileStatus::NoMemory:
-            return Fail(kNoMemory, m_fault);
-        default:
-            return Fail(kOpenFailed, m_fault);
-        }
+        std::string writeFault;
+        if (!qvxbase::ReplaceFileAtomically(m_path, pieces, writeFault))
+            return Fail(kOpenFailed, "cannot write " + m_path + ": " + writeFault);
         m_fault.clear();
         return kOk;
     } catch (const std::bad_alloc&) {
@@ -227,14 +236,14 @@ int CZlbFile::Unpack(const std::string& path)
 {
     try {
         Clear();
-        const std::string_view fileName = qvxpkg::FileNameOf(path);
+        const std::string_view fileName = StoredNameOf(path);
         const std::size_t dot = fileName.rfind('.');
         if (dot == std::string_view::npos || fileName.substr(dot + 1) != "zlb")
             return Fail(kOpenFailed, path + " is not a package: its name must end in \".zlb\"");
 
         std::vector<unsigned char> bytes;
         std::string fault;
-        switch (qvxpkg::ReadWholeFile(path, qvxpkg::kMaxPackageBytes, bytes, fault)) {
+        switch (qvxbase::ReadWholeFile(path, qvxpkg::kMaxPackageBytes, bytes, fault)) {
         case FileStatus::Ok:
             break;
         case FileStatus::NoMemory:
@@ -253,18 +262,13 @@ int CZlbFile::Unpack(const std::string& path)
         if (!IsPlainFileName(m_name))
             return Fail(kDamaged, "the package names its image \"" + qvxpkg::Printable(m_name) +
                                          "\", which is not a plain file name");
-        m_path = std::string(qvxpkg::FolderOf(path)) + m_name;
+        m_path = std::string(StoredFolderOf(path)) + m_name;
         bytes = {};
         const std::array<std::span<const unsigned char>, 1> pieces{std::span<const unsigned char>(m_data)};
         std::string writeFault;
-        switch (qvxpkg::WriteFileReplacing(m_path, pieces, writeFault)) {
-        case FileStatus::Ok:
-            return kOk;
-        case FileStatus::NoMemory:
-            return Fail(kNoMemory, writeFault);
-        default:
-            return Fail(kOpenFailed, writeFault);
-        }
+        if (!qvxbase::ReplaceFileAtomically(m_path, pieces, writeFault))
+            return Fail(kOpenFailed, "cannot write " + m_path + ": " + writeFault);
+        return kOk;
     } catch (const std::bad_alloc&) {
         return Fail(kNoMemory, "out of memory unpacking " + path);
     }
@@ -272,9 +276,9 @@ int CZlbFile::Unpack(const std::string& path)
 
 std::string ZlbPathFor(const std::string& path)
 {
-    const std::string_view name = qvxpkg::FileNameOf(path);
+    const std::string_view name = StoredNameOf(path);
     const std::string_view stem = name.substr(0, std::min(name.rfind('.'), name.size()));
-    return std::string(qvxpkg::FolderOf(path)) + std::string(stem) + ".zlb";
+    return std::string(StoredFolderOf(path)) + std::string(stem) + ".zlb";
 }
 
 bool IsPlainFileName(const std::string& name)

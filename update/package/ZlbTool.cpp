@@ -1,5 +1,6 @@
 // qvx-zlb: makes, unpacks and inspects firmware packages (.zlb) with the same code the tool and
 // the build use.
+#include "base/WholeFile.h"
 #include "update/package/FirmwareElf.h"
 #include "update/package/PackageFiles.h"
 #include "update/package/ZlbFile.h"
@@ -69,12 +70,12 @@ int Info(const std::string& path)
 {
     std::vector<unsigned char> bytes;
     std::string fault;
-    switch (qvxpkg::ReadWholeFile(path, qvxpkg::kMaxPackageBytes, bytes, fault)) {
-    case qvxpkg::FileStatus::Ok:
+    switch (qvxbase::ReadWholeFile(path, qvxpkg::kMaxPackageBytes, bytes, fault)) {
+    case qvxbase::FileStatus::Ok:
         break;
-    case qvxpkg::FileStatus::NoMemory:
+    case qvxbase::FileStatus::NoMemory:
         return Error(CZlbFile::kNoMemory, fault);
-    case qvxpkg::FileStatus::TooLarge:
+    case qvxbase::FileStatus::TooLarge:
         return Error(CZlbFile::kDamaged, fault);
     default:
         return Error(CZlbFile::kOpenFailed, fault);

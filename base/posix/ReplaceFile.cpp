@@ -1,4 +1,5 @@
-#include "update/ReplaceFile.h"
+#include "base/PathText.h"
+#include "base/WholeFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -6,6 +7,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace qvxbase {
 
 namespace {
 
@@ -16,7 +19,8 @@ std::string ErrnoText(int error)
 
 } // namespace
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string& fault)
+bool ReplaceFileAtomically(const std::string& path, std::span<const std::span<const unsigned char>> pieces,
+                           std::string& fault)
 {
     // The pid keeps two jobs in one folder apart, the counter two writers in one process.
     static std::atomic<unsigned> counter{0};
@@ -40,16 +44,18 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, std
         fault = std::string(what) + ": " + ErrnoText(error);
         return false;
     };
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return failed("cannot write the temporary file", n < 0 ? errno : EIO);
-        written += static_cast<std::size_t>(n);
+    for (const auto piece : pieces) {
+        std::size_t written = 0;
+        while (written < piece.size()) {
+            const ssize_t n = ::write(fd, piece.data() + written, piece.size() - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return failed("cannot write the temporary file", n < 0 ? errno : EIO);
+            written += static_cast<std::size_t>(n);
+        }
     }
-    // Without fsync a power cut after the rename can leave an empty file under the report's name.
+    // Without fsync a power cut after the rename can leave an empty file under the final name.
     if (::fsync(fd) != 0)
         return failed("cannot flush the temporary file to disk", errno);
     const int closed = ::close(fd);
@@ -63,8 +69,9 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, std
         return false;
     }
     // The rename itself reaches the disk with the folder; some file systems refuse to sync a folder,
-    // and the report is in place either way.
-    const std::size_t slash = path.find_last_of('/');
+    // and the file is in place either way. The folder is the one the kernel resolved: only '/'
+    // separates here.
+    const std::size_t slash = path.rfind(kFolderSeparator);
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
@@ -73,3 +80,5 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, std
     }
     return true;
 }
+
+} // namespace qvxbase

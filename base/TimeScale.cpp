@@ -1,4 +1,4 @@
-#include "TimeScale.h"
+#include "base/TimeScale.h"
 
 #include <cmath>
 #include <cstdlib>
