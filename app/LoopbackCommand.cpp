@@ -2,9 +2,9 @@
 
 #include "app/ExitStatus.h"
 #include "app/PellworthCmdLineInfo.h"
+#include "app/PortOpenReport.h"
 #include "connection/InstallerCore.h"
 #include "connection/LoopbackTest.h"
-#include "link/PortFailure.h"
 
 #include <ostream>
 #include <string>
@@ -35,12 +35,9 @@ int FailureStatus(const CLoopbackTest::Outcome& outcome, int com, CInstallerCore
 {
     switch (outcome.failure) {
     case CLoopbackTest::Failure::CannotOpen: {
-        const SerialOpenFailure& failure = core.Link().Port().LastOpenFailure();
-        out << "COM" << com << " could not be opened.\n";
-        for (const std::string& line : DescribeOpenFailure(com, failure))
-            out << line << "\n";
+        const int status = ReportPortNotOpened(out, com, core.Link().Port().LastOpenFailure());
         out << "Test Failed\n";
-        return failure.kind == SerialOpenFailure::Kind::Busy ? exitstatus::kBusy : exitstatus::kCannotOpen;
+        return status;
     }
     case CLoopbackTest::Failure::EchoDiffers:
         out << "Test Failed: the echo stopped or differed after " << outcome.bytesDone << " of " << outcome.bytesTotal

@@ -2,8 +2,8 @@
 
 #include "PellworthCmdLineInfo.h"
 #include "app/ExitStatus.h"
+#include "app/PortOpenReport.h"
 #include "connection/InstallerCore.h"
-#include "link/PortFailure.h"
 #include "update/JobReport.h"
 
 #include <ostream>
@@ -61,13 +61,8 @@ constexpr char kLineEchoes[] = "Every reply was the request's own bytes: the lin
 int PingAt(CS22SignLink& link, int com, unsigned char target, unsigned long baud, std::ostream& out, bool& answered)
 {
     out << "Pinging address " << static_cast<int>(target) << " on COM" << com << " at " << baud << " baud.\n";
-    if (link.OpenPort(static_cast<short>(com), baud, 0) != S22NET_OK) {
-        const SerialOpenFailure& failure = link.Port().LastOpenFailure();
-        out << "COM" << com << " could not be opened.\n";
-        for (const std::string& line : DescribeOpenFailure(com, failure))
-            out << line << "\n";
-        return failure.kind == SerialOpenFailure::Kind::Busy ? exitstatus::kBusy : exitstatus::kCannotOpen;
-    }
+    if (link.OpenPort(static_cast<short>(com), baud, 0) != S22NET_OK)
+        return ReportPortNotOpened(out, com, link.Port().LastOpenFailure());
     const short result = link.SequenceReset(target);
     const short tries = link.GetActualNumberOfRetries();
     int status = exitstatus::kDone;
