@@ -183,7 +183,7 @@ int DownloadConfig(CConfigDownloader& configs, const ActionRequest& request, std
     if (!ChooseConfigKey(configs, request, key, out))
         return exitstatus::kUsage;
     const std::string zone = ChooseTimeZone(configs, request);
-    return configs.DownloadConfiguration(key, request.address, zone, true) ? exitstatus::kDone
+    return configs.DownloadConfiguration(key, request.address, zone) ? exitstatus::kDone
                                                                            : exitstatus::kRefused;
 }
 
@@ -254,11 +254,11 @@ int RunAction(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmw
     const int connected =
         ConnectExitStatus(core, AutoConnect(core, firmware, config, request.com, request.address, baud, check));
     if (connected != exitstatus::kDone) {
-        core.Disconnect();
+        core.Session().Disconnect();
         return connected;
     }
     // The display's own lines stay on the screen above; the work is one more job on the link.
     const int status = RunRequest(core, config, request, out);
-    core.Disconnect();
+    core.Session().Disconnect();
     return status;
 }

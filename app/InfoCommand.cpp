@@ -16,13 +16,13 @@ int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwar
     }
     const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};
     const int status = ConnectExitStatus(core, AutoConnect(core, firmware, config, com, address, baud));
-    core.Disconnect();
+    core.Session().Disconnect();
     return status;
 }
 
 int ConnectExitStatus(CInstallerCore& core, int result)
 {
-    const bool busy = core.Link().Port().LastOpenFailure().kind == SerialOpenFailure::Kind::Busy;
+    const bool busy = core.Session().Link().Port().LastOpenFailure().kind == SerialOpenFailure::Kind::Busy;
     switch (result) {
     case CONNECT_OK:
         return exitstatus::kDone;

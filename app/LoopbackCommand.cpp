@@ -35,7 +35,7 @@ int FailureStatus(const CLoopbackTest::Outcome& outcome, int com, CInstallerCore
 {
     switch (outcome.failure) {
     case CLoopbackTest::Failure::CannotOpen: {
-        const int status = ReportPortNotOpened(out, com, core.Link().Port().LastOpenFailure());
+        const int status = ReportPortNotOpened(out, com, core.Session().Link().Port().LastOpenFailure());
         out << "Test Failed\n";
         return status;
     }

@@ -52,7 +52,7 @@ int CPellworthTestApp::Run()
                                m_stopWindow();
                        });
     const int status = RunForm();
-    m_core.CloseLink();
+    m_core.Session().CloseLink();
     const int signal = watch.FirstSignal();
     if (signal == 0)
         return status;
@@ -64,6 +64,9 @@ int CPellworthTestApp::Run()
 
 int CPellworthTestApp::RunForm()
 {
+    // Every command-line form runs its operations inline, on this thread; the window behind its
+    // progress window.
+    m_core.Runner().SetMode(RunMode::Inline);
     if (m_cmdInfo.IsSilent())
         return RunUnattendedJob();
     if (m_cmdInfo.IsPing())
@@ -74,8 +77,10 @@ int CPellworthTestApp::RunForm()
         return RunLoopback(m_cmdInfo, m_out, m_core);
     if (!m_cmdInfo.GetActionForms().empty())
         return RunAction(m_cmdInfo, m_core, m_firmware, m_config, m_out, m_err);
-    if (m_runWindow)
+    if (m_runWindow) {
+        m_core.Runner().SetMode(RunMode::InView);
         return m_runWindow();
+    }
     // A script must never read "nothing happened" as success.
     m_err << (m_cmdInfo.IsAuto() ? "qvxfirminstaller: -a runs the job in the window, which is not part of this "
                                    "build; -s runs it unattended.\n"
@@ -185,8 +190,8 @@ int CPellworthTestApp::RunUnattendedJob()
     CAutomaticUpdateJob job(m_core, m_firmware, m_cmdInfo.GetDisplaysFilePath());
     job.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());
     // A signal (see Run) is the operator's Abort: the exchange under way ends, nothing follows.
-    const int result = job.RunAutomaticUpdates(true);
-    m_core.CloseLink();
+    const int result = job.RunAutomaticUpdates();
+    m_core.Session().CloseLink();
     bool kept = !m_bLogLost;
     if (m_bLogAsked && m_core.LogManager().HasLostLines()) {
         m_err << "qvxfirminstaller: lines of the job log could not be written to " << m_core.LogManager().GetLogPath()

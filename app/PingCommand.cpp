@@ -94,7 +94,7 @@ std::vector<unsigned long> PingRates(bool baudGiven, int rate)
         return {static_cast<unsigned long>(rate)};
     // "b" without a rate means what it means to Auto Connect: its eight rates, in its order.
     std::vector<CONNECTION_INFO> attempts;
-    CInstallerCore::BuildConnectionList(attempts, 1, 1, BaudChoice{true, 0});
+    CDisplayConnector::BuildConnectionList(attempts, 1, 1, BaudChoice{true, 0});
     std::vector<unsigned long> rates;
     for (const CONNECTION_INFO& attempt : attempts) {
         if (attempt.nProtocol == PROTOCOL_S2200)
@@ -115,11 +115,11 @@ int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerC
         out << "Invalid network address for a Quorvantix Reader Board\n";
         return exitstatus::kUsage;
     }
-    auto hold = core.HoldLink();
+    auto hold = core.Session().HoldLink();
     int status = exitstatus::kNoAnswer;
     for (const unsigned long baud : PingRates(cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate())) {
         bool answered = false;
-        status = PingAt(core.Link(), com, static_cast<unsigned char>(address), baud, out, answered);
+        status = PingAt(core.Session().Link(), com, static_cast<unsigned char>(address), baud, out, answered);
         // Stop at the first rate the display answers at; a port that cannot be opened, or an
         // abort, ends the run at once.
         if (answered || status != exitstatus::kNoAnswer || core.IsCancelled())

@@ -34,9 +34,6 @@ public:
     // Nobody answers: the question is shown with its answer, no.
     bool AskYesNo(const std::string& question) override;
     void ShowMessageBox(const std::string& text) override;
-    void EnableControls(bool) override {}
-    void SetDisplayAddress(int) override {}
-    void SelectFirstPort() override {}
     void ShowDisplayLists(const std::vector<InfoRow>&, const std::vector<InfoRow>&) override {}
 
 private:

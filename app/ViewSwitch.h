@@ -33,10 +33,7 @@ public:
     {
         return m_view.load()->ChooseConfiguration(lists, choice);
     }
-    void EnableControls(bool connected) override { m_view.load()->EnableControls(connected); }
-    void SetDisplayAddress(int address) override { m_view.load()->SetDisplayAddress(address); }
-    void SelectFirstPort() override { m_view.load()->SelectFirstPort(); }
-    void ShowComPort(int port) override { m_view.load()->ShowComPort(port); }
+    void ShowSessionState(const SessionState& state) override { m_view.load()->ShowSessionState(state); }
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override
     {
         m_view.load()->ShowDisplayLists(config, status);

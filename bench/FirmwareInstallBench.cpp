@@ -49,7 +49,7 @@ public:
         sendEnd = Clock::now();
         const unsigned char* sent = nullptr;
         const unsigned char* received = nullptr;
-        m_core->Link().GetLastPacket(&sent, &received);
+        m_core->Session().Link().GetLastPacket(&sent, &received);
         blockWire = sent[3] + 7u;
         replyWire = received[3] == 0 ? 6u : received[3] + 7u;
     }
@@ -113,14 +113,14 @@ int main()
         TimingView view(core);
         CInstallerCore installer(view);
         core = &installer;
+        installer.Runner().SetMode(RunMode::Inline);
         CFirmwareInstaller firmware(installer, FirmwareSwitches{});
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, 1, 1, BaudChoice{true, static_cast<int>(kBaud)});
-        CONNECTION_INFO outcome;
+        CDisplayConnector::BuildConnectionList(list, 1, 1, BaudChoice{true, static_cast<int>(kBaud)});
         std::string target;
         const auto start = Clock::now();
-        if (installer.ConnectToDisplay(true, list, outcome, 1) != CONNECT_OK ||
-            !firmware.InstallFirmware(true, false, "", "", target, 1) || view.blocks == 0) {
+        if (installer.Connector().ConnectToDisplay(list, 1).result != CONNECT_OK ||
+            !firmware.InstallFirmware(false, "", "", target, 1) || view.blocks == 0) {
             std::fprintf(stderr, "install failed\n");
             status = 1;
         } else {

@@ -51,7 +51,7 @@ public:
         if (line.rfind("Refreshing Displays on COM", 0) == 0 && (tasks.empty() || Done(tasks.back()))) {
             tasks.push_back({});
             tasks.back().start = now;
-            tasks.back().waitedAtStart = m_core->TimeWaited();
+            tasks.back().waitedAtStart = m_core->Runner().TimeWaited();
         } else if (tasks.empty()) {
             return;
         }
@@ -62,7 +62,7 @@ public:
             task.connected = now;
         if (line.rfind("[*TASK ERROR", 0) == 0 && task.connected != Clock::time_point{}) {
             task.end = now;
-            task.waitedAtEnd = m_core->TimeWaited();
+            task.waitedAtEnd = m_core->Runner().TimeWaited();
         }
     }
     void SetProgressText(const std::string& text) override
@@ -168,6 +168,7 @@ int main()
     CInstallerCore* corePointer = nullptr;
     PhaseView view(corePointer);
     CInstallerCore core(view);
+    core.Runner().SetMode(RunMode::Inline);
     corePointer = &core;
     core.Messages().SetLogging(true);
     CFirmwareInstaller firmware(core, FirmwareSwitches{});
@@ -175,12 +176,12 @@ int main()
 
     const double cpuBefore = CpuSeconds();
     const auto started = Clock::now();
-    const int result = job.RunAutomaticUpdates(true);
+    const int result = job.RunAutomaticUpdates();
     const double total = Seconds(Clock::now() - started);
     const double cpu = CpuSeconds() - cpuBefore;
-    const auto& port = core.Link().Port();
+    const auto& port = core.Session().Link().Port();
     const double lineTime = static_cast<double>(port.BytesWritten() + port.BytesRead()) * 10.0 / kBaud;
-    const double waited = Seconds(core.TimeWaited());
+    const double waited = Seconds(core.Runner().TimeWaited());
 
     std::printf("store of 8 displays on 2 ports at %lu baud with line time; fixed waits scaled by %s "
                 "(link time-outs at full length)\n", kBaud, std::getenv("QVX_WAIT_SCALE"));

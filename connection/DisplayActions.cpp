@@ -24,7 +24,7 @@ short CDisplayActions::DisplayModeJob(const char* progress, int address, int val
     short result = ERR_SIGN_ABORT;
     m_core.RunJob([&] {
         m_core.View().SetProgressText(progress);
-        result = m_core.Link().SetDisplayMode(static_cast<unsigned char>(address), static_cast<unsigned char>(value),
+        result = m_core.Session().Link().SetDisplayMode(static_cast<unsigned char>(address), static_cast<unsigned char>(value),
                                               static_cast<unsigned char>(mode), nullptr);
     });
     return result;
@@ -79,7 +79,7 @@ short CDisplayActions::ResetDisplay(int address)
     short result = ERR_SIGN_ABORT;
     m_core.RunJob([&] {
         m_core.View().SetProgressText("Reseting Display");
-        result = m_core.Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
+        result = m_core.Session().Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
     });
     m_core.AddStatusMessage("The display has been reset.");
     m_core.View().ShowMessageBox("The display has been reset and the connection will now be closed.\n"
@@ -93,7 +93,7 @@ short CDisplayActions::SetTimeDate(int address, std::uint32_t secondsSince1970)
     short result = ERR_SIGN_ABORT;
     m_core.RunJob([&] {
         m_core.View().SetProgressText("Setting Time/Date");
-        result = m_core.Link().SetTime(static_cast<unsigned char>(address), secondsSince1970, nullptr, 0);
+        result = m_core.Session().Link().SetTime(static_cast<unsigned char>(address), secondsSince1970, nullptr, 0);
     });
     // Saying "set" for a clock that a silent or refusing display never took would send the
     // technician away with the wrong time on the display.
@@ -109,7 +109,6 @@ short CDisplayActions::SetTimeDate(int address, std::uint32_t secondsSince1970)
 
 void CDisplayActions::DisconnectDisplay()
 {
-    const bool closed = m_core.Disconnect() == S22NET_OK;
-    m_core.View().EnableControls(false);
+    const bool closed = m_core.Session().Disconnect() == S22NET_OK;
     m_core.AddStatusMessage(closed ? "Sign is disconnected..." : "Could not disconnect from the COM Port!");
 }

@@ -23,6 +23,19 @@ struct ConfigurationLists {
     std::string initialTimeZone; // selected; one the list does not have selects none
 };
 
+// What a view shows of the display session: whether a display is connected (the controls that
+// need one are enabled then), the port and address in use (port 0: the list's first), and whether
+// an operation is under way. nPlaced counts the times the session placed a port and address: a
+// view shows them afresh whenever it changes, even where the operator had typed another.
+struct SessionState {
+    bool bConnected = false;
+    int nPort = 0;
+    int nAddress = 1;
+    bool bBusy = false;
+    unsigned nPlaced = 0;
+    bool operator==(const SessionState&) const = default;
+};
+
 // The operator's choice in that dialog: a type's key and a time zone's name.
 struct ConfigurationChoice {
     int nKey = -1;
@@ -70,12 +83,8 @@ public:
         return false;
     }
 
-    // Controls of the main window.
-    virtual void EnableControls(bool connected) = 0;
-    virtual void SetDisplayAddress(int address) = 0;
-    virtual void SelectFirstPort() = 0;
-    // The COM port field shows "COM<port>" (the port the job in view works on).
-    virtual void ShowComPort(int port) { (void)port; }
+    // The session's state, each time it changes: the view derives its controls from it.
+    virtual void ShowSessionState(const SessionState& state) { (void)state; }
     virtual void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) = 0;
 };
 
@@ -92,8 +101,5 @@ public:
     void EnableAbort(bool) override {}
     bool AskYesNo(const std::string&) override { return false; }
     void ShowMessageBox(const std::string&) override {}
-    void EnableControls(bool) override {}
-    void SetDisplayAddress(int) override {}
-    void SelectFirstPort() override {}
     void ShowDisplayLists(const std::vector<InfoRow>&, const std::vector<InfoRow>&) override {}
 };

@@ -13,8 +13,8 @@ constexpr unsigned long kMaxSteps = 1000000;
 CLoopbackTest::Outcome CLoopbackTest::Run(int port, Kind kind, const ProgressFn& progress,
                                           const CancelledFn& cancelled)
 {
-    auto hold = m_core.HoldLink();
-    CS22SignLink& link = m_core.Link();
+    auto hold = m_core.Session().HoldLink();
+    CS22SignLink& link = m_core.Session().Link();
     const int type = static_cast<int>(kind);
     Outcome outcome;
     // Opened here, not by the test, so that a port that cannot be opened is told from a line that

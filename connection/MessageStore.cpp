@@ -19,10 +19,18 @@ void CMessageStore::AddErrorMessage(int taskCode, const std::string& text)
     std::unique_lock guard(m_lock);
     CLogErrorMsg error(text, taskCode);
     m_errors.push_back({taskCode, text});
+    if (m_errorSink)
+        m_errorSink(m_errors.back());
     const std::string line = CLogMsgMng::LineOf(error);
     if (m_bLogging)
         m_log.AddMessage(std::make_unique<CLogErrorMsg>(error));
     Append(line, guard);
+}
+
+void CMessageStore::SetErrorSink(std::function<void(const ErrorLine&)> sink)
+{
+    std::lock_guard guard(m_lock);
+    m_errorSink = std::move(sink);
 }
 
 void CMessageStore::AddShownLine(const std::string& text)

@@ -2,6 +2,7 @@
 // The message channel every step reports through: lines in call order, shown by the view and,
 // while the job log is on, handed to the log manager. Safe from any thread.
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -35,7 +36,11 @@ public:
     std::size_t ErrorCount() const;
     std::vector<ErrorLine> ErrorsFrom(std::size_t first) const;
 
-    // The lock that also guards the core's cancel and idle flags.
+    // Called with every error line as it is reported (under the store's lock), for the outcome
+    // of the operation under way.
+    void SetErrorSink(std::function<void(const ErrorLine&)> sink);
+
+    // The lock the job log is used under: its job and task calls take it too.
     std::recursive_mutex& Lock() { return m_lock; }
 
 private:
@@ -51,4 +56,5 @@ private:
     std::vector<std::string> m_lines;
     std::vector<ErrorLine> m_errors;
     bool m_bLogging = false;
+    std::function<void(const ErrorLine&)> m_errorSink;
 };

@@ -9,18 +9,16 @@ int AutoConnect(CInstallerCore& core, CFirmwareInstaller& firmware, CConfigDownl
                 const BaudChoice& baud, ConfigCheck check)
 {
     core.Messages().Clear();
-    if (!core.ValidateDisplayAddress(false, address))
+    if (!core.Connector().ValidateDisplayAddress(false, address))
         return AUTO_CONNECT_BAD_ADDRESS;
     std::vector<CONNECTION_INFO> attempts;
-    CInstallerCore::BuildConnectionList(attempts, address, port, baud);
-    CONNECTION_INFO outcome;
-    const int result = core.ConnectToDisplay(false, attempts, outcome, address);
+    CDisplayConnector::BuildConnectionList(attempts, address, port, baud);
+    const ConnectResult result = core.Connector().ConnectToDisplay(attempts, address).result;
     if (result == CONNECT_NOT_OUR_DISPLAY)
         core.AddErrorMessage(101, "Display is not a Quorvantix Reader Board");
     if (result != CONNECT_OK)
         return result;
-    core.ShowDisplayInfo();
-    core.View().EnableControls(true);
+    core.Session().ShowDisplayInfo();
     firmware.OfferRecommendedFirmware(address);
     // The tables follow the firmware line the display was just found on; its own zone is the
     // current one.

@@ -74,33 +74,28 @@ void CAutomaticUpdateJob::SetDisplayListNames(std::string asGiven, std::string l
     m_strDisplaysLookedAt = std::move(lookedAt);
 }
 
-void CAutomaticUpdateJob::Step(bool unattended, const std::function<void()>& work)
+void CAutomaticUpdateJob::Step(const std::function<void()>& work)
 {
-    if (unattended)
-        work();
-    else
-        m_core.RunJob(work);
+    m_core.RunJob(work);
 }
 
 bool CAutomaticUpdateJob::Aborted() const
 {
-    return m_core.CancelCount() != m_nCancelsAtStart || m_core.IsInterrupted();
+    return m_core.IsCancelled();
 }
 
 // The job.
 
-int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
+int CAutomaticUpdateJob::RunAutomaticUpdates()
 {
     const auto started = Clock::now();
     m_report = JobReport{};
-    m_taskErrors.clear();
     m_report.strStarted = LocalTimestamp();
     m_report.strDisplayList = m_strDisplaysLookedAt;
     m_report.strDisplayListAsGiven = m_strDisplaysAsGiven;
-    const std::size_t firstError = m_core.Messages().ErrorCount();
 
-    m_nCancelsAtStart = m_core.CancelCount();
-    m_core.ClearCancel();
+    // The job is one operation: an Abort in any of its steps, or a stop signal, ends all of it.
+    COperationScope job(m_core.Runner());
     m_core.BeginJob();
     Log(kJobStartLine);
     CMapControllerComBus ports;
@@ -116,22 +111,20 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
                 if (Aborted())
                     break;
                 SerialOpenFailure why;
-                if (CInstallerCore::IsPortBusy(static_cast<int>(port), &why)) {
+                if (CDisplayConnector::IsPortBusy(static_cast<int>(port), &why)) {
                     m_core.AddErrorMessage(500, Format("Serial COM%d port is busy", static_cast<short>(port)));
-                    m_core.ReportOpenFailure(static_cast<int>(port), why);
+                    m_core.Connector().ReportOpenFailure(static_cast<int>(port), why);
                     continue;
                 }
                 std::vector<DisplayInfo> onPort;
                 ports.GetEntriesOnPort(port, onPort);
-                UpdateDisplaysOnPort(unattended, onPort);
+                UpdateDisplaysOnPort(onPort);
             }
         }
     }
     // An operator's Abort, or a signal to an unattended run: either way not every display was done.
     const bool aborted = Aborted();
     if (aborted) {
-        if (!unattended)
-            m_core.View().EnableControls(false);
         m_core.AddErrorMessage(601, "Not all displays were updated due to the user aborting update");
     }
     m_report.bAborted = aborted;
@@ -139,21 +132,17 @@ int CAutomaticUpdateJob::RunAutomaticUpdates(bool unattended)
     // The log writes the job line itself; the operator and the terminal see it where the log has it.
     m_core.Messages().AddShownLine(m_core.LogManager().GetJobLine());
     Log(kJobEndLine);
-    if (!unattended) {
-        m_core.View().SetDisplayAddress(1);
-        m_core.View().SelectFirstPort();
-    }
+    m_core.Session().ShowAddress(1);
+    m_core.Session().ShowLine(0);
 
-    // Error lines outside every display's task belong to the job.
-    const std::vector<ErrorLine> all = m_core.Messages().ErrorsFrom(firstError);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const std::size_t number = firstError + i;
-        const bool inTask = std::any_of(m_taskErrors.begin(), m_taskErrors.end(),
-                                        [&](const auto& range) { return number >= range.first && number < range.second; });
-        if (!inTask)
-            m_report.jobLines.push_back({all[i].nCode, all[i].strText});
-        m_report.nWorstTaskCode = std::max(m_report.nWorstTaskCode, all[i].nCode);
-    }
+    // The job's own lines, outside every display's task; the tasks keep theirs.
+    const OperationOutcome outcome = job.Outcome();
+    for (const ErrorLine& line : outcome.lines)
+        m_report.jobLines.push_back({line.nCode, line.strText});
+    m_report.nWorstTaskCode = outcome.WorstCode();
+    for (const DisplayReport& display : m_report.displays)
+        for (const TaskLine& line : display.tasks)
+            m_report.nWorstTaskCode = std::max(m_report.nWorstTaskCode, line.nCode);
     m_report.nJobResult = result;
     m_report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     return result;
@@ -245,7 +234,7 @@ bool IsReachableAddress(const DisplayInfo& entry)
 
 } // namespace
 
-void CAutomaticUpdateJob::UpdateDisplaysOnPort(bool unattended, const std::vector<DisplayInfo>& entries)
+void CAutomaticUpdateJob::UpdateDisplaysOnPort(const std::vector<DisplayInfo>& entries)
 {
     // Only addresses a controller can have are ever spoken to, by the refresh passes too: 0
     // would reach every controller on the line at once.
@@ -256,36 +245,34 @@ void CAutomaticUpdateJob::UpdateDisplaysOnPort(bool unattended, const std::vecto
             return;
         const bool anotherFollows = std::any_of(entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, entries.end(),
                                                 IsReachableAddress);
-        WorkDisplay(unattended, reachable, entries[i], anotherFollows);
+        WorkDisplay(reachable, entries[i], anotherFollows);
     }
 }
 
-void CAutomaticUpdateJob::WorkDisplay(bool unattended, const std::vector<DisplayInfo>& reachable,
-                                      const DisplayInfo& entry, bool anotherFollows)
+void CAutomaticUpdateJob::WorkDisplay(const std::vector<DisplayInfo>& reachable, const DisplayInfo& entry,
+                                      bool anotherFollows)
 {
     const auto started = Clock::now();
-    const std::size_t firstError = m_core.Messages().ErrorCount();
+    COperationScope task(m_core.Runner(), NestedLines::KeptApart);
     m_core.BeginTask();
     DisplayReport report;
     report.strName = entry.strName;
     report.nPort = entry.nComPort;
     report.nAddress = entry.nAddress;
     report.nBaud = entry.nBaudRate;
-    if (!unattended)
-        m_core.View().ShowComPort(entry.nComPort); // from its refresh on, the line being worked
+    m_core.Session().ShowLine(entry.nComPort); // from its refresh on, the line being worked
     if (!IsReachableAddress(entry)) {
         RefuseAddress(entry);
     } else {
-        RefreshDisplays(reachable, unattended);
+        RefreshDisplays(reachable);
         // A display reset after its check restarts for a while; the next display's refresh on
         // the same line must not meet it half booted and call that a connection failure.
-        if (!Aborted() && UpdateDisplay(unattended, entry, report) && anotherFollows && !Aborted())
-            AwaitRestart(unattended, entry);
+        if (!Aborted() && UpdateDisplay(entry, report) && anotherFollows && !Aborted())
+            AwaitRestart(entry);
     }
     m_core.EndTask();
-    m_taskErrors.emplace_back(firstError, m_core.Messages().ErrorCount());
-    for (ErrorLine& error : m_core.Messages().ErrorsFrom(firstError))
-        report.tasks.push_back({error.nCode, std::move(error.strText)});
+    for (const ErrorLine& error : task.Outcome().lines)
+        report.tasks.push_back({error.nCode, error.strText});
     report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     m_report.displays.push_back(std::move(report));
 }
@@ -296,22 +283,22 @@ void CAutomaticUpdateJob::RefuseAddress(const DisplayInfo& entry)
                "controller on the line)",
                qvxpkg::Printable(entry.strName).c_str(), static_cast<int>(entry.nComPort),
                static_cast<unsigned>(entry.nAddress)));
-    m_core.ValidateDisplayAddress(true, static_cast<int>(entry.nAddress));
+    m_core.Connector().ValidateDisplayAddress(true, static_cast<int>(entry.nAddress));
 }
 
-bool CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
+bool CAutomaticUpdateJob::UpdateDisplay(const DisplayInfo& entry, DisplayReport& report)
 {
     const int address = static_cast<int>(entry.nAddress);
     const int port = entry.nComPort;
     Log(Format("Updating display %s %dX%d at address %d", entry.strName.c_str(), static_cast<int>(entry.nHeight),
                static_cast<int>(entry.nWidth), address));
-    if (!unattended)
-        m_core.View().SetDisplayAddress(address);
+    m_core.Session().ShowAddress(address);
     Log(Format("Attempting to connect with COM%d at %d baud", port, static_cast<int>(entry.nBaudRate)));
     std::vector<CONNECTION_INFO> list;
     BuildDisplayConnectionList(list, address, port, entry.nBaudRate, false);
-    CONNECTION_INFO outcome;
-    const int result = m_core.ConnectToDisplay(unattended, list, outcome, address);
+    const ConnectOutcome connected = m_core.Connector().ConnectToDisplay(list, address);
+    const CONNECTION_INFO& outcome = connected.entry;
+    const ConnectResult result = connected.result;
     report.nConnectionResult = result;
     if (result == CONNECT_NOT_OUR_DISPLAY) {
         m_core.AddErrorMessage(101, "Display is not a Quorvantix Reader Board");
@@ -328,61 +315,54 @@ bool CAutomaticUpdateJob::UpdateDisplay(bool unattended, const DisplayInfo& entr
     report.strProtocol = ProtocolName(outcome.nProtocol);
     Log(Format("Connection established with %s at %d baud",
                outcome.nProtocol == PROTOCOL_PELLWORTH ? "Pellworth Protocol" : "S22 Protocol", outcome.nBaud));
-    if (!unattended) {
-        m_core.ShowDisplayInfo();
-        m_core.View().EnableControls(true);
-    }
-    report.strFirmwareBefore = m_core.GetFirmwareVersion();
+    if (m_core.Runner().InView())
+        m_core.Session().ShowDisplayInfo();
+    report.strFirmwareBefore = m_core.Session().GetFirmwareVersion();
     report.strFirmwareAfter = report.strFirmwareBefore;
     // An abort that came while the files were read stops here, before any firmware decision.
-    const bool restarting = !Aborted() && InstallOnDisplay(unattended, entry, report);
-    // Closed without clearing the cancel flag (as a Disconnect would).
-    if (!unattended && m_core.Link().IsOpen()) {
-        m_core.CloseLink();
-        if (!m_core.Link().IsOpen())
-            m_core.View().EnableControls(false);
-    }
+    const bool restarting = !Aborted() && InstallOnDisplay(entry, report);
+    // The operator sees the display disconnected once it is done.
+    if (m_core.Runner().InView())
+        m_core.Session().CloseLink();
     return restarting;
 }
 
-bool CAutomaticUpdateJob::InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report)
+bool CAutomaticUpdateJob::InstallOnDisplay(const DisplayInfo& entry, DisplayReport& report)
 {
-    const std::string current = m_core.GetFirmwareVersion();
-    m_core.SetFirmwareLine(NamesFirmwareFamily(current, true));
+    const std::string current = m_core.Session().GetFirmwareVersion();
+    m_core.Session().SetFirmwareLine(NamesFirmwareFamily(current, true));
     const std::string target = m_firmware.GetRecommendedFirmwareVersion();
     Log("CURRENT CONTROLLER FIRMWARE VERSION: " + current);
     if (!m_firmware.IsFirmwareUpdateNeeded())
         return false;
     Log("ATTEMPTING TO UPDATE TO FIRMWARE VERSION: " + target);
-    // Every step below clears the cancel flag as it starts: an Abort since the last one must be
-    // looked at here, or the install would start after it.
     if (Aborted())
         return false;
     const FirmwareSwitches& switches = m_firmware.Switches();
     std::string installed;
     report.strFirmwareAfter.clear(); // unknown until the display says
     const int address = static_cast<int>(entry.nAddress);
-    if (!m_firmware.InstallFirmware(unattended, switches.bFirmwareFile, switches.strFirmwarePath,
+    if (!m_firmware.InstallFirmware(switches.bFirmwareFile, switches.strFirmwarePath,
                                     switches.strFirmwareFileName, installed, address))
         return false;
     if (Aborted())
         return false;
-    const VerifyOutcome verified = m_firmware.VerifyFirmware(unattended, entry.nComPort, entry.nBaudRate, address,
-                                                             entry.strName, target);
-    if (verified == VerifyOutcome::Verified || m_core.Link().IsOpen())
-        report.strFirmwareAfter = m_core.GetFirmwareVersion();
+    const VerifyOutcome verified =
+        m_firmware.VerifyFirmware(entry.nComPort, entry.nBaudRate, address, entry.strName, target);
+    if (verified == VerifyOutcome::Verified || m_core.Session().Link().IsOpen())
+        report.strFirmwareAfter = m_core.Session().GetFirmwareVersion();
     return verified == VerifyOutcome::Verified || verified == VerifyOutcome::NotTakingEffect ||
            verified == VerifyOutcome::Unchecked;
 }
 
-void CAutomaticUpdateJob::AwaitRestart(bool unattended, const DisplayInfo& entry)
+void CAutomaticUpdateJob::AwaitRestart(const DisplayInfo& entry)
 {
     const int address = static_cast<int>(entry.nAddress);
     const std::string waiting = Format("Waiting for display %s at address %d to restart before the next display",
                                        entry.strName.c_str(), address);
     Log(waiting);
     bool back = false;
-    Step(unattended, [&] {
+    Step([&] {
         m_core.View().SetProgressText(waiting);
         back = m_firmware.AwaitRestart(entry.nComPort, entry.nBaudRate, address);
     });
@@ -392,20 +372,19 @@ void CAutomaticUpdateJob::AwaitRestart(bool unattended, const DisplayInfo& entry
 
 // Refreshing.
 
-void CAutomaticUpdateJob::RefreshDisplays(const std::vector<DisplayInfo>& entries, bool unattended)
+void CAutomaticUpdateJob::RefreshDisplays(const std::vector<DisplayInfo>& entries)
 {
     if (entries.empty())
         return;
     Log(Format("Refreshing Displays on COM%d", static_cast<int>(entries.front().nComPort)));
-    Step(unattended, [&] { RefreshPass(entries); });
+    Step([&] { RefreshPass(entries); });
     if (Aborted())
         return;
     for (const DisplayInfo& entry : entries) {
-        m_core.ClearCancel();
-        Step(unattended, [&] { RefreshDisplay(entry); });
+        Step([&] { RefreshDisplay(entry); });
         if (Aborted()) {
             m_core.AddErrorMessage(302, "Transmission aborted");
-            m_core.Disconnect();
+            m_core.Session().Disconnect();
             return;
         }
     }
@@ -422,8 +401,8 @@ void CAutomaticUpdateJob::RefreshPass(const std::vector<DisplayInfo>& entries)
         std::vector<CONNECTION_INFO> list;
         BuildDisplayConnectionList(list, static_cast<int>(entry.nAddress), entry.nComPort, entry.nBaudRate, true);
         CONNECTION_INFO outcome;
-        m_core.TryConnections(list, outcome);
-        m_core.CloseLink();
+        m_core.Connector().TryConnections(list, outcome);
+        m_core.Session().CloseLink();
     }
 }
 
@@ -432,15 +411,15 @@ void CAutomaticUpdateJob::RefreshDisplay(const DisplayInfo& entry)
     const int address = static_cast<int>(entry.nAddress);
     const char* name = entry.strName.c_str();
     m_core.View().SetProgressText(Format("Refreshing display %s", name));
-    if (m_core.ValidateDisplayAddress(true, address)) {
+    if (m_core.Connector().ValidateDisplayAddress(true, address)) {
         std::vector<CONNECTION_INFO> list;
         BuildDisplayConnectionList(list, address, entry.nComPort, entry.nBaudRate, false);
         bool done = false;
         for (int attempt = 0; attempt < 2 && !done && !Aborted(); ++attempt) {
             CONNECTION_INFO outcome;
-            const int result = m_core.TryConnections(list, outcome);
+            const int result = m_core.Connector().TryConnections(list, outcome);
             if (result == CONNECT_OK) {
-                if (!m_core.RetrieveStatus(m_core.StatusDoc(), address))
+                if (!m_core.Connector().RetrieveStatus(m_core.Session().StatusDoc(), address))
                     Log(Format("Failed to refresh-- could not get status file from %s at address %d", name, address));
                 done = true;
             } else if (result == CONNECT_PORT_BUSY) {
@@ -454,5 +433,5 @@ void CAutomaticUpdateJob::RefreshDisplay(const DisplayInfo& entry)
             }
         }
     }
-    m_core.CloseLink();
+    m_core.Session().CloseLink();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The automatic update job: every display of a display list brought up to the recommended
 // firmware, port by port, one task per display in the job log, ending with the job line whose
-// code unattended callers read. Runs unattended (inline) or in view of an operator (each long
-// step behind the progress window). It also gathers the report of the run.
+// code unattended callers read. Runs as the core's runner runs its operations: inline, or in view
+// of an operator (each long step behind the progress window). It also gathers the report of the
+// run from the outcomes of the job and of each display's task.
 
 #include "connection/InstallerCore.h"
 #include "files/DisplayInfo.h"
@@ -33,7 +34,7 @@ public:
     static constexpr int kTaskNotStarted = 602;
 
     // The whole job; returns the job result code of its job line (0, 4 or 9).
-    int RunAutomaticUpdates(bool unattended);
+    int RunAutomaticUpdates();
     // A job that is refused before it starts still leaves its run in the log, shaped as a job:
     // the opening line, the problem (task code 602), the job line and the closing line. Returns
     // the job result code (9).
@@ -43,8 +44,8 @@ public:
     // The two attempts for one display: S2200 Protocol first, or Pellworth Protocol first.
     static void BuildDisplayConnectionList(std::vector<CONNECTION_INFO>& list, int address, int port,
                                            unsigned long baud, bool pellworthFirst);
-    void RefreshDisplays(const std::vector<DisplayInfo>& entries, bool unattended);
-    void UpdateDisplaysOnPort(bool unattended, const std::vector<DisplayInfo>& entries);
+    void RefreshDisplays(const std::vector<DisplayInfo>& entries);
+    void UpdateDisplaysOnPort(const std::vector<DisplayInfo>& entries);
 
     // What the last run did, display by display.
     const JobReport& Report() const { return m_report; }
@@ -52,23 +53,22 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    // True once the operator's Abort (or a stop signal) came at any point of this run. Each step
-    // clears the cancel flag as it starts; the core's count of cancels is never lowered.
+    // True once the operator's Abort (or a stop signal) came at any point of this run.
     bool Aborted() const;
     void ReportListFault(const CSilentConfigFileParser& parser);
     // Drops a display listed again on the same port at the same address, with a line.
     void DropRepeatedDisplays(std::vector<DisplayInfo>& entries);
-    void WorkDisplay(bool unattended, const std::vector<DisplayInfo>& reachable, const DisplayInfo& entry,
-                     bool anotherFollows);
+    void WorkDisplay(const std::vector<DisplayInfo>& reachable, const DisplayInfo& entry, bool anotherFollows);
     void RefuseAddress(const DisplayInfo& entry);
     void RefreshPass(const std::vector<DisplayInfo>& entries);
     void RefreshDisplay(const DisplayInfo& entry);
     // True when the display was left restarting (reset after its check).
-    bool UpdateDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
-    bool InstallOnDisplay(bool unattended, const DisplayInfo& entry, DisplayReport& report);
-    void AwaitRestart(bool unattended, const DisplayInfo& entry);
-    // Runs a step inline, or behind the progress window with its running indicator.
-    void Step(bool unattended, const std::function<void()>& work);
+    bool UpdateDisplay(const DisplayInfo& entry, DisplayReport& report);
+    bool InstallOnDisplay(const DisplayInfo& entry, DisplayReport& report);
+    void AwaitRestart(const DisplayInfo& entry);
+    // Runs a step as a part of the job: inline, or behind the progress window with its running
+    // indicator.
+    void Step(const std::function<void()>& work);
     void Log(const std::string& text) { m_core.AddStatusMessage(text); }
 
     CInstallerCore& m_core;
@@ -76,7 +76,5 @@ private:
     std::string m_strDisplaysPath;
     std::string m_strDisplaysAsGiven;
     std::string m_strDisplaysLookedAt;
-    unsigned long m_nCancelsAtStart = 0;
     JobReport m_report;
-    std::vector<std::pair<std::size_t, std::size_t>> m_taskErrors; // error numbers of each task, [from, to)
 };

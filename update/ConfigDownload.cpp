@@ -29,7 +29,7 @@ CConfigDownloader::CConfigDownloader(CInstallerCore& core) : m_core(core), m_tim
 
 void CConfigDownloader::BuildDisplayTypeTable()
 {
-    ::BuildDisplayTypeTable(m_core.IsFirmwareLine(), m_configs, m_filters);
+    ::BuildDisplayTypeTable(m_core.Session().IsFirmwareLine(), m_configs, m_filters);
 }
 
 // Lists.
@@ -75,7 +75,7 @@ ConfigurationLists CConfigDownloader::DialogLists() const
 int CConfigDownloader::DisplayTypeKey() const
 {
     // Several types of the FX40211 line share a display type and differ in their modules.
-    const ConfigSummary& display = m_core.Summary();
+    const ConfigSummary& display = m_core.Session().Summary();
     std::vector<int> sameType;
     std::vector<int> sameModules;
     for (const auto& [key, info] : m_configs) {
@@ -93,7 +93,7 @@ int CConfigDownloader::DisplayTypeKey() const
 
 int CConfigDownloader::DisplayTimeZoneMinutes() const
 {
-    return DecimalIntValue(m_core.Summary().strTimeZone);
+    return DecimalIntValue(m_core.Session().Summary().strTimeZone);
 }
 
 std::string CConfigDownloader::DisplayTimeZone() const
@@ -138,7 +138,7 @@ bool CConfigDownloader::IsCurrentDisplayType(int key) const
     CXmlDoc doc;
     if (!doc.SetDocument(GetConfigTemplate(key)))
         return false;
-    return ReadConfigDisplayType(doc) == m_core.Summary().strDisplayType;
+    return ReadConfigDisplayType(doc) == m_core.Session().Summary().strDisplayType;
 }
 
 void CConfigDownloader::SetTemplateTimeZone(const std::string& name, std::string& text)
@@ -170,8 +170,8 @@ int CConfigDownloader::TimeZoneMinutes(const std::string& name)
 
 bool CConfigDownloader::IsRecommendedConfiguration() const
 {
-    const ConfigSummary& summary = m_core.Summary();
-    const char* protocol = m_core.IsFirmwareLine() ? ConfigDefaults::kProtocolLine : ConfigDefaults::kProtocolMain;
+    const ConfigSummary& summary = m_core.Session().Summary();
+    const char* protocol = m_core.Session().IsFirmwareLine() ? ConfigDefaults::kProtocolLine : ConfigDefaults::kProtocolMain;
     return summary.strBaud == ConfigDefaults::kBaud && summary.strSubnetMask == ConfigDefaults::kSubnetMask &&
            summary.strProtocol == protocol && summary.strIpAddress == ConfigDefaults::kIpAddress;
 }
@@ -179,7 +179,7 @@ bool CConfigDownloader::IsRecommendedConfiguration() const
 bool CConfigDownloader::CheckRecommendedConfiguration(int address)
 {
     // A firmware install closes the link: its display is checked after the next connect.
-    if (!m_core.Link().IsOpen() || IsRecommendedConfiguration())
+    if (!m_core.Session().Link().IsOpen() || IsRecommendedConfiguration())
         return false;
     return AskAndDownloadConfiguration(address);
 }
@@ -212,7 +212,7 @@ std::vector<ConfigDifference> CConfigDownloader::ConfigDifferences(int key)
         return {};
     ConfigSummary recommended;
     ReadConfigSummary(doc, recommended);
-    const ConfigSummary& display = m_core.Summary();
+    const ConfigSummary& display = m_core.Session().Summary();
     static constexpr struct {
         const char* szField;
         std::string ConfigSummary::*text;
@@ -244,31 +244,23 @@ bool CConfigDownloader::CheckConfiguration(int key, int address, const std::stri
 
 // The download.
 
-bool CConfigDownloader::DownloadConfiguration(int key, int address, const std::string& timeZone, bool unattended)
+bool CConfigDownloader::DownloadConfiguration(int key, int address, const std::string& timeZone)
 {
     std::string text = GetConfigTemplate(key);
     if (text.empty())
         return false;
     SetTemplateTimeZone(timeZone, text);
     bool downloaded = false;
-    if (unattended) {
-        auto link = m_core.HoldLink();
-        m_core.ClearCancel(); // RunJob does this for the interactive download
-        downloaded = DownloadWork(text, address);
-    } else {
-        m_core.RunJob([&] { downloaded = DownloadWork(text, address); }, ProgressKind::Running);
-    }
+    m_core.RunJob([&] { downloaded = DownloadWork(text, address); }, ProgressKind::Running);
     if (!downloaded)
         return false;
     // The controller restarts with the new settings: the old connection is of no use.
-    if (m_core.Disconnect() == S22NET_OK)
+    if (m_core.Session().Disconnect() == S22NET_OK)
         m_core.AddStatusMessage("Sign is disconnected...");
     else
         m_core.AddStatusMessage("Could not disconnect from the COM Port!");
-    if (!unattended) {
-        IInstallerView& view = m_core.View();
-        view.EnableControls(false);
-        view.ShowMessageBox("The new configuration has been downloaded successfully and the connection will be "
+    if (m_core.Runner().InView()) {
+        m_core.View().ShowMessageBox("The new configuration has been downloaded successfully and the connection will be "
                             "closed.\nWait until the boot sequence is complete before reconnecting.");
     }
     return true;
@@ -297,7 +289,7 @@ bool CConfigDownloader::DownloadWork(const std::string& text, int address)
         return false;
     }
     view.SetProgressText("Reseting display");
-    m_core.Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
+    m_core.Session().Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
     m_core.WaitUnlessCancelled(200);
     m_core.AddStatusMessage("Configuration file has been downloaded and sign has been reset.");
     return true;

@@ -102,7 +102,7 @@ public:
     // disabled and a box says so. Unattended (the command line): inline, holding the link, with
     // neither. True when the configuration was downloaded; false, with nothing sent, for a key
     // without an entry.
-    bool DownloadConfiguration(int key, int address, const std::string& timeZone, bool unattended = false);
+    bool DownloadConfiguration(int key, int address, const std::string& timeZone);
 
 private:
     bool DownloadWork(const std::string& text, int address);

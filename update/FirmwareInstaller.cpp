@@ -47,7 +47,7 @@ CFirmwareInstaller::CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches sw
 
 bool CFirmwareInstaller::IsFirmwareUpdateNeeded()
 {
-    const std::string current = m_core.GetFirmwareVersion();
+    const std::string current = m_core.Session().GetFirmwareVersion();
     const std::string fileVersion =
         m_switches.strFirmwarePath.empty() ? std::string() : GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
     if (m_switches.bAnyFirmware)
@@ -82,7 +82,7 @@ std::string CFirmwareInstaller::GetRecommendedFirmwareVersion()
 {
     if (m_switches.bFirmwareFile)
         return GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
-    return ChooseFirmwarePackage(m_core.IsFirmwareLine()).strTargetVersion;
+    return ChooseFirmwarePackage(m_core.Session().IsFirmwareLine()).strTargetVersion;
 }
 
 // Installing.
@@ -90,14 +90,14 @@ std::string CFirmwareInstaller::GetRecommendedFirmwareVersion()
 bool CFirmwareInstaller::LoadFirmware(bool external, const std::string& path, LoadedFirmware& firmware)
 {
     if (external)
-        return LoadExternalFirmware(m_core.Messages(), path, m_core.IsFirmwareLine(), firmware);
-    const FirmwarePackageChoice choice = ChooseFirmwarePackage(m_core.IsFirmwareLine());
+        return LoadExternalFirmware(m_core.Messages(), path, m_core.Session().IsFirmwareLine(), firmware);
+    const FirmwarePackageChoice choice = ChooseFirmwarePackage(m_core.Session().IsFirmwareLine());
     firmware.strTargetVersion = choice.strTargetVersion;
     firmware.strFileName = choice.strFileName;
     return LoadFirmwareFromResource(m_core.Messages(), firmware.image, choice.nResourceId);
 }
 
-bool CFirmwareInstaller::InstallFirmware(bool unattended, bool external, const std::string& path,
+bool CFirmwareInstaller::InstallFirmware(bool external, const std::string& path,
                                          const std::string& /*fileName*/, std::string& targetVersion, int address)
 {
     LoadedFirmware firmware;
@@ -106,17 +106,10 @@ bool CFirmwareInstaller::InstallFirmware(bool unattended, bool external, const s
     if (!loaded)
         return false;
     bool sent = false;
-    if (unattended) {
-        auto link = m_core.HoldLink();
-        sent = DownloadWork(firmware, address);
-    } else {
-        m_core.RunJob([&] { sent = DownloadWork(firmware, address); }, ProgressKind::Stepped);
-    }
+    m_core.RunJob([&] { sent = DownloadWork(firmware, address); }, ProgressKind::Stepped);
     if (!sent)
         return false;
-    const bool closed = m_core.Disconnect() == S22NET_OK;
-    if (!unattended && closed)
-        m_core.View().EnableControls(false);
+    m_core.Session().Disconnect();
     return true;
 }
 
@@ -144,7 +137,7 @@ bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int addres
         m_core.AddStatusMessage(kAborted);
         return false;
     }
-    if (!m_core.IsFirmwareLine() && !ResetAfterDirectory(firmware.strFileName, address))
+    if (!m_core.Session().IsFirmwareLine() && !ResetAfterDirectory(firmware.strFileName, address))
         return false;
     m_core.AddStatusMessage("Firmware has been downloaded.");
     return true;
@@ -181,22 +174,22 @@ bool CFirmwareInstaller::ResetAfterDirectory(const std::string& fileName, int ad
 
 void CFirmwareInstaller::ResetDisplay(int address)
 {
-    m_core.Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
+    m_core.Session().Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
 }
 
 bool CFirmwareInstaller::GetSignDirectory(std::vector<std::string>& names, int address)
 {
-    auto link = m_core.HoldLink();
+    auto link = m_core.Session().HoldLink();
     names.clear();
     short result = S22NET_OK;
     m2_resp_retrieve_file_s record{};
     const unsigned char* data =
-        m_core.Link().GetFile(static_cast<unsigned char>(address), "DIRECTORY.XML", result, &record, 0);
+        m_core.Session().Link().GetFile(static_cast<unsigned char>(address), "DIRECTORY.XML", result, &record, 0);
     if (result == S22NET_OK) {
         // Parsed in memory: a fixed file name in a shared temporary folder is not worth the risk.
         const std::string text = data == nullptr ? std::string()
                                                  : std::string(reinterpret_cast<const char*>(data),
-                                                               m_core.Link().GetRetrievedSize());
+                                                               m_core.Session().Link().GetRetrievedSize());
         CM2Files directory;
         if (directory.LoadDirectoryText(text, names))
             std::erase_if(names, [](const std::string& name) { return !HasExeExtension(name); });
@@ -211,25 +204,20 @@ bool CFirmwareInstaller::GetSignDirectory(std::vector<std::string>& names, int a
 
 // Verifying.
 
-bool CFirmwareInstaller::VerifyFirmwareUpdate(bool unattended, unsigned short comPort, unsigned long baud,
+bool CFirmwareInstaller::VerifyFirmwareUpdate(unsigned short comPort, unsigned long baud,
                                               int address, const std::string& displayName,
                                               const std::string& targetVersion)
 {
-    return VerifyFirmware(unattended, comPort, baud, address, displayName, targetVersion) == VerifyOutcome::Verified;
+    return VerifyFirmware(comPort, baud, address, displayName, targetVersion) == VerifyOutcome::Verified;
 }
 
-VerifyOutcome CFirmwareInstaller::VerifyFirmware(bool unattended, unsigned short comPort, unsigned long baud,
+VerifyOutcome CFirmwareInstaller::VerifyFirmware(unsigned short comPort, unsigned long baud,
                                                  int address, const std::string& displayName,
                                                  const std::string& targetVersion)
 {
     VerifyOutcome outcome = VerifyOutcome::Aborted;
-    auto work = [&] { outcome = VerifyWork(comPort, baud, address, displayName, targetVersion); };
-    if (unattended) {
-        auto link = m_core.HoldLink();
-        work();
-    } else {
-        m_core.RunJob(work, ProgressKind::Running);
-    }
+    m_core.RunJob([&] { outcome = VerifyWork(comPort, baud, address, displayName, targetVersion); },
+                  ProgressKind::Running);
     return outcome;
 }
 
@@ -260,7 +248,7 @@ VerifyOutcome CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned lo
         m_core.AddErrorMessage(508, "Could not reconnect to display after firmware download");
         return VerifyOutcome::NoReconnect;
     }
-    m_core.SetConnectedAddress(address);
+    m_core.Session().ShowAddress(address);
     return CompareAfterReconnect(address, displayName, targetVersion);
 }
 
@@ -273,7 +261,7 @@ VerifyOutcome CFirmwareInstaller::CompareAfterReconnect(int address, const std::
             m_core.AddStatusMessage(kCheckAborted);
             return VerifyOutcome::Aborted;
         }
-        read = m_core.RetrieveStatus(m_core.StatusDoc(), address);
+        read = m_core.Connector().RetrieveStatus(m_core.Session().StatusDoc(), address);
     }
     // No reset is started after an abort; a version already read is still told.
     if (!read && m_core.IsCancelled()) {
@@ -284,7 +272,7 @@ VerifyOutcome CFirmwareInstaller::CompareAfterReconnect(int address, const std::
     char line[512];
     if (!read) {
         m_core.AddStatusMessage("Unable to check success of firmware download");
-    } else if (CompareFirmwareVersions(m_core.GetFirmwareVersion(), targetVersion) == 0) {
+    } else if (CompareFirmwareVersions(m_core.Session().GetFirmwareVersion(), targetVersion) == 0) {
         std::snprintf(line, sizeof line, "%s has been updated successfully to firmware version: %s",
                       displayName.c_str(), targetVersion.c_str());
         m_core.AddErrorMessage(0, line);
@@ -306,7 +294,7 @@ VerifyOutcome CFirmwareInstaller::CompareAfterReconnect(int address, const std::
 bool CFirmwareInstaller::AwaitRestart(unsigned short comPort, unsigned long baud, int address)
 {
     bool back = m_core.WaitUnlessCancelled(kRestartWaitMs) && Reconnect(comPort, baud, address);
-    m_core.CloseLink();
+    m_core.Session().CloseLink();
     return back && !m_core.IsCancelled();
 }
 
@@ -319,9 +307,9 @@ bool CFirmwareInstaller::Reconnect(unsigned short comPort, unsigned long baud, i
     for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
         if (m_core.IsCancelled())
             return false;
-        if (m_core.Link().IsOpen())
-            m_core.Link().ClosePort();
-        if (m_core.ConnectAttempt(pellworth) == CONNECT_OK || m_core.ConnectAttempt(s2200) == CONNECT_OK)
+        if (m_core.Session().Link().IsOpen())
+            m_core.Session().Link().ClosePort();
+        if (m_core.Connector().ConnectAttempt(pellworth) == CONNECT_OK || m_core.Connector().ConnectAttempt(s2200) == CONNECT_OK)
             return true;
         if (!m_core.WaitUnlessCancelled(1000))
             return false;
@@ -339,7 +327,7 @@ bool CFirmwareInstaller::DownloadFirmwareFromPage(int source, const std::string&
         return false;
     }
     std::string target;
-    if (!InstallFirmware(false, external, path, std::string(), target, address))
+    if (!InstallFirmware(external, path, std::string(), target, address))
         return false;
     m_core.View().ShowMessageBox("The new firmware has been downloaded successfully and the connection will be "
                                  "closed.\nWait until the boot sequence is complete before reconnecting.");
@@ -348,8 +336,8 @@ bool CFirmwareInstaller::DownloadFirmwareFromPage(int source, const std::string&
 
 void CFirmwareInstaller::OfferRecommendedFirmware(int address)
 {
-    const std::string current = m_core.GetFirmwareVersion();
-    if (IsRecommendedFirmwareInstalled(current, m_core.RecommendedFirmware()))
+    const std::string current = m_core.Session().GetFirmwareVersion();
+    if (IsRecommendedFirmwareInstalled(current, RecommendedFirmwareVersion(m_core.Session().IsFirmwareLine())))
         return;
     if (m_core.View().AskYesNo("You do not have the recommended firmware downloaded.\n"
                                "Do you want to download it now?"))

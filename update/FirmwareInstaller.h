@@ -40,16 +40,16 @@ public:
     // Loads the firmware, sends it and lets the controller restart; on success the connection is
     // closed. targetVersion receives the version the display must report afterwards. fileName is
     // not used: the name on the controller comes from the firmware's source.
-    bool InstallFirmware(bool unattended, bool external, const std::string& path, const std::string& fileName,
+    bool InstallFirmware(bool external, const std::string& path, const std::string& fileName,
                          std::string& targetVersion, int address);
     // The names of the controller's ".EXE" files, in directory order.
     bool GetSignDirectory(std::vector<std::string>& names, int address);
     // Waits for the reboot, reconnects and compares the version; true when the display reports
     // the target version.
-    bool VerifyFirmwareUpdate(bool unattended, unsigned short comPort, unsigned long baud, int address,
+    bool VerifyFirmwareUpdate(unsigned short comPort, unsigned long baud, int address,
                               const std::string& displayName, const std::string& targetVersion);
     // The same check, telling how it ended.
-    VerifyOutcome VerifyFirmware(bool unattended, unsigned short comPort, unsigned long baud, int address,
+    VerifyOutcome VerifyFirmware(unsigned short comPort, unsigned long baud, int address,
                                  const std::string& displayName, const std::string& targetVersion);
     // After a reset: the restart wait, then the single reconnection attempts until the display
     // answers; the link is closed afterwards. False when it did not come back or on an abort.

@@ -45,13 +45,13 @@ bool IsStandardDisplay(const VerificationDisplay& display)
 
 VerificationDisplay ConnectedVerificationDisplay(CInstallerCore& core)
 {
-    auto hold = core.HoldLink(); // the documents change only under it
-    const CS22Server_SignType& type = core.SignType();
+    auto hold = core.Session().HoldLink(); // the documents change only under it
+    const CS22Server_SignType& type = core.Session().SignType();
     VerificationDisplay display;
     display.nHeight = type.GetD4();
     display.nWidth = type.GetD3();
     display.nColourBitCode = type.GetBitCode();
-    display.bWindow = UsesVerificationWindow(display.nWidth, display.nHeight, core.Summary().strModuleType);
-    display.bFirmwareLine = core.IsFirmwareLine();
+    display.bWindow = UsesVerificationWindow(display.nWidth, display.nHeight, core.Session().Summary().strModuleType);
+    display.bFirmwareLine = core.Session().IsFirmwareLine();
     return display;
 }

@@ -26,9 +26,9 @@ CVerificationTest::CVerificationTest(CInstallerCore& core, int address, const Ve
 {
     if (!m_keepAlive)
         m_keepAlive = std::make_unique<CThreadKeepAliveTimer>([this] { OnKeepAlive(); });
-    auto hold = m_core.HoldLink();
-    m_pPrevious = m_core.Link().GetListener();
-    m_core.Link().SetListener(this);
+    auto hold = m_core.Session().HoldLink();
+    m_pPrevious = m_core.Session().Link().GetListener();
+    m_core.Session().Link().SetListener(this);
     if (m_pPrevious != nullptr)
         m_pPrevious->BeginBusy();
 }
@@ -44,9 +44,9 @@ CVerificationTest::~CVerificationTest()
     m_bClosing = true;
     m_keepAlive->Stop();
     {
-        auto hold = m_core.HoldLink();
-        if (m_core.Link().GetListener() == this)
-            m_core.Link().SetListener(m_pPrevious);
+        auto hold = m_core.Session().HoldLink();
+        if (m_core.Session().Link().GetListener() == this)
+            m_core.Session().Link().SetListener(m_pPrevious);
         if (m_pPrevious != nullptr)
             m_pPrevious->EndBusy();
     }
@@ -65,7 +65,7 @@ void CVerificationTest::RunStep(const char* progress, const std::function<void(I
         if (m_bClosing)
             return;
         m_core.View().SetProgressText(progress);
-        CLinkSignOperations ops(m_core.Link(), m_nAddress, [this] { return m_core.IsCancelled(); });
+        CLinkSignOperations ops(m_core.Session().Link(), m_nAddress, [this] { return m_core.IsCancelled(); });
         work(ops);
     });
 }
@@ -104,12 +104,12 @@ FactoryRestoreReport CVerificationTest::RestoreFactoryMessages(unsigned long hol
 void CVerificationTest::OnKeepAlive()
 {
     // A job is running: its own exchanges keep the line alive and restart the count.
-    if (m_bClosing || !m_core.IsIdle())
+    if (m_bClosing || m_core.Runner().IsBusy())
         return;
     bool open = false;
     {
-        auto hold = m_core.HoldLink();
-        open = m_core.Link().IsOpen();
+        auto hold = m_core.Session().HoldLink();
+        open = m_core.Session().Link().IsOpen();
     }
     if (!open) {
         m_keepAlive->Stop();

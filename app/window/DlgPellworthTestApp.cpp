@@ -7,6 +7,7 @@
 #include "update/AutomaticJob.h"
 #include "update/ConfigDownload.h"
 #include "update/FirmwareInstaller.h"
+#include "update/package/FirmwareLine.h"
 #include "update/window/ConfigDownloadDialog.h"
 #include "update/window/DlgConfigDownload.h"
 #include "update/window/DlgFirmDownload.h"
@@ -336,8 +337,8 @@ void CDlgPellworthTestApp::OnAutoConnect()
     const int result = AutoConnect(m_core, m_firmware, m_config, SelectedPort(), Address(), m_baud);
     if (result != CONNECT_OK)
         return;
-    m_firmwarePage->SetCurrentFirmware(FromTool(m_core.GetFirmwareVersion()));
-    m_firmwarePage->SetRecommendedFirmware(FromTool(m_core.RecommendedFirmware()));
+    m_firmwarePage->SetCurrentFirmware(FromTool(m_core.Session().GetFirmwareVersion()));
+    m_firmwarePage->SetRecommendedFirmware(FromTool(RecommendedFirmwareVersion(m_core.Session().IsFirmwareLine())));
     // A file chosen for an earlier display is judged again for this display's firmware line.
     if (m_firmwarePage->IsOtherFirmware())
         OnFirmwareFileChanged(m_firmwarePage->FirmwarePath());
@@ -361,7 +362,7 @@ void CDlgPellworthTestApp::OnFirmwareFileChanged(const QString& path)
         m_firmwarePage->ShowFileCheck(QString());
         return;
     }
-    const ExternalFirmwareCheck check = CheckExternalFirmware(ToTool(path), m_core.IsFirmwareLine());
+    const ExternalFirmwareCheck check = CheckExternalFirmware(ToTool(path), m_core.Session().IsFirmwareLine());
     m_firmwarePage->ShowFileCheck(check.bOk ? QStringLiteral("Version: ") + FromTool(check.strVersion)
                                             : FromTool(check.strReason));
 }
@@ -381,7 +382,7 @@ void CDlgPellworthTestApp::OnStartWizard()
 void CDlgPellworthTestApp::OnExit()
 {
     StopLoopBack();
-    m_core.Disconnect();
+    m_core.Session().Disconnect();
     accept();
 }
 
@@ -398,7 +399,7 @@ void CDlgPellworthTestApp::keyPressEvent(QKeyEvent* event)
 void CDlgPellworthTestApp::closeEvent(QCloseEvent* event)
 {
     StopLoopBack();
-    m_core.Disconnect();
+    m_core.Session().Disconnect();
     QDialog::closeEvent(event);
 }
 
@@ -415,7 +416,7 @@ void CDlgPellworthTestApp::RunAutomaticJob()
     CAutomaticUpdateJob job(m_core, m_firmware, m_strDisplaysFile);
     if (!m_strDisplaysAsGiven.empty())
         job.SetDisplayListNames(m_strDisplaysAsGiven, m_strDisplaysLookedAt);
-    const int result = job.RunAutomaticUpdates(false);
+    const int result = job.RunAutomaticUpdates();
     emit automaticJobFinished(result);
 }
 
@@ -655,7 +656,7 @@ bool CDlgPellworthTestApp::ChooseConfiguration(const ConfigurationLists& lists, 
 
 void CDlgPellworthTestApp::EnableControls(bool connected)
 {
-    Post([this, connected] {
+    {
         // While a loop-back test runs its own buttons stay as it set them.
         if (!m_bLoopRunning) {
             m_autoConnect->setEnabled(!connected);
@@ -679,31 +680,36 @@ void CDlgPellworthTestApp::EnableControls(bool connected)
         m_configPage->EnablePage(connected);
         m_verificationPage->EnablePage(connected);
         m_systemPage->EnablePage(connected);
+    }
+}
+
+void CDlgPellworthTestApp::ShowSessionState(const SessionState& state)
+{
+    Post([this, state] {
+        if (state.bConnected != m_bConnected)
+            EnableControls(state.bConnected);
+        if (state.nPlaced != m_session.nPlaced) {
+            m_address->SetText(QString::number(state.nAddress));
+            ShowComPort(state.nPort);
+        }
+        m_session = state;
     });
-}
-
-void CDlgPellworthTestApp::SetDisplayAddress(int address)
-{
-    Post([this, address] { m_address->SetText(QString::number(address)); });
-}
-
-void CDlgPellworthTestApp::SelectFirstPort()
-{
-    Post([this] { m_ports->setCurrentIndex(m_ports->count() > 0 ? 0 : -1); });
 }
 
 void CDlgPellworthTestApp::ShowComPort(int port)
 {
-    Post([this, port] {
-        const int index = m_ports->findData(port);
-        if (index >= 0) {
-            m_ports->setCurrentIndex(index);
-            return;
-        }
-        // A port the list did not have when it was read: shown all the same, since it is worked.
-        m_ports->addItem(FromTool("COM" + std::to_string(port)), port);
-        m_ports->setCurrentIndex(m_ports->count() - 1);
-    });
+    if (port == 0) {
+        m_ports->setCurrentIndex(m_ports->count() > 0 ? 0 : -1);
+        return;
+    }
+    const int index = m_ports->findData(port);
+    if (index >= 0) {
+        m_ports->setCurrentIndex(index);
+        return;
+    }
+    // A port the list did not have when it was read: shown all the same, since it is worked.
+    m_ports->addItem(FromTool("COM" + std::to_string(port)), port);
+    m_ports->setCurrentIndex(m_ports->count() - 1);
 }
 
 void CDlgPellworthTestApp::ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status)

@@ -67,10 +67,9 @@ public:
     bool AskYesNo(const std::string& question) override;
     void ShowMessageBox(const std::string& text) override;
     bool ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice) override;
-    void EnableControls(bool connected) override;
-    void SetDisplayAddress(int address) override;
-    void SelectFirstPort() override;
-    void ShowComPort(int port) override;
+    // Controls follow the session: enabled as a connected display needs, the port and address
+    // fields showing the ones in use whenever they change.
+    void ShowSessionState(const SessionState& state) override;
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override;
 
     // The progress window of the running operation; null when none (for tests and screenshots).
@@ -90,6 +89,9 @@ signals:
     void automaticJobFinished(int result);
 
 private:
+    // The controls a connected display enables, and the port field (0: the list's first port).
+    void EnableControls(bool connected);
+    void ShowComPort(int port);
     // Controls and pages (object names are the control ids: "1000" Auto Connect, ...).
     void BuildControls();
     QWidget* BuildConnectionGroup();
@@ -155,6 +157,7 @@ private:
     CDlgProgress* m_progress = nullptr;
 
     bool m_bConnected = false;
+    SessionState m_session; // as last shown (window thread)
     bool m_bLoopRunning = false;
     std::thread m_loopThread;
     std::atomic<bool> m_bLoopCancel{false};

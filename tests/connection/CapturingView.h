@@ -44,9 +44,13 @@ public:
         std::lock_guard guard(m_lock);
         boxes.push_back(text);
     }
-    void EnableControls(bool connected) override { controlsConnected = connected; }
-    void SetDisplayAddress(int address) override { addressesShown.push_back(address); }
-    void SelectFirstPort() override {}
+    void ShowSessionState(const SessionState& state) override
+    {
+        controlsConnected = state.bConnected;
+        if (state.nAddress != m_shown.nAddress)
+            addressesShown.push_back(state.nAddress);
+        m_shown = state;
+    }
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override
     {
         configRows = config;
@@ -69,7 +73,8 @@ public:
     int progressStepped = 0;
     bool abortEnabled = true;
     bool controlsConnected = false;
-    std::vector<int> addressesShown;
+    std::vector<int> addressesShown; // each address the session showed, as it changed
+    SessionState m_shown;
     std::vector<InfoRow> configRows;
     std::vector<InfoRow> statusRows;
     int jobs = 0;

@@ -3,6 +3,7 @@
 #include "CapturingView.h"
 
 #include "connection/InstallerCore.h"
+#include "update/package/FirmwareLine.h"
 #include "link/S22NetSerialPort.h"
 #include "sim/SignSim.h"
 
@@ -62,8 +63,10 @@ protected:
     int Connect(BaudChoice baud = {}, int port = 3)
     {
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, 1, port, baud);
-        return m_core->ConnectToDisplay(false, list, m_outcome, 1);
+        CDisplayConnector::BuildConnectionList(list, 1, port, baud);
+        const ConnectOutcome connected = m_core->Connector().ConnectToDisplay(list, 1);
+        m_outcome = connected.entry;
+        return connected.result;
     }
 
     std::filesystem::path m_dir;
@@ -100,7 +103,7 @@ TEST_F(Connection, ControllerProtocolDisplayAt19200)
                                    kRetrieved));
     EXPECT_EQ(m_outcome.nProtocol, PROTOCOL_PELLWORTH);
     EXPECT_EQ(m_outcome.nBaud, 19200);
-    EXPECT_TRUE(m_core->Link().IsOpen());
+    EXPECT_TRUE(m_core->Session().Link().IsOpen());
     EXPECT_EQ(m_view.jobs, 1);
 }
 
@@ -115,7 +118,7 @@ TEST_F(Connection, PellworthDisplayIsSwitchedOnTheFirstAttempt)
                                     "Connection established with Pellworth Protocol at 115200 baud.",
                                     "Changing to S2200 Protocol at 115200 baud."},
                                    kRetrieved));
-    EXPECT_EQ(m_core->RecommendedFirmware(), "FX40211-1.02.11");
+    EXPECT_EQ(RecommendedFirmwareVersion(m_core->Session().IsFirmwareLine()), "FX40211-1.02.11");
 }
 
 TEST_F(Connection, OtherReaderBoardFirmwareIsPassedOver)
@@ -130,7 +133,7 @@ TEST_F(Connection, OtherReaderBoardFirmwareIsPassedOver)
                                      "Connection with S2200 Protocol at 115200 baud has failed.",
                                      "[*TASK ERROR 510*]  Could not connect to display",
                                      "The display may not have power or a connectivity problem exists"}));
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
 }
 
 TEST_F(Connection, ShortSignTypeIsAHitechDisplay)
@@ -145,7 +148,7 @@ TEST_F(Connection, ShortSignTypeIsAHitechDisplay)
                                      "Unknown firmware version format.",
                                      "Detected a HITECH display at 115200 baud.",
                                      "[*TASK ERROR 101*]  Display is not a Quorvantix Reader Board"}));
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
 }
 
 TEST_F(Connection, OtherFirmwareTextIsAHitechDisplay)
@@ -178,7 +181,7 @@ TEST_F(Connection, PortHeldByAnotherProcessEndsAtOnce)
     char ok = 0;
     ASSERT_EQ(::read(ready[0], &ok, 1), 1);
     ASSERT_EQ(ok, 'y');
-    EXPECT_TRUE(CInstallerCore::IsPortBusy(3));
+    EXPECT_TRUE(CDisplayConnector::IsPortBusy(3));
     const int result = Connect();
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
@@ -190,7 +193,7 @@ TEST_F(Connection, PortHeldByAnotherProcessEndsAtOnce)
                                      "[*TASK ERROR 500*]  Serial COM3 is busy.",
                                      "COM3: " + device + " is held by another program: process " +
                                          std::to_string(child) + " (test_connection)"}));
-    EXPECT_FALSE(CInstallerCore::IsPortBusy(3));
+    EXPECT_FALSE(CDisplayConnector::IsPortBusy(3));
 }
 
 TEST_F(Connection, NoPortsAtAll)
@@ -222,7 +225,7 @@ TEST_F(Connection, AbortDuringTheFirstAttempt)
     EXPECT_EQ(lines.back(), "Connecting to the display has been aborted");
     for (const auto& line : lines)
         EXPECT_EQ(line.find("Could not connect"), std::string::npos) << line;
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
 }
 
 TEST_F(Connection, UnreadableConfigurationIsNotOurDisplay)
@@ -236,36 +239,36 @@ TEST_F(Connection, UnreadableConfigurationIsNotOurDisplay)
     EXPECT_EQ(Lines(lines.end() - 4, lines.end()),
               (Lines{"Retrieving configuration file...", "[*TASK ERROR 512*]  Config file cannot be retrieved",
                      "Retrieving status file...", "The status file was retrieved."}));
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
 }
 
 TEST_F(Connection, DisplayInfoFollowsTheConnection)
 {
     StartDisplay(115200, Protocol::S2200);
     ASSERT_EQ(Connect({true, 115200}), CONNECT_OK);
-    m_core->ShowDisplayInfo();
+    m_core->Session().ShowDisplayInfo();
     ASSERT_EQ(m_view.configRows.size(), 8u);
     ASSERT_EQ(m_view.statusRows.size(), 10u);
     EXPECT_EQ(m_view.configRows[0].strTag, "Configuration Tag");
     EXPECT_EQ(m_view.statusRows[9].strTag, "Firmware Version");
     EXPECT_EQ(m_view.statusRows[9].strValue, m_sim->Settings(3, 1).firmwareVersion);
-    EXPECT_EQ(m_core->GetFirmwareVersion(), m_sim->Settings(3, 1).firmwareVersion);
+    EXPECT_EQ(m_core->Session().GetFirmwareVersion(), m_sim->Settings(3, 1).firmwareVersion);
 }
 
 TEST_F(Connection, SummaryNeverCarriesAnotherDisplaysValues)
 {
     StartDisplay(115200, Protocol::S2200);
     ASSERT_EQ(Connect({true, 115200}), CONNECT_OK);
-    m_core->ShowDisplayInfo();
-    EXPECT_EQ(m_core->Summary().strBaud, "115200");
-    EXPECT_EQ(m_core->Summary().strProtocol, "HTCH");
+    m_core->Session().ShowDisplayInfo();
+    EXPECT_EQ(m_core->Session().Summary().strBaud, "115200");
+    EXPECT_EQ(m_core->Session().Summary().strProtocol, "HTCH");
     // The same line, now a display whose configuration names no sign port.
     const std::string bare = "<CFG type=\"32X80MONO64.CRV.M2\" mid=\"FX40529.RBF-004\"><ADDR sw=\"1\"/></CFG>";
     ASSERT_TRUE(m_sim->WriteFile(3, 1, "CONFIG.XML", std::vector<unsigned char>(bare.begin(), bare.end())));
     ASSERT_EQ(Connect({true, 115200}), CONNECT_OK);
-    m_core->ShowDisplayInfo();
-    EXPECT_EQ(m_core->Summary().strBaud, "");
-    EXPECT_EQ(m_core->Summary().strProtocol, "");
+    m_core->Session().ShowDisplayInfo();
+    EXPECT_EQ(m_core->Session().Summary().strBaud, "");
+    EXPECT_EQ(m_core->Session().Summary().strProtocol, "");
 }
 
 // A keep-alive timer the test drives by hand.
@@ -320,8 +323,8 @@ TEST_F(Connection, KeepAliveRereadsTheStatusWhileConnected)
     EXPECT_EQ(m_view.Lines().size(), lines.size());
     m_view.dropJobs = false;
 
-    EXPECT_EQ(m_core->Disconnect(), S22NET_OK);
-    EXPECT_EQ(m_core->Disconnect(), ERR_COMMAND_NOT_CONFIGURED); // already closed
+    EXPECT_EQ(m_core->Session().Disconnect(), S22NET_OK);
+    EXPECT_EQ(m_core->Session().Disconnect(), ERR_COMMAND_NOT_CONFIGURED); // already closed
     m_core->OnKeepAlive();
     EXPECT_FALSE(clock->armed);
     EXPECT_EQ(m_view.Lines().size(), lines.size());
@@ -333,8 +336,8 @@ TEST_F(Connection, CoreGoesAwayWhileTheKeepAliveRuns)
     // tries) when the core is destroyed.
     ::setenv("QVX_TIME_SCALE", "0.01", 1);
     StartDisplay(115200, Protocol::S2200);
-    ASSERT_EQ(m_core->Link().OpenPort(3, 115200, 0), S22NET_OK);
-    ASSERT_EQ(m_core->Link().SequenceReset(1), S22NET_OK); // its end arms the keep-alive
+    ASSERT_EQ(m_core->Session().Link().OpenPort(3, 115200, 0), S22NET_OK);
+    ASSERT_EQ(m_core->Session().Link().SequenceReset(1), S22NET_OK); // its end arms the keep-alive
     m_sim->InjectFault(3, 1, {qvxsim::FaultKind::DropReply, -1, 0});
     while (m_view.Lines().empty() || m_view.Lines().back() != "Retrieving status file...")
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -346,7 +349,7 @@ TEST(ConnectionList, AttemptsWithAndWithoutTheBaudSwitch)
 {
     auto rates = [](const BaudChoice& baud) {
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, 7, 4, baud);
+        CDisplayConnector::BuildConnectionList(list, 7, 4, baud);
         std::vector<std::pair<int, int>> attempts;
         for (const auto& entry : list) {
             EXPECT_EQ(entry.nAddress, 7);
@@ -369,10 +372,10 @@ TEST(DisplayAddress, RangeAndMessages)
     CCapturingView view;
     CInstallerCore core(view);
     for (int address : {1, 240})
-        EXPECT_TRUE(core.ValidateDisplayAddress(false, address));
+        EXPECT_TRUE(core.Connector().ValidateDisplayAddress(false, address));
     EXPECT_TRUE(view.Lines().empty());
-    EXPECT_FALSE(core.ValidateDisplayAddress(false, 0));
-    EXPECT_FALSE(core.ValidateDisplayAddress(true, 241));
+    EXPECT_FALSE(core.Connector().ValidateDisplayAddress(false, 0));
+    EXPECT_FALSE(core.Connector().ValidateDisplayAddress(true, 241));
     EXPECT_EQ(view.boxes, Lines{"You have entered an invalid display address.  A valid display\n"
                                 "address is between 1 and 240."});
     EXPECT_EQ(view.Lines(), (Lines{"[*TASK ERROR 300*]  Invalid network address for a Quorvantix Reader Board",

@@ -51,9 +51,8 @@ protected:
         ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, 115200});
-        CONNECTION_INFO outcome;
-        ASSERT_EQ(m_core->ConnectToDisplay(true, list, outcome, kAddress), CONNECT_OK);
+        CDisplayConnector::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, 115200});
+        ASSERT_EQ(m_core->Connector().ConnectToDisplay(list, kAddress).result, CONNECT_OK);
         m_view.lines.clear();
         m_view.progressTexts.clear();
     }
@@ -117,7 +116,7 @@ TEST_F(DisplayActionsTest, PatternStartAndStop)
     EXPECT_EQ(m_sim->Display(kPort, kAddress).testPattern, 0);
     EXPECT_EQ(m_view.progressTexts, (Lines{"Starting Test Pattern", "Stoping test pattern"}));
     EXPECT_EQ(m_view.Lines(), (Lines{"Test pattern is now running", "Sign has been set into normal mode"}));
-    EXPECT_TRUE(m_core->Link().IsOpen());
+    EXPECT_TRUE(m_core->Session().Link().IsOpen());
     EXPECT_TRUE(m_view.boxes.empty());
 }
 
@@ -152,7 +151,7 @@ TEST_F(DisplayActionsTest, ClockIsSentAsTheGivenSecondsAndSaidInABox)
     const Bytes sent = Stats().lastData;
     ASSERT_GE(sent.size(), 7u);
     EXPECT_EQ(Bytes(sent.begin() + 1, sent.begin() + 7), (Bytes{15, 0, 0x00, 0xF1, 0x53, 0x65}));
-    EXPECT_TRUE(m_core->Link().IsOpen()) << "the clock leaves the connection open";
+    EXPECT_TRUE(m_core->Session().Link().IsOpen()) << "the clock leaves the connection open";
 }
 
 TEST_F(DisplayActionsTest, ResetClosesTheConnectionAfterItsBox)
@@ -161,7 +160,7 @@ TEST_F(DisplayActionsTest, ResetClosesTheConnectionAfterItsBox)
     EXPECT_EQ(m_view.progressTexts, (Lines{"Reseting Display"}));
     EXPECT_EQ(m_view.Lines(), (Lines{"The display has been reset.", "Sign is disconnected..."}));
     EXPECT_EQ(m_view.boxes, (Lines{kResetBox}));
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
     EXPECT_FALSE(m_view.controlsConnected);
     EXPECT_EQ(Stats().reboots, 1u);
 }
@@ -179,7 +178,7 @@ TEST_F(DisplayActionsTest, MemoryCleanupQuestionAndSuccess)
     EXPECT_EQ(m_view.Lines(), (Lines{"Memory on the display has been cleared", "Sign is disconnected..."}));
     EXPECT_EQ(m_view.boxes, (Lines{kCleanupBox}));
     EXPECT_FALSE(m_sim->ReadFile(kPort, kAddress, "SALE.M2M").has_value());
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
 }
 
 // A failed cleanup still closes the connection and shows the box, after its task code.
@@ -190,12 +189,12 @@ TEST_F(DisplayActionsTest, FailedMemoryCleanupReports106AndStillDisconnects)
     EXPECT_EQ(m_view.Lines(), (Lines{"[*TASK ERROR 106*]  Memory could not be cleared on the display",
                                      "Sign is disconnected..."}));
     EXPECT_EQ(m_view.boxes, (Lines{kCleanupBox}));
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
     EXPECT_FALSE(m_view.controlsConnected);
 
     m_view.lines.clear();
     m_view.boxes.clear();
-    ASSERT_TRUE(m_core->Link().OpenPort(kPort, 115200, 0) == S22NET_OK);
+    ASSERT_TRUE(m_core->Session().Link().OpenPort(kPort, 115200, 0) == S22NET_OK);
     EXPECT_EQ(Aborted([&] { return m_actions.MemoryCleanup(kAddress); }), ERR_SIGN_ABORT);
     EXPECT_EQ(m_view.Lines(), (Lines{"Clear sign memory was aborted", "Sign is disconnected..."}));
     EXPECT_EQ(m_view.boxes, (Lines{kCleanupBox}));

@@ -29,7 +29,7 @@ TEST_F(AutoConnectTest, OlderFirmwareIsOfferedAndNoLeavesItAlone)
     EXPECT_EQ(m_view.questions, (Lines{kQuestion, kConfigQuestion})) << "firmware first, then the configuration";
     EXPECT_TRUE(m_view.controlsConnected);
     EXPECT_FALSE(m_view.statusRows.empty()) << "the lists are shown before the question";
-    EXPECT_TRUE(m_core->Link().IsOpen());
+    EXPECT_TRUE(m_core->Session().Link().IsOpen());
     EXPECT_EQ(Stats().reboots, 0u);
 }
 
@@ -40,7 +40,7 @@ TEST_F(AutoConnectTest, YesInstallsTheRecommendedFirmwareAndClosesTheConnection)
     EXPECT_EQ(Run(), CONNECT_OK);
     EXPECT_EQ(m_view.boxes, (Lines{"The new firmware has been downloaded successfully and the connection will be "
                                    "closed.\nWait until the boot sequence is complete before reconnecting."}));
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
     EXPECT_FALSE(m_view.controlsConnected);
     EXPECT_FALSE(m_view.abortEnabled) << "Abort is off once the file has gone over";
     EXPECT_EQ(m_view.progressSteps, 32) << "the bar ends with the directory wait's 32 steps";
@@ -58,7 +58,7 @@ TEST_F(AutoConnectTest, SameOrLaterFirmwareIsNotOffered)
         m_view.questions.clear();
         EXPECT_EQ(Run(), CONNECT_OK) << version;
         EXPECT_EQ(m_view.questions, (Lines{kConfigQuestion})) << version;
-        m_core->Disconnect();
+        m_core->Session().Disconnect();
     }
 }
 
@@ -70,7 +70,7 @@ TEST_F(AutoConnectTest, ReaderBoardWhoseFilesCannotBeReadGetsItsOwnLine)
     EXPECT_EQ(CountLines("[*TASK ERROR 512*]  Config file cannot be retrieved"), 1);
     EXPECT_EQ(CountLines("[*TASK ERROR 101*]  Display is not a Quorvantix Reader Board"), 1);
     EXPECT_TRUE(m_view.questions.empty());
-    EXPECT_FALSE(m_core->Link().IsOpen());
+    EXPECT_FALSE(m_core->Session().Link().IsOpen());
 }
 
 TEST_F(AutoConnectTest, HitechDisplayGetsBothLines)
@@ -98,7 +98,7 @@ TEST_F(AutoConnectTest, PageDownloadNeedsAFileWhenExternal)
     EXPECT_FALSE(m_firmware->DownloadFirmwareFromPage(1, "", kAddress));
     EXPECT_EQ(m_view.boxes, (Lines{"Please enter a Firmware File before downloading."}));
     EXPECT_TRUE(LinesSinceMark().empty());
-    EXPECT_TRUE(m_core->Link().IsOpen());
+    EXPECT_TRUE(m_core->Session().Link().IsOpen());
 }
 
 } // namespace

@@ -122,7 +122,12 @@ protected:
     {
         m_firmware.SetSwitches(std::move(switches));
         m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, listPath);
-        return m_job->RunAutomaticUpdates(true);
+        return RunUnattended();
+    }
+    int RunUnattended()
+    {
+        m_core.Runner().SetMode(RunMode::Inline);
+        return m_job->RunAutomaticUpdates();
     }
     bool Has(const std::string& line) const
     {
@@ -240,7 +245,7 @@ TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
         m_view.pressed = false;
         m_job = std::make_unique<CAutomaticUpdateJob>(
             m_core, m_firmware, WriteList(Record("Door", "4", 3, 115200) + Record("Hall", "5", 3, 115200)));
-        EXPECT_EQ(m_job->RunAutomaticUpdates(false), 9) << point.where;
+        EXPECT_EQ(m_job->RunAutomaticUpdates(), 9) << point.where;
         EXPECT_TRUE(m_view.pressed) << point.where;
         EXPECT_TRUE(Has("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update"))
             << point.where;
@@ -368,7 +373,7 @@ TEST_F(AutomaticJob, EmptyAndMissingLists)
     const std::string missing = (m_dir / "nowhere.dat").string();
     m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, std::string());
     m_job->SetDisplayListNames(missing, missing);
-    EXPECT_EQ(m_job->RunAutomaticUpdates(true), 9);
+    EXPECT_EQ(RunUnattended(), 9);
     const Lines lines = m_view.Lines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[1], "[*TASK ERROR 600*]  Could not find OR open displays.dat to get display information.");
@@ -385,10 +390,10 @@ TEST_F(AutomaticJob, InViewEachDisplayIsShownAndLeftDisconnected)
     Start();
     m_firmware.SetSwitches({});
     m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(Record("Door", "4", 3, 115200)));
-    EXPECT_EQ(m_job->RunAutomaticUpdates(false), 4);
+    EXPECT_EQ(m_job->RunAutomaticUpdates(), 4);
     EXPECT_EQ(m_view.addressesShown, (std::vector<int>{4, 1})) << "the display's address, then back to 1";
     EXPECT_FALSE(m_view.controlsConnected);
-    EXPECT_FALSE(m_core.Link().IsOpen());
+    EXPECT_FALSE(m_core.Session().Link().IsOpen());
     EXPECT_GE(m_view.jobs, 3) << "refresh passes and the connection each behind the progress window";
 }
 
@@ -403,7 +408,7 @@ TEST_F(AutomaticJob, AbortDuringTheFirstRefreshPassEndsTheJob)
         m_core.Cancel();
     });
     m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(Record("Door", "7", 3, 115200)));
-    const int result = m_job->RunAutomaticUpdates(false);
+    const int result = m_job->RunAutomaticUpdates();
     done = true;
     abort.join();
     EXPECT_EQ(result, 9);

@@ -174,13 +174,13 @@ protected:
 
     void SetLine(bool firmwareLine)
     {
-        m_core.SetFirmwareLine(firmwareLine);
+        m_core.Session().SetFirmwareLine(firmwareLine);
         m_config.BuildDisplayTypeTable();
     }
     void SetDisplayConfig(const std::string& text)
     {
-        ASSERT_TRUE(m_core.ConfigDoc().SetDocument(text)) << text;
-        m_core.ShowDisplayInfo();
+        ASSERT_TRUE(m_core.Session().ConfigDoc().SetDocument(text)) << text;
+        m_core.Session().ShowDisplayInfo();
     }
     // The CONFIG.XML the controller serves once it has restarted; none when it does not in time.
     std::string ServedConfigAfterRestart(const std::string& expected)
@@ -384,8 +384,8 @@ TEST_F(ConfigTables, APortBeforeAddrIsNotTheSignPort)
     };
     for (const auto& c : cases) {
         SetDisplayConfig("<CFG type=\"32X80MONO64.CRV.M2\">" + before + c.after + "</CFG>");
-        EXPECT_EQ(m_core.Summary().strProtocol, c.protocol) << c.after;
-        EXPECT_EQ(m_core.Summary().strBaud, c.baud) << c.after;
+        EXPECT_EQ(m_core.Session().Summary().strProtocol, c.protocol) << c.after;
+        EXPECT_EQ(m_core.Session().Summary().strBaud, c.baud) << c.after;
         EXPECT_EQ(m_view.configRows[5], (InfoRow{"Protocol", c.protocol}));
         EXPECT_FALSE(m_config.IsRecommendedConfiguration()) << c.after;
     }
@@ -404,10 +404,11 @@ protected:
         ASSERT_TRUE(m_sim.AddPort(port, &error)) << error;
         ASSERT_TRUE(m_sim.Start(&error)) << error;
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, 115200});
-        CONNECTION_INFO outcome;
-        ASSERT_EQ(m_core.ConnectToDisplay(true, list, outcome, kAddress), CONNECT_OK);
-        m_core.ShowDisplayInfo();
+        CDisplayConnector::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, 115200});
+        m_core.Runner().SetMode(RunMode::Inline); // connected before the operator's part begins
+        ASSERT_EQ(m_core.Connector().ConnectToDisplay(list, kAddress).result, CONNECT_OK);
+        m_core.Runner().SetMode(RunMode::InView);
+        m_core.Session().ShowDisplayInfo();
         m_config.BuildDisplayTypeTable();
         m_view.ClearMessageLines();
         m_view.progressTexts.clear();
@@ -417,13 +418,14 @@ protected:
 
 TEST_F(ConfigDownloadTest, UnattendedDownloadSendsTheTemplateWithTheZoneAndResets)
 {
-    ASSERT_TRUE(m_config.DownloadConfiguration(10, kAddress, kEastern, true));
+    m_core.Runner().SetMode(RunMode::Inline);
+    ASSERT_TRUE(m_config.DownloadConfiguration(10, kAddress, kEastern));
     EXPECT_EQ(m_view.Lines(), (Lines{"Downloading sign configuration...",
                                      "Configuration file has been downloaded and sign has been reset.",
                                      "Sign is disconnected..."}));
     EXPECT_EQ(m_view.jobs, 0) << "inline";
     EXPECT_TRUE(m_view.boxes.empty());
-    EXPECT_FALSE(m_core.Link().IsOpen());
+    EXPECT_FALSE(m_core.Session().Link().IsOpen());
     const std::string sent = WithZone(M2Template(kMainTypes[10]), "-300");
     EXPECT_EQ(ServedConfigAfterRestart(sent), sent);
     EXPECT_EQ(m_sim.Stats(kPort, kAddress).reboots, 1u);
@@ -473,9 +475,10 @@ TEST_F(ConfigDownloadTest, FailuresKeepTheLinkAndSkipTheReset)
     m_view.ClearMessageLines();
 
     m_core.Interrupt();
-    EXPECT_FALSE(m_config.DownloadConfiguration(10, kAddress, kEastern, true));
+    m_core.Runner().SetMode(RunMode::Inline);
+    EXPECT_FALSE(m_config.DownloadConfiguration(10, kAddress, kEastern));
     EXPECT_EQ(m_view.Lines(), (Lines{"Downloading sign configuration...", "[*TASK ERROR 302*]  Trasnmission aborted"}));
-    EXPECT_TRUE(m_core.Link().IsOpen());
+    EXPECT_TRUE(m_core.Session().Link().IsOpen());
     EXPECT_TRUE(m_view.boxes.empty());
     EXPECT_EQ(m_sim.Stats(kPort, kAddress).reboots, 0u);
 }

@@ -54,7 +54,7 @@ TEST_F(FirmwareTest, OnlyPowerPcImagesOfTheDisplaysLineAreSent)
     };
     for (const ExternalCase& c : cases) {
         SCOPED_TRACE(c.label);
-        m_core->Disconnect();
+        m_core->Session().Disconnect();
         m_sim.reset(); // frees the port's name for the next controller
         m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
         StartDisplay(c.display);
@@ -62,7 +62,8 @@ TEST_F(FirmwareTest, OnlyPowerPcImagesOfTheDisplaysLineAreSent)
         const std::string path = WriteFile(std::string(c.label) + "/" + c.name, c.file).string();
         const unsigned long frames = Stats().framesReceived;
         std::string target;
-        const bool installed = m_firmware->InstallFirmware(true, true, path, "", target, kAddress);
+        m_core->Runner().SetMode(RunMode::Inline);
+        const bool installed = m_firmware->InstallFirmware(true, path, "", target, kAddress);
         if (c.reason != nullptr) {
             EXPECT_FALSE(installed);
             const std::string family = std::string(c.display).substr(0, std::string(c.display).find('-'));
@@ -71,7 +72,7 @@ TEST_F(FirmwareTest, OnlyPowerPcImagesOfTheDisplaysLineAreSent)
                              std::string("Reason: ") + c.reason}));
             EXPECT_EQ(Stats().framesReceived, frames) << "nothing was sent";
             EXPECT_FALSE(m_sim->ReadFile(kPort, kAddress, c.name).has_value());
-            EXPECT_TRUE(m_core->Link().IsOpen());
+            EXPECT_TRUE(m_core->Session().Link().IsOpen());
             continue;
         }
         ASSERT_TRUE(installed);

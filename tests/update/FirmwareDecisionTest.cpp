@@ -82,7 +82,7 @@ TEST_F(FirmwareDecision, Table)
     for (const DecisionCase& c : cases) {
         CCapturingView view;
         CInstallerCore core(view);
-        ASSERT_TRUE(core.StatusDoc().SetDocument(std::string("<STATUS vr=\"") + c.current + "\"/>"));
+        ASSERT_TRUE(core.Session().StatusDoc().SetDocument(std::string("<STATUS vr=\"") + c.current + "\"/>"));
         CFirmwareInstaller firmware(core, Switches(c.file, c.anyFirmware));
         const std::string label = std::string(c.current) + " f=" + (c.file ? c.file : "-") +
                                   (c.anyFirmware ? " anyfirm" : "");
@@ -98,7 +98,7 @@ TEST_F(FirmwareDecision, AnnouncedVersion)
     CInstallerCore core(view);
     CFirmwareInstaller embedded(core, Switches(nullptr, false));
     EXPECT_EQ(embedded.GetRecommendedFirmwareVersion(), "FX40211-1.02.11");
-    core.SetFirmwareLine(true);
+    core.Session().SetFirmwareLine(true);
     EXPECT_EQ(embedded.GetRecommendedFirmwareVersion(), "FP9023417-3.11.3");
     CFirmwareInstaller external(core, Switches("FX40211_new.EXE", false));
     EXPECT_EQ(external.GetRecommendedFirmwareVersion(), "FX40211_new-1.3.0");

@@ -64,20 +64,24 @@ void FirmwareTest::StartDisplay(const std::string& version, const qvxsim::Firmwa
 bool FirmwareTest::Connect()
 {
     std::vector<CONNECTION_INFO> list;
-    CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
-    const bool connected = m_core->ConnectToDisplay(true, list, m_outcome, kAddress) == CONNECT_OK;
+    CDisplayConnector::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
+    const ConnectOutcome outcome = m_core->Connector().ConnectToDisplay(list, kAddress);
+    m_outcome = outcome.entry;
+    const bool connected = outcome.result == CONNECT_OK;
     Mark();
     return connected;
 }
 
 bool FirmwareTest::Install(std::string& target)
 {
-    return m_firmware->InstallFirmware(true, false, std::string(), std::string(), target, kAddress);
+    m_core->Runner().SetMode(RunMode::Inline); // as the unattended job runs it
+    return m_firmware->InstallFirmware(false, std::string(), std::string(), target, kAddress);
 }
 
 bool FirmwareTest::Verify(const std::string& target)
 {
-    return m_firmware->VerifyFirmwareUpdate(true, kPort, kBaud, kAddress, "Lobby", target);
+    m_core->Runner().SetMode(RunMode::Inline);
+    return m_firmware->VerifyFirmwareUpdate(kPort, kBaud, kAddress, "Lobby", target);
 }
 
 void FirmwareTest::Mark()

@@ -20,7 +20,7 @@ TEST_F(FirmwareTest, MainLineInstallsResetsAndVerifies)
     std::string target;
     ASSERT_TRUE(Install(target));
     EXPECT_EQ(target, "FX40211-1.02.11");
-    EXPECT_FALSE(m_core->Link().IsOpen()) << "a successful install closes the connection";
+    EXPECT_FALSE(m_core->Session().Link().IsOpen()) << "a successful install closes the connection";
     EXPECT_EQ(LinesSinceMark(), (Lines{"Downloading firmware...", "Firmware has been downloaded."}));
     EXPECT_EQ(Stats().reboots, 1u) << "the reset after the directory";
     EXPECT_EQ(StoredFile(kMainName), EmbeddedImage(qvxres::kFirmwareFX40211)) << "the image, byte for byte";
@@ -46,7 +46,7 @@ TEST_F(FirmwareTest, LineImageUnansweredAtTheEndCountsAsSent)
     behaviour.rebootMs = 15000; // longer than the host's tries on the last block
     StartDisplay("FP9023417-3.10.0", behaviour);
     ASSERT_TRUE(Connect());
-    ASSERT_TRUE(m_core->IsFirmwareLine());
+    ASSERT_TRUE(m_core->Session().IsFirmwareLine());
     std::string target;
     ASSERT_TRUE(Install(target));
     EXPECT_EQ(target, "FP9023417-3.11.3");
@@ -128,8 +128,8 @@ bool InstallAbortedWhen(FirmwareTest& test, CInstallerCore& core, bool (*blocksD
 {
     std::atomic<bool> finished{false};
     std::thread abort([&] {
-        while (!finished && (core.Link().GetBlocksTotal() < 1000 ||
-                             !blocksDone(core.Link().GetBlocksDone(), core.Link().GetBlocksTotal())))
+        while (!finished && (core.Session().Link().GetBlocksTotal() < 1000 ||
+                             !blocksDone(core.Session().Link().GetBlocksDone(), core.Session().Link().GetBlocksTotal())))
             std::this_thread::yield();
         core.Cancel();
     });
@@ -161,7 +161,7 @@ TEST_F(FirmwareTest, AbortIsReportedAndNothingFollows)
             << c.when;
         EXPECT_EQ(Stats().reboots, 0u) << "no reset after an abort " << c.when;
         EXPECT_EQ(!StoredFile(kMainName).empty(), c.fileKept) << c.when;
-        m_core->Disconnect();
+        m_core->Session().Disconnect();
     }
 }
 
@@ -209,7 +209,8 @@ TEST_F(FirmwareTest, ExternalFileGoesUnderItsOwnNameAndVersion)
     const auto image = WithRevision(EmbeddedImage(qvxres::kFirmwareFX40211), '1', '3', '0');
     const auto path = WriteFile("FX40211.EXE", image);
     std::string target;
-    ASSERT_TRUE(m_firmware->InstallFirmware(true, true, path.string(), "ignored", target, kAddress));
+    m_core->Runner().SetMode(RunMode::Inline);
+    ASSERT_TRUE(m_firmware->InstallFirmware(true, path.string(), "ignored", target, kAddress));
     EXPECT_EQ(target, "FX40211-1.3.0");
     EXPECT_EQ(StoredFile("FX40211.EXE"), image);
     EXPECT_TRUE(Verify(target));
@@ -225,13 +226,14 @@ TEST_F(FirmwareTest, ExternalFileThatCannotBeLoadedIs502)
     for (const std::string& path : {missing, empty}) {
         Mark();
         std::string target;
-        EXPECT_FALSE(m_firmware->InstallFirmware(true, true, path, "", target, kAddress));
+        m_core->Runner().SetMode(RunMode::Inline);
+        EXPECT_FALSE(m_firmware->InstallFirmware(true, path, "", target, kAddress));
         const Lines lines = LinesSinceMark();
         ASSERT_EQ(lines.size(), 2u) << path;
         EXPECT_EQ(lines[0], "[*TASK ERROR 502*]  External firmware file could not be loaded at: " + path);
         EXPECT_EQ(lines[1].rfind("Reason: ", 0), 0u) << lines[1];
     }
-    EXPECT_TRUE(m_core->Link().IsOpen()) << "nothing was sent; the connection stays";
+    EXPECT_TRUE(m_core->Session().Link().IsOpen()) << "nothing was sent; the connection stays";
     EXPECT_EQ(Stats().reboots, 0u);
 }
 

@@ -107,7 +107,7 @@ TEST_F(FirmwareSoak, NoFalseSuccess)
         m_view.ClearMessageLines();
         m_mark = 0;
         ++outcomes[RunOnce(firstSeed + static_cast<std::uint32_t>(run))];
-        m_core->Disconnect();
+        m_core->Session().Disconnect();
     }
     std::printf("fault soak: %d installs, seeds %u..%u\n", runs, firstSeed, firstSeed + runs - 1);
     for (const auto& [outcome, count] : outcomes)

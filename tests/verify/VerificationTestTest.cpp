@@ -66,10 +66,9 @@ protected:
         ASSERT_TRUE(m_sim->AddPort({.comNumber = kPort, .baud = kBaud, .controllers = {controller}}, &error)) << error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
-        CONNECTION_INFO outcome;
-        ASSERT_EQ(m_core->ConnectToDisplay(true, list, outcome, kAddress), CONNECT_OK);
-        m_core->ShowDisplayInfo();
+        CDisplayConnector::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
+        ASSERT_EQ(m_core->Connector().ConnectToDisplay(list, kAddress).result, CONNECT_OK);
+        m_core->Session().ShowDisplayInfo();
         m_view.progressTexts.clear();
     }
 
@@ -95,11 +94,11 @@ TEST_F(VerificationTestAgainstSim, HitechRestoreWipesMessagesSchedulesAndFontsTh
     Connect("32X80MONO64.CRV.M2", "FX40529.RBF-004", "FX40211-1.02.11");
     for (const char* name : {"OLD.M2M", "WEEK.M2S", "HTCH\\OLD.FNT", "KEEP.TXT", "LOGO.CMD", "HTCH\\TXT00003.FST"})
         ASSERT_TRUE(m_sim->WriteFile(kPort, kAddress, name, ToBytes(std::string("old ") + name)));
-    CLinkSignOperations link(m_core->Link(), kAddress);
+    CLinkSignOperations link(m_core->Session().Link(), kAddress);
     CRecordingOperations ops(&link);
     const VerificationDisplay display = ConnectedVerificationDisplay(*m_core);
     ASSERT_EQ(display.nColourBitCode, 6); // off the firmware line: the HITECH set, as the report says
-    auto hold = m_core->HoldLink();
+    auto hold = m_core->Session().HoldLink();
     const FactoryRestoreReport report = RestoreFactorySet(ops, display, 900000);
 
     ASSERT_GE(ops.calls.size(), 5u);
@@ -169,8 +168,8 @@ TEST_F(VerificationTestAgainstSim, MessagesGoIntoTheWindowOfA48x144PanelAndRun)
               (std::vector<std::string>{"Sending Verification Message 1", "Sending Verification Message 2"}));
 
     // The first package message starts the cycle with b6 = 1.
-    auto hold = m_core->HoldLink();
-    CLinkSignOperations(m_core->Link(), kAddress).RunMessage("MsgTwo.M2M", 1);
+    auto hold = m_core->Session().HoldLink();
+    CLinkSignOperations(m_core->Session().Link(), kAddress).RunMessage("MsgTwo.M2M", 1);
     EXPECT_EQ(m_sim->Stats(kPort, kAddress).lastData, RunRequest("MsgTwo.M2M", 1));
 }
 
@@ -195,7 +194,7 @@ TEST_F(VerificationTestAgainstSim, TakesTheLinkFromTheCoreKeepsItAliveAndGivesIt
         EXPECT_TRUE(wizardTimer.armed);          // restarted by the end of the exchange
         EXPECT_EQ(m_coreTimer.starts, coreStarts);
 
-        m_core->CloseLink();
+        m_core->Session().CloseLink();
         const int jobs = m_view.jobs;
         test.OnKeepAlive();
         EXPECT_FALSE(wizardTimer.armed);

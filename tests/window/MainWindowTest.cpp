@@ -111,7 +111,7 @@ private slots:
     void cleanup()
     {
         if (m_app) {
-            m_app->GetCore().Disconnect();
+            m_app->GetCore().Session().Disconnect();
             m_app->UseConsoleView();
         }
         m_window.reset();

@@ -161,7 +161,7 @@ int main(int argc, char* argv[])
     ok = Save(download, folder, QStringLiteral("configuration-dialog.png")) && ok;
     download.close();
 
-    app.GetCore().Disconnect();
+    app.GetCore().Session().Disconnect();
     app.UseConsoleView();
     return ok ? 0 : 1;
 }

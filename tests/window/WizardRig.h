@@ -47,11 +47,10 @@ public:
             !sim->Start(&error))
             return error;
         std::vector<CONNECTION_INFO> list;
-        CInstallerCore::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
-        CONNECTION_INFO outcome;
-        if (core->ConnectToDisplay(true, list, outcome, kAddress) != CONNECT_OK)
+        CDisplayConnector::BuildConnectionList(list, kAddress, kPort, BaudChoice{true, static_cast<int>(kBaud)});
+        if (core->Connector().ConnectToDisplay(list, kAddress).result != CONNECT_OK)
             return "no connection to the stand-in controller";
-        core->ShowDisplayInfo();
+        core->Session().ShowDisplayInfo();
         view.progressTexts.clear();
         return {};
     }

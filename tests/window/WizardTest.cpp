@@ -127,7 +127,7 @@ private slots:
         m_rig->settings.temperature = -7;
         m_rig->settings.timeZone = 330; // ahead of UTC: the display's date may be the next day already
         Connect();
-        IPTANetListener* const coreListener = m_rig->core->Link().GetListener();
+        IPTANetListener* const coreListener = m_rig->core->Session().Link().GetListener();
         CWizardRig& rig = *m_rig;
         DriveModal([&rig](Wizard* wizard) {
             QCOMPARE(wizard->windowTitle(), QStringLiteral("Pellworth LED Reader Board Verification Test"));
@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(Joined(m_rig->view.progressTexts),
                  QStringLiteral("Sending Verification Message 1, Sending Verification Message 2, Restoring Factory "
                                 "Messages"));
-        QCOMPARE(m_rig->core->Link().GetListener(), coreListener);
+        QCOMPARE(m_rig->core->Session().Link().GetListener(), coreListener);
         QVERIFY(m_rig->coreTimerArmed);
     }
 
@@ -413,10 +413,10 @@ private slots:
     void CancelKeepsTheConnectionAndHandsTheLinkBack()
     {
         Connect();
-        IPTANetListener* const coreListener = m_rig->core->Link().GetListener();
+        IPTANetListener* const coreListener = m_rig->core->Session().Link().GetListener();
         CWizardRig& rig = *m_rig;
         DriveModal([&rig, coreListener](Wizard* wizard) {
-            QVERIFY(rig.core->Link().GetListener() != coreListener);
+            QVERIFY(rig.core->Session().Link().GetListener() != coreListener);
             QVERIFY(!rig.coreTimerArmed);
             Click(wizard, "sendMessageOne");
             // The wizard's own keep-alive (a window timer) refreshes the connection while it waits.
@@ -425,12 +425,12 @@ private slots:
             QVERIFY(!rig.coreTimerArmed);
             Press(wizard, QWizard::CancelButton);
             QVERIFY(!wizard->isVisible());
-            QCOMPARE(rig.core->Link().GetListener(), coreListener); // at once, not when the wizard goes
+            QCOMPARE(rig.core->Session().Link().GetListener(), coreListener); // at once, not when the wizard goes
         });
         QCOMPARE(RunVerificationWizard(nullptr, *m_rig->core, CWizardRig::kAddress), WizardEnd::Cancelled);
-        QCOMPARE(m_rig->core->Link().GetListener(), coreListener);
+        QCOMPARE(m_rig->core->Session().Link().GetListener(), coreListener);
         QVERIFY(m_rig->coreTimerArmed);
-        QVERIFY(m_rig->core->Link().IsOpen()); // Cancel leaves the connection open
+        QVERIFY(m_rig->core->Session().Link().IsOpen()); // Cancel leaves the connection open
     }
 
     void SilentControllerDoesNotStopTheWizard()

@@ -490,8 +490,8 @@ void CVerificationTestWizard::SendMessageTwo(const QString& storeNumber)
     // set in the display's own zone and the temperature it last reported.
     std::vector<std::string> lines;
     {
-        auto hold = m_core.HoldLink();
-        lines = SentMessageTwoLines(m_core.StatusDoc(), store, m_test->ClockSetTo());
+        auto hold = m_core.Session().HoldLink();
+        lines = SentMessageTwoLines(m_core.Session().StatusDoc(), store, m_test->ClockSetTo());
     }
     static_cast<CCheckPage*>(m_checkTwo)->Show(MessageTwoBoard(m_display, lines), m_bMonochrome);
     emit stepFinished();
