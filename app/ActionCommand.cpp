@@ -56,38 +56,39 @@ struct ActionRequest {
 
 bool ReadRequest(const CPellworthCmdLineInfo& cmdInfo, Form form, ActionRequest& request, std::ostream& err)
 {
+    const CPellworthCmdLineInfo::Options& options = cmdInfo.GetOptions();
     request.form = form;
-    const std::string target = cmdInfo.GetActionTarget();
+    const std::string target = options.strActionTarget;
     if (!ParseComTarget(target, request.com, request.address) || request.com > 255) {
         err << "qvxfirminstaller: -" << SwitchOf(form) << " \"" << target
             << "\" is not a port, use COM<n>[:<address>].\n";
         return false;
     }
-    if (form == Form::StartPattern && !ReadTestPattern(cmdInfo.GetPattern(), request.pattern, err))
+    if (form == Form::StartPattern && !ReadTestPattern(options.strPattern, request.pattern, err))
         return false;
     // The two forms that delete what the display shows go ahead only when the line says so.
-    if (form == Form::CleanMemory && !cmdInfo.IsConfirmed()) {
+    if (form == Form::CleanMemory && !options.bYes) {
         err << "qvxfirminstaller: -cleanmemory deletes the display's messages, schedules and fonts and restarts "
                "it; add -yes to confirm.\n";
         return false;
     }
-    if (form == Form::RestoreFactory && !cmdInfo.IsConfirmed()) {
+    if (form == Form::RestoreFactory && !options.bYes) {
         err << "qvxfirminstaller: -restorefactory deletes the display's messages, schedules and fonts and puts "
                "its factory messages back; add -yes to confirm.\n";
         return false;
     }
     const bool config = form == Form::CheckConfig || form == Form::DownloadConfig;
-    if (form == Form::DownloadConfig && cmdInfo.GetConfigType().empty()) {
+    if (form == Form::DownloadConfig && options.strConfigType.empty()) {
         err << "qvxfirminstaller: -downloadconfig needs the display type to configure: -type <number or name> "
                "(-checkconfig lists the types of a display's firmware line).\n";
         return false;
     }
-    request.typeText = cmdInfo.GetConfigType();
+    request.typeText = options.strConfigType;
     if (config && !request.typeText.empty() && !CheckDisplayType(request.typeText, err))
         return false;
-    if (config && !cmdInfo.GetTimeZone().empty() && !ReadTimeZone(cmdInfo.GetTimeZone(), request.timeZone, err))
+    if (config && !options.strTimeZone.empty() && !ReadTimeZone(options.strTimeZone, request.timeZone, err))
         return false;
-    if (form == Form::RestoreFactory && !ReadHoldMinutes(cmdInfo.GetHoldTime(), request.holdMinutes, err))
+    if (form == Form::RestoreFactory && !ReadHoldMinutes(options.strHoldTime, request.holdMinutes, err))
         return false;
     return true;
 }
@@ -95,16 +96,17 @@ bool ReadRequest(const CPellworthCmdLineInfo& cmdInfo, Form form, ActionRequest&
 // Values given to a form that does not take them are named, so nobody thinks they were used.
 void NoteUnusedValues(const CPellworthCmdLineInfo& cmdInfo, Form form, std::ostream& err)
 {
+    const CPellworthCmdLineInfo::Options& options = cmdInfo.GetOptions();
     const bool config = form == Form::CheckConfig || form == Form::DownloadConfig;
     const auto note = [&](bool given, const char* word) {
         if (given)
             err << "qvxfirminstaller: note: -" << word << " does not go with -" << SwitchOf(form) << " and is ignored.\n";
     };
-    note(!cmdInfo.GetPattern().empty() && form != Form::StartPattern, "pattern");
-    note(cmdInfo.IsConfirmed() && form != Form::CleanMemory && form != Form::RestoreFactory, "yes");
-    note(!cmdInfo.GetConfigType().empty() && !config, "type");
-    note(!cmdInfo.GetTimeZone().empty() && !config, "timezone");
-    note(!cmdInfo.GetHoldTime().empty() && form != Form::RestoreFactory, "holdtime");
+    note(!options.strPattern.empty() && form != Form::StartPattern, "pattern");
+    note(options.bYes && form != Form::CleanMemory && form != Form::RestoreFactory, "yes");
+    note(!options.strConfigType.empty() && !config, "type");
+    note(!options.strTimeZone.empty() && !config, "timezone");
+    note(!options.strHoldTime.empty() && form != Form::RestoreFactory, "holdtime");
 }
 
 // An exchange's result as an exit status; an abort by a signal gets the signal's status later.
@@ -239,7 +241,7 @@ int RunRequest(CInstallerCore& core, CConfigDownloader& config, const ActionRequ
 int RunAction(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwareInstaller& firmware,
               CConfigDownloader& config, std::ostream& out, std::ostream& err)
 {
-    const std::vector<Form> forms = cmdInfo.GetActionForms();
+    const std::vector<Form> forms = cmdInfo.GetOptions().actionForms;
     if (forms.size() != 1)
         return exitstatus::kUsage;
     ActionRequest request;

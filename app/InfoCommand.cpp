@@ -10,8 +10,8 @@ int RunInfo(const CPellworthCmdLineInfo& cmdInfo, CInstallerCore& core, CFirmwar
 {
     int com = 0;
     int address = 0;
-    if (!ParseComTarget(cmdInfo.GetInfoTarget(), com, address) || com > 255) {
-        core.AddStatusMessage("info: \"" + cmdInfo.GetInfoTarget() + "\" is not a port, use COM<n>[:<address>]");
+    if (!ParseComTarget(cmdInfo.GetOptions().strInfo, com, address) || com > 255) {
+        core.AddStatusMessage("info: \"" + cmdInfo.GetOptions().strInfo + "\" is not a port, use COM<n>[:<address>]");
         return exitstatus::kUsage;
     }
     const BaudChoice baud{cmdInfo.IsBaudGiven(), cmdInfo.GetBaudRate()};

@@ -57,12 +57,12 @@ int RunLoopback(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstal
 {
     int com = 0;
     int address = 0;
-    const std::string target = cmdInfo.GetLoopbackTarget();
+    const std::string target = cmdInfo.GetOptions().strLoopback;
     if (!ParseComTarget(target, com, address) || com > 255 || target.find(':') != std::string::npos) {
         out << "loopback: \"" << target << "\" is not a port, use COM<n>\n";
         return exitstatus::kUsage;
     }
-    const bool longTest = cmdInfo.IsLongLoopback();
+    const bool longTest = cmdInfo.GetOptions().bLongLoopback;
     out << "Loop-back test on COM" << com << " at " << CS22SignLink::kEchoTestBaud << " baud: the "
         << (longTest ? "long test (the firmware package)" : "short test") << ".\n";
     CTenthsShown shown(out);

@@ -35,33 +35,46 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
     // A new switch word needs a row here and a mode of its own after the last one. The last field
     // names the value a switch cannot go without; "lf" and "b" have defaults.
     static constexpr std::string_view kPort = "COM<n>[:<address>]";
+    using O = Options;
+    using A = ActionForm;
     static constexpr SwitchDef kSwitches[] = {
-        {"a", MODE_AUTO, &C::m_bAuto, nullptr, nullptr, ""},
-        {"s", MODE_SILENT, &C::m_bAuto, &C::m_bSilent, nullptr, ""},
-        {"f", MODE_FIRMWARE_FILE, &C::m_bFirmwareFile, nullptr, &C::m_strFirmwareFile, "<file>"},
-        {"l1", MODE_LOG, &C::m_bLog, nullptr, nullptr, ""},
-        {"lf", MODE_LOG_FILE, &C::m_bLogFileGiven, nullptr, &C::m_strLogFile, ""},
-        {"df", MODE_DISPLAYS_FILE, nullptr, nullptr, &C::m_strDisplaysFile, "<file>"},
-        {"anyfirm", MODE_ANY_FIRMWARE, &C::m_bAnyFirmware, nullptr, nullptr, ""},
-        {"b", MODE_BAUD, &C::m_bBaud, nullptr, &C::m_strBaud, ""},
-        {"ping", MODE_PING, &C::m_bPing, nullptr, &C::m_strPing, kPort},
-        {"info", MODE_INFO, &C::m_bInfo, nullptr, &C::m_strInfo, kPort},
-        {"report", MODE_REPORT, &C::m_bReport, nullptr, &C::m_strReport, "<file>"},
-        {"startpattern", MODE_ACTION, &C::m_bStartPattern, nullptr, &C::m_strActionTarget, kPort},
-        {"stoppattern", MODE_ACTION, &C::m_bStopPattern, nullptr, &C::m_strActionTarget, kPort},
-        {"reset", MODE_ACTION, &C::m_bReset, nullptr, &C::m_strActionTarget, kPort},
-        {"cleanmemory", MODE_ACTION, &C::m_bCleanMemory, nullptr, &C::m_strActionTarget, kPort},
-        {"settime", MODE_ACTION, &C::m_bSetTime, nullptr, &C::m_strActionTarget, kPort},
-        {"checkconfig", MODE_ACTION, &C::m_bCheckConfig, nullptr, &C::m_strActionTarget, kPort},
-        {"downloadconfig", MODE_ACTION, &C::m_bDownloadConfig, nullptr, &C::m_strActionTarget, kPort},
-        {"restorefactory", MODE_ACTION, &C::m_bRestoreFactory, nullptr, &C::m_strActionTarget, kPort},
-        {"pattern", MODE_PATTERN, nullptr, nullptr, &C::m_strPattern, "<number or name>"},
-        {"yes", MODE_YES, &C::m_bYes, nullptr, nullptr, ""},
-        {"type", MODE_TYPE, nullptr, nullptr, &C::m_strConfigType, "<type>"},
-        {"timezone", MODE_TIME_ZONE, nullptr, nullptr, &C::m_strTimeZone, "<zone>"},
-        {"holdtime", MODE_HOLD_TIME, nullptr, nullptr, &C::m_strHoldTime, "<minutes>"},
-        {"loopback", MODE_LOOPBACK, &C::m_bLoopback, nullptr, &C::m_strLoopback, "COM<n>"},
-        {"long", MODE_LONG, &C::m_bLongLoopback, nullptr, nullptr, ""},
+        {.word = "a", .mode = MODE_AUTO, .flag = &C::m_bAuto},
+        {.word = "s", .mode = MODE_SILENT, .flag = &C::m_bAuto, .alsoFlag = &C::m_bSilent},
+        {.word = "f", .mode = MODE_FIRMWARE_FILE, .flag = &C::m_bFirmwareFile, .parameter = &C::m_strFirmwareFile,
+         .valueForm = "<file>"},
+        {.word = "l1", .mode = MODE_LOG, .flag = &C::m_bLog},
+        {.word = "lf", .mode = MODE_LOG_FILE, .parameter = &C::m_strLogFile, .option = &O::bLogFileGiven},
+        {.word = "df", .mode = MODE_DISPLAYS_FILE, .parameter = &C::m_strDisplaysFile, .valueForm = "<file>"},
+        {.word = "anyfirm", .mode = MODE_ANY_FIRMWARE, .flag = &C::m_bAnyFirmware},
+        {.word = "b", .mode = MODE_BAUD, .flag = &C::m_bBaud, .parameter = &C::m_strBaud},
+        {.word = "ping", .mode = MODE_PING, .option = &O::bPing, .optionParameter = &O::strPing, .valueForm = kPort},
+        {.word = "info", .mode = MODE_INFO, .option = &O::bInfo, .optionParameter = &O::strInfo, .valueForm = kPort},
+        {.word = "report", .mode = MODE_REPORT, .option = &O::bReport, .optionParameter = &O::strReport,
+         .valueForm = "<file>"},
+        {.word = "startpattern", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget, .action = A::StartPattern,
+         .valueForm = kPort},
+        {.word = "stoppattern", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget, .action = A::StopPattern,
+         .valueForm = kPort},
+        {.word = "reset", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget, .action = A::Reset,
+         .valueForm = kPort},
+        {.word = "cleanmemory", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget, .action = A::CleanMemory,
+         .valueForm = kPort},
+        {.word = "settime", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget, .action = A::SetTime,
+         .valueForm = kPort},
+        {.word = "checkconfig", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget, .action = A::CheckConfig,
+         .valueForm = kPort},
+        {.word = "downloadconfig", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget,
+         .action = A::DownloadConfig, .valueForm = kPort},
+        {.word = "restorefactory", .mode = MODE_ACTION, .optionParameter = &O::strActionTarget,
+         .action = A::RestoreFactory, .valueForm = kPort},
+        {.word = "pattern", .mode = MODE_PATTERN, .optionParameter = &O::strPattern, .valueForm = "<number or name>"},
+        {.word = "yes", .mode = MODE_YES, .option = &O::bYes},
+        {.word = "type", .mode = MODE_TYPE, .optionParameter = &O::strConfigType, .valueForm = "<type>"},
+        {.word = "timezone", .mode = MODE_TIME_ZONE, .optionParameter = &O::strTimeZone, .valueForm = "<zone>"},
+        {.word = "holdtime", .mode = MODE_HOLD_TIME, .optionParameter = &O::strHoldTime, .valueForm = "<minutes>"},
+        {.word = "loopback", .mode = MODE_LOOPBACK, .option = &O::bLoopback, .optionParameter = &O::strLoopback,
+         .valueForm = "COM<n>"},
+        {.word = "long", .mode = MODE_LONG, .option = &O::bLongLoopback},
     };
     return kSwitches;
 }
@@ -93,11 +106,11 @@ void CPellworthCmdLineInfo::Parse(const std::vector<std::string>& args)
     for (const std::string& arg : args) {
         // Help words are kept out of the switch parse so "/?" is never taken as a file value.
         if (IsHelpRequest(arg)) {
-            m_bHelp = true;
+            m_options.bHelp = true;
             continue;
         }
         if (arg == "--version") {
-            m_bVersion = true;
+            m_options.bVersion = true;
             continue;
         }
         const bool bFlag = IsSwitch(arg);
@@ -108,8 +121,9 @@ void CPellworthCmdLineInfo::Parse(const std::vector<std::string>& args)
 
 void CPellworthCmdLineInfo::EndAwaitedValue()
 {
-    if (m_pAwaitingValue != nullptr && m_missingValue.word.empty())
-        m_missingValue = {std::string(m_pAwaitingValue->word), std::string(m_pAwaitingValue->valueForm)};
+    MissingValue& missing = m_options.missingValue;
+    if (m_pAwaitingValue != nullptr && missing.word.empty())
+        missing = {std::string(m_pAwaitingValue->word), std::string(m_pAwaitingValue->valueForm)};
     m_pAwaitingValue = nullptr;
 }
 
@@ -131,13 +145,17 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
         const SwitchDef* def = FindSwitch(text);
         if (def == nullptr) {
             if (!text.empty())
-                m_unknownSwitches.push_back(text);
+                m_options.unknownSwitches.push_back(text);
             return;
         }
         if (def->flag != nullptr)
             this->*def->flag = true;
         if (def->alsoFlag != nullptr)
             this->*def->alsoFlag = true;
+        if (def->option != nullptr)
+            m_options.*def->option = true;
+        if (def->action != ActionForm::None)
+            NoteAction(def->action);
         // An unknown word keeps the mode (and so the wait for a value); a known one ends it.
         EndAwaitedValue();
         if (!def->valueForm.empty())
@@ -147,32 +165,30 @@ void CPellworthCmdLineInfo::ParseParam(const std::string& text, bool bFlag)
     }
     // The mode stays, so a second parameter after the same switch replaces the first.
     for (const SwitchDef& def : Switches()) {
-        if (def.mode == m_nMode && def.parameter != nullptr)
+        if (def.mode != m_nMode)
+            continue;
+        if (def.parameter != nullptr)
             this->*def.parameter = text;
+        if (def.optionParameter != nullptr)
+            m_options.*def.optionParameter = text;
     }
     // An empty value ("$VAR" unset in a script) is no value: it must not turn into a default.
     if (!text.empty())
         m_pAwaitingValue = nullptr;
 }
 
-std::vector<CPellworthCmdLineInfo::ActionForm> CPellworthCmdLineInfo::GetActionForms() const
+void CPellworthCmdLineInfo::NoteAction(ActionForm form)
 {
-    const std::pair<bool, ActionForm> forms[] = {
-        {m_bStartPattern, ActionForm::StartPattern}, {m_bStopPattern, ActionForm::StopPattern},
-        {m_bReset, ActionForm::Reset},               {m_bCleanMemory, ActionForm::CleanMemory},
-        {m_bSetTime, ActionForm::SetTime},           {m_bCheckConfig, ActionForm::CheckConfig},
-        {m_bDownloadConfig, ActionForm::DownloadConfig}, {m_bRestoreFactory, ActionForm::RestoreFactory}};
-    std::vector<ActionForm> given;
-    for (const auto& [set, form] : forms) {
-        if (set)
-            given.push_back(form);
-    }
-    return given;
+    // Kept in ActionForm's order, each once, however often and in whatever order they were written.
+    std::vector<ActionForm>& forms = m_options.actionForms;
+    const auto at = std::lower_bound(forms.begin(), forms.end(), form);
+    if (at == forms.end() || *at != form)
+        forms.insert(at, form);
 }
 
 std::string CPellworthCmdLineInfo::GetReportFilePath() const
 {
-    return m_strReport.empty() ? std::string() : Resolve(m_strReport);
+    return m_options.strReport.empty() ? std::string() : Resolve(m_options.strReport);
 }
 
 int CPellworthCmdLineInfo::GetBaudRate() const

@@ -51,6 +51,47 @@ public:
         RestoreFactory
     };
 
+    // A switch word and the form of the value it needs.
+    struct MissingValue {
+        std::string word;
+        std::string valueForm;
+    };
+    // What the switches beside the job's own give (the one-display forms and their values, help,
+    // version, the report), filled by Parse and read as plain values.
+    struct Options {
+        bool bHelp = false;
+        bool bVersion = false;
+        // "ping" and "info" with their COM<n>[:<address>] (see ParseComTarget).
+        bool bPing = false;
+        std::string strPing;
+        bool bInfo = false;
+        std::string strInfo;
+        // The loop-back test of a port ("loopback" COM<n>), the long one with "long".
+        bool bLoopback = false;
+        bool bLongLoopback = false;
+        std::string strLoopback;
+        // "report" and its value as written (GetReportFilePath resolves it).
+        bool bReport = false;
+        std::string strReport;
+        bool bLogFileGiven = false;  // "lf" was written
+        // The display actions given, each once, in the order of ActionForm (more than one is a
+        // usage error), and their COM<n>[:<address>].
+        std::vector<ActionForm> actionForms;
+        std::string strActionTarget;
+        std::string strPattern;
+        bool bYes = false;
+        std::string strConfigType;
+        std::string strTimeZone;
+        std::string strHoldTime;
+        // Switch words this parser does not know, as written (without their '-' or '/').
+        std::vector<std::string> unknownSwitches;
+        // The first switch that needs a value and got none (no parameter, or an empty one, before
+        // the next switch word or the end), with the form of its value ("pattern", "<number or
+        // name>"). Empty word when every value was given. "b" and "lf" may go without: they have
+        // defaults.
+        MissingValue missingValue;
+    };
+
     // paths is not owned and must outlive this object.
     explicit CPellworthCmdLineInfo(IPathSystem& paths, PathStyle style = PathStyle::Posix);
 
@@ -63,33 +104,8 @@ public:
     bool IsFirmwareFile() const { return m_bFirmwareFile; }
     bool IsAnyFirmware() const { return m_bAnyFirmware; }
     bool IsBaudGiven() const { return m_bBaud; }
-    bool IsHelp() const { return m_bHelp; }
-    bool IsVersion() const { return m_bVersion; }
-    bool IsPing() const { return m_bPing; }
-    bool IsInfo() const { return m_bInfo; }
-    // The loop-back test of a port ("loopback" COM<n>), the long one with "long".
-    bool IsLoopback() const { return m_bLoopback; }
-    bool IsLongLoopback() const { return m_bLongLoopback; }
-    bool IsReport() const { return m_bReport; }
-    bool IsLogFileGiven() const { return m_bLogFileGiven; }
-    // The display actions given (more than one is a usage error), and their COM<n>[:<address>].
-    std::vector<ActionForm> GetActionForms() const;
-    std::string GetActionTarget() const { return m_strActionTarget; }
-    std::string GetPattern() const { return m_strPattern; }
-    bool IsConfirmed() const { return m_bYes; }
-    std::string GetConfigType() const { return m_strConfigType; }
-    std::string GetTimeZone() const { return m_strTimeZone; }
-    std::string GetHoldTime() const { return m_strHoldTime; }
-    // Switch words that are none of the above, as written (without their '-' or '/').
-    const std::vector<std::string>& GetUnknownSwitches() const { return m_unknownSwitches; }
-    // The first switch that needs a value and got none (no parameter, or an empty one, before the
-    // next switch word or the end), with the form of its value ("pattern", "<number or name>").
-    // Empty word when every value was given. "b" and "lf" may go without: they have defaults.
-    struct MissingValue {
-        std::string word;
-        std::string valueForm;
-    };
-    const MissingValue& GetMissingValue() const { return m_missingValue; }
+    const Options& GetOptions() const { return m_options; }
+
     // Every switch word this parser knows, in its table's order (the help words aside), with the
     // form of the value it cannot go without (empty: it takes none, or has a default).
     struct SwitchWord {
@@ -101,11 +117,6 @@ public:
     std::string GetBaud() const { return m_strBaud; }
     // The "b" value read as a decimal up to its first non-digit; 0 when it is not a number.
     int GetBaudRate() const;
-    // The "ping" value, COM<n>[:<address>] (see ParseComTarget).
-    std::string GetPingTarget() const { return m_strPing; }
-    // The "info" value, COM<n>[:<address>] (see ParseComTarget).
-    std::string GetInfoTarget() const { return m_strInfo; }
-    std::string GetLoopbackTarget() const { return m_strLoopback; }
 
     // Creates the folder of an absolute log path, and turns logging off when that fails or the
     // path is too long. Empty when the path is too long.
@@ -123,13 +134,18 @@ public:
     std::string GetReportFilePath() const;
 
 private:
+    // The job's own switches set this class's fields, the others those of Options; a row sets
+    // what it names and leaves the other pointers null.
     struct SwitchDef {
         std::string_view word;
         int mode;
-        bool CPellworthCmdLineInfo::*flag;
-        bool CPellworthCmdLineInfo::*alsoFlag;
-        std::string CPellworthCmdLineInfo::*parameter;  // takes the parameters in this mode
-        std::string_view valueForm;                     // empty: the value may be left out
+        bool CPellworthCmdLineInfo::*flag = nullptr;
+        bool CPellworthCmdLineInfo::*alsoFlag = nullptr;
+        std::string CPellworthCmdLineInfo::*parameter = nullptr;  // takes the parameters in this mode
+        bool Options::*option = nullptr;
+        std::string Options::*optionParameter = nullptr;  // takes the parameters in this mode
+        ActionForm action = ActionForm::None;
+        std::string_view valueForm{};  // empty: the value may be left out
     };
 
     static std::span<const SwitchDef> Switches();
@@ -138,6 +154,7 @@ private:
 
     bool IsSwitch(const std::string& arg) const;
     void ParseParam(const std::string& text, bool bFlag);
+    void NoteAction(ActionForm form);
     // A switch whose value is still awaited is missing it once another switch word (or the end)
     // comes first.
     void EndAwaitedValue();
@@ -159,35 +176,8 @@ private:
     std::string m_strBaud;
     int m_nMode = MODE_NONE;
 
-    bool m_bHelp = false;
-    bool m_bVersion = false;
-    bool m_bPing = false;
-    std::string m_strPing;
-    bool m_bInfo = false;
-    std::string m_strInfo;
-    bool m_bLoopback = false;
-    bool m_bLongLoopback = false;
-    std::string m_strLoopback;
-    bool m_bReport = false;
-    bool m_bLogFileGiven = false; // "lf" was written
-    bool m_bStartPattern = false;
-    bool m_bStopPattern = false;
-    bool m_bReset = false;
-    bool m_bCleanMemory = false;
-    bool m_bSetTime = false;
-    bool m_bCheckConfig = false;
-    bool m_bDownloadConfig = false;
-    bool m_bRestoreFactory = false;
-    std::string m_strActionTarget;
-    std::string m_strPattern;
-    bool m_bYes = false;
-    std::string m_strConfigType;
-    std::string m_strTimeZone;
-    std::string m_strHoldTime;
-    std::string m_strReport;
-    std::vector<std::string> m_unknownSwitches;
+    Options m_options;
     const SwitchDef* m_pAwaitingValue = nullptr;
-    MissingValue m_missingValue;
 };
 
 // Reads "COM<n>[:<address>]" ("com" in any case; address 1 when left out). False, with com and

@@ -25,11 +25,11 @@ CPellworthTestApp::CPellworthTestApp(std::vector<std::string> args, std::ostream
 int CPellworthTestApp::Run()
 {
     m_cmdInfo.Parse(m_args);
-    if (m_cmdInfo.IsHelp()) {
+    if (m_cmdInfo.GetOptions().bHelp) {
         m_out << UsageText();
         return exitstatus::kDone;
     }
-    if (m_cmdInfo.IsVersion()) {
+    if (m_cmdInfo.GetOptions().bVersion) {
         m_out << "QVXFirmInstaller " << ToolVersion() << "\n";
         return exitstatus::kDone;
     }
@@ -67,15 +67,16 @@ int CPellworthTestApp::RunForm()
     // Every command-line form runs its operations inline, on this thread; the window behind its
     // progress window.
     m_core.Runner().SetMode(RunMode::Inline);
+    const CPellworthCmdLineInfo::Options& options = m_cmdInfo.GetOptions();
     if (m_cmdInfo.IsSilent())
         return RunUnattendedJob();
-    if (m_cmdInfo.IsPing())
+    if (options.bPing)
         return RunPing(m_cmdInfo, m_out, m_core);
-    if (m_cmdInfo.IsInfo())
+    if (options.bInfo)
         return RunInfo(m_cmdInfo, m_core, m_firmware, m_config);
-    if (m_cmdInfo.IsLoopback())
+    if (options.bLoopback)
         return RunLoopback(m_cmdInfo, m_out, m_core);
-    if (!m_cmdInfo.GetActionForms().empty())
+    if (!options.actionForms.empty())
         return RunAction(m_cmdInfo, m_core, m_firmware, m_config, m_out, m_err);
     if (m_runWindow) {
         m_core.Runner().SetMode(RunMode::InView);
@@ -110,38 +111,39 @@ const char* CPellworthTestApp::SignalName(int signal)
 
 bool CPellworthTestApp::CheckUsage(std::string& problem)
 {
-    const std::size_t actions = m_cmdInfo.GetActionForms().size();
-    const std::size_t forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (m_cmdInfo.IsPing() ? 1 : 0) +
-                              (m_cmdInfo.IsInfo() ? 1 : 0) + (m_cmdInfo.IsLoopback() ? 1 : 0) + actions;
+    const CPellworthCmdLineInfo::Options& options = m_cmdInfo.GetOptions();
+    const std::size_t actions = options.actionForms.size();
+    const std::size_t forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (options.bPing ? 1 : 0) +
+                              (options.bInfo ? 1 : 0) + (options.bLoopback ? 1 : 0) + actions;
     if (forms > 1) {
         problem = std::string("-s, -ping, -info, -loopback and the display actions are separate runs; give one of them") +
                   (m_cmdInfo.IsSilent() ? "; the job was not started" : "") + " (see --help).";
         return false;
     }
     // A value left out must not turn into a default the script never asked for.
-    const CPellworthCmdLineInfo::MissingValue& missing = m_cmdInfo.GetMissingValue();
+    const CPellworthCmdLineInfo::MissingValue& missing = options.missingValue;
     if (!missing.word.empty()) {
-        const bool sends = actions != 0 || m_cmdInfo.IsPing() || m_cmdInfo.IsInfo() || m_cmdInfo.IsLoopback();
+        const bool sends = actions != 0 || options.bPing || options.bInfo || options.bLoopback;
         problem = "-" + missing.word + " needs its value: -" + missing.word + " " + missing.valueForm + "; " +
                   (m_cmdInfo.IsSilent() ? "the job was not started" : sends ? "nothing was sent" : "nothing was started") +
                   " (see --help).";
         return false;
     }
     if (!m_cmdInfo.IsSilent() && actions == 0) {
-        for (const std::string& word : m_cmdInfo.GetUnknownSwitches())
+        for (const std::string& word : options.unknownSwitches)
             m_err << "qvxfirminstaller: note: -" << word << " is not a switch of this tool and is ignored.\n";
         return true;
     }
     // A typo in a scheduler's command line must not run a different job, nor act on a display
     // with values other than those meant.
-    for (const std::string& word : m_cmdInfo.GetUnknownSwitches()) {
+    for (const std::string& word : options.unknownSwitches) {
         problem = "unknown switch -" + word + "; " + (actions ? "nothing was sent" : "the job was not started") +
                   " (see --help).";
         return false;
     }
     if (actions != 0)
         return true;
-    if (m_cmdInfo.IsReport() && m_cmdInfo.GetReportFilePath().empty()) {
+    if (options.bReport && m_cmdInfo.GetReportFilePath().empty()) {
         problem = "-report needs the report's file name (not too long). The job was not started.";
         return false;
     }
@@ -169,9 +171,9 @@ void CPellworthTestApp::NoteInputs()
     }
     for (const std::string& problem : TimeScaleProblems())
         m_err << note << problem << "\n";
-    if (!m_cmdInfo.IsLogging() && m_cmdInfo.IsLogFileGiven())
+    if (!m_cmdInfo.IsLogging() && m_cmdInfo.GetOptions().bLogFileGiven)
         m_err << note << "-lf names a log file, but without -l1 no log is written.\n";
-    if (m_cmdInfo.IsReport() && !m_cmdInfo.IsSilent())
+    if (m_cmdInfo.GetOptions().bReport && !m_cmdInfo.IsSilent())
         m_err << note << "-report is written by the unattended job (-s) only.\n";
 }
 
@@ -198,7 +200,7 @@ int CPellworthTestApp::RunUnattendedJob()
               << ".\n";
         kept = false;
     }
-    if (m_cmdInfo.IsReport() && !WriteReport(job.Report()))
+    if (m_cmdInfo.GetOptions().bReport && !WriteReport(job.Report()))
         kept = false;
     m_view.Use(m_console);
     // A scheduler that reads the exit status alone must not take a job whose record is missing

@@ -107,8 +107,8 @@ int RunPing(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstallerC
 {
     int com = 0;
     int address = 0;
-    if (!ParseComTarget(cmdInfo.GetPingTarget(), com, address) || com > 255) {
-        out << "ping: \"" << cmdInfo.GetPingTarget() << "\" is not a port, use COM<n>[:<address>]\n";
+    if (!ParseComTarget(cmdInfo.GetOptions().strPing, com, address) || com > 255) {
+        out << "ping: \"" << cmdInfo.GetOptions().strPing << "\" is not a port, use COM<n>[:<address>]\n";
         return exitstatus::kUsage;
     }
     if (address < 1 || address > 240) {

@@ -64,15 +64,34 @@ TEST(PellworthCmdLineInfo, ParsesSwitchesAndParameters)
         EXPECT_EQ(info.IsFirmwareFile(), want.bFirmwareFile);
         EXPECT_EQ(info.IsAnyFirmware(), want.bAnyFirmware);
         EXPECT_EQ(info.IsBaudGiven(), want.bBaud);
-        EXPECT_EQ(info.IsHelp(), want.bHelp);
-        EXPECT_EQ(info.IsPing(), want.bPing);
+        EXPECT_EQ(info.GetOptions().bHelp, want.bHelp);
+        EXPECT_EQ(info.GetOptions().bPing, want.bPing);
         EXPECT_EQ(info.GetFirmwareFilePath(), want.firmwarePath);
         EXPECT_EQ(info.GetDisplaysFilePath(), want.displaysPath);
         EXPECT_EQ(info.GetBaud(), want.baud);
-        EXPECT_EQ(info.GetPingTarget(), want.ping);
+        EXPECT_EQ(info.GetOptions().strPing, want.ping);
         EXPECT_EQ(info.GetLogFilePath(), want.logPath);
         EXPECT_EQ(info.IsLogging(), want.bLog);
         EXPECT_EQ(paths.created, want.created);
+    }
+}
+
+TEST(PellworthCmdLineInfo, ActionFormsEachOnceInTheirOrder)
+{
+    using Form = CPellworthCmdLineInfo::ActionForm;
+    const std::pair<std::vector<std::string>, std::vector<Form>> cases[] = {
+        {{"-ping", "COM1"}, {}},
+        {{"-reset", "COM1", "/RESET", "COM2"}, {Form::Reset}},
+        {{"-restorefactory", "-settime", "-startpattern", "-settime"},
+         {Form::StartPattern, Form::SetTime, Form::RestoreFactory}},
+        {{"-downloadconfig", "-checkconfig", "-cleanmemory", "-stoppattern"},
+         {Form::StopPattern, Form::CleanMemory, Form::CheckConfig, Form::DownloadConfig}},
+    };
+    for (const auto& [args, forms] : cases) {
+        FakePathSystem paths;
+        CPellworthCmdLineInfo info(paths);
+        info.Parse(args);
+        EXPECT_EQ(info.GetOptions().actionForms, forms) << args.front();
     }
 }
 
