@@ -23,7 +23,7 @@ short CDisplayActions::DisplayModeJob(const char* progress, int address, int val
 {
     short result = ERR_SIGN_ABORT;
     m_core.RunJob([&] {
-        m_core.View().SetProgressText(progress);
+        m_core.Runner().Progress().Text(progress);
         result = m_core.Session().Link().SetDisplayMode(static_cast<unsigned char>(address), static_cast<unsigned char>(value),
                                               static_cast<unsigned char>(mode), nullptr);
     });
@@ -78,7 +78,7 @@ short CDisplayActions::ResetDisplay(int address)
 {
     short result = ERR_SIGN_ABORT;
     m_core.RunJob([&] {
-        m_core.View().SetProgressText("Reseting Display");
+        m_core.Runner().Progress().Text("Reseting Display");
         result = m_core.Session().Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
     });
     m_core.AddStatusMessage("The display has been reset.");
@@ -92,7 +92,7 @@ short CDisplayActions::SetTimeDate(int address, std::uint32_t secondsSince1970)
 {
     short result = ERR_SIGN_ABORT;
     m_core.RunJob([&] {
-        m_core.View().SetProgressText("Setting Time/Date");
+        m_core.Runner().Progress().Text("Setting Time/Date");
         result = m_core.Session().Link().SetTime(static_cast<unsigned char>(address), secondsSince1970, nullptr, 0);
     });
     // Saying "set" for a clock that a silent or refusing display never took would send the

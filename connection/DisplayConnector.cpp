@@ -19,7 +19,7 @@ std::string Format(const char* pattern, int value)
 void CDisplayConnector::Progress(const std::string& text)
 {
     Status(text);
-    m_view.SetProgressText(text);
+    m_runner.Progress().Text(text);
 }
 
 // Connecting.

@@ -119,19 +119,21 @@ void CInstallerCore::EndBusy()
 
 void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
 {
-    m_view.SetProgressSteps(static_cast<int>(totalBlocks));
-    m_view.ShowTransferProgress(m_strSending, 0, m_session.Link().GetSendSize());
+    COperationProgress& progress = m_runner.Progress();
+    progress.BeginStep(0, totalBlocks);
+    progress.Transfer(m_strSending, 0, m_session.Link().GetSendSize());
 }
 
 void CInstallerCore::OnBlockSent()
 {
     const CS22SignLink& link = m_session.Link();
-    m_view.StepProgress();
+    COperationProgress& progress = m_runner.Progress();
+    progress.Advance();
     const unsigned long total = link.GetSendSize();
     // Blocks done count the start frame; each data block carries 246 bytes, the last the rest.
     const unsigned long blocks = link.GetBlocksDone();
     const unsigned long done = blocks > 0 ? (blocks - 1) * 246 : 0;
-    m_view.ShowTransferProgress(m_strSending, std::min(done, total), total);
+    progress.Transfer(m_strSending, std::min(done, total), total);
 }
 
 void CInstallerCore::OnKeepAlive()
@@ -155,7 +157,7 @@ void CInstallerCore::OnKeepAlive()
     m_runner.Run([&] {
         if (!link.IsOpen())
             return; // closed in the meantime
-        m_view.SetProgressText("Refreshing sign connection");
+        m_runner.Progress().Text("Refreshing sign connection");
         m_connector.RetrieveStatus(m_session.StatusDoc(), m_session.Address());
     });
     // A view may not run the refresh just now (a window with a box open), and then no exchange

@@ -31,23 +31,42 @@ private:
     bool m_bCancelled;
 };
 
-// What an operation shows while it runs: its progress window's text, a bar of steps for the
-// transfers, and the bytes of a file send for views that show rates.
+// What an operation shows while it runs: its progress window's text, whether Abort is offered,
+// the bar, and the bytes of a file send for views that show rates. The bar follows a plan of
+// weighted steps; each step is begun with its number of units and advanced unit by unit. With a
+// plan of one step (the default) the bar's steps are the step's units, one for one.
 class COperationProgress {
 public:
     explicit COperationProgress(IInstallerView& view) : m_view(view) {}
 
     void Text(const std::string& text) { m_view.SetProgressText(text); }
-    void Steps(int steps) { m_view.SetProgressSteps(steps); }
-    void Step() { m_view.StepProgress(); }
     void AllowAbort(bool allow) { m_view.EnableAbort(allow); }
     void Transfer(const std::string& file, unsigned long done, unsigned long total)
     {
         m_view.ShowTransferProgress(file, done, total);
     }
 
+    // Weights of zero count as one; an empty plan is one step.
+    void Plan(std::vector<unsigned> weights);
+    // Starts step `step` of the plan (one past the last: the last), made of `units` units.
+    void BeginStep(std::size_t step, unsigned long units);
+    // One unit of the current step done (none past its end).
+    void Advance();
+
+    // The bar's length for a plan of several steps.
+    static constexpr int kBarSteps = 1000;
+
 private:
+    // Where the bar stands now, in bar steps.
+    int Position() const;
+
     IInstallerView& m_view;
+    std::vector<unsigned> m_weights{1};
+    unsigned long m_totalWeight = 1;
+    std::size_t m_step = 0;
+    unsigned long m_units = 0;
+    unsigned long m_done = 0;
+    int m_shown = 0; // bar steps shown so far (plans of several steps)
 };
 
 // What an operation ended with: the error lines (task codes and texts) it reported itself, in

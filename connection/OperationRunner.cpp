@@ -154,6 +154,12 @@ std::chrono::steady_clock::duration COperationRunner::TimeWaited() const
     return m_waited;
 }
 
+COperationProgress& COperationRunner::Progress()
+{
+    std::lock_guard guard(m_lock);
+    return m_operations.empty() ? m_idleProgress : m_operations.back()->Progress();
+}
+
 bool COperationRunner::IsBusy() const
 {
     std::lock_guard guard(m_lock);

@@ -54,6 +54,9 @@ public:
     // How long the fixed waits have taken in all, for measurements.
     std::chrono::steady_clock::duration TimeWaited() const;
 
+    // The progress of the operation under way (of none: shown all the same).
+    COperationProgress& Progress();
+
     bool IsBusy() const;
     // Called when the runner becomes busy or idle (outside its lock).
     void SetBusyListener(std::function<void(bool)> listener) { m_onBusy = std::move(listener); }
@@ -79,6 +82,7 @@ private:
     bool m_bClosed = false;
     int m_nWorkers = 0; // work running on a view's worker: operations inside it run inline
     std::chrono::steady_clock::duration m_waited{};
+    COperationProgress m_idleProgress{m_view};
 };
 
 // An operation for as long as the scope lives, without a worker of its own: the job, a display's

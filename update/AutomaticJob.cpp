@@ -363,7 +363,7 @@ void CAutomaticUpdateJob::AwaitRestart(const DisplayInfo& entry)
     Log(waiting);
     bool back = false;
     Step([&] {
-        m_core.View().SetProgressText(waiting);
+        m_core.Runner().Progress().Text(waiting);
         back = m_firmware.AwaitRestart(entry.nComPort, entry.nBaudRate, address);
     });
     if (!back && !Aborted())
@@ -394,7 +394,7 @@ void CAutomaticUpdateJob::RefreshDisplays(const std::vector<DisplayInfo>& entrie
 // answers it over to the S2200 Protocol.
 void CAutomaticUpdateJob::RefreshPass(const std::vector<DisplayInfo>& entries)
 {
-    m_core.View().SetProgressText("Refreshing displays");
+    m_core.Runner().Progress().Text("Refreshing displays");
     for (const DisplayInfo& entry : entries) {
         if (Aborted())
             return;
@@ -410,7 +410,7 @@ void CAutomaticUpdateJob::RefreshDisplay(const DisplayInfo& entry)
 {
     const int address = static_cast<int>(entry.nAddress);
     const char* name = entry.strName.c_str();
-    m_core.View().SetProgressText(Format("Refreshing display %s", name));
+    m_core.Runner().Progress().Text(Format("Refreshing display %s", name));
     if (m_core.Connector().ValidateDisplayAddress(true, address)) {
         std::vector<CONNECTION_INFO> list;
         BuildDisplayConnectionList(list, address, entry.nComPort, entry.nBaudRate, false);

@@ -268,9 +268,9 @@ bool CConfigDownloader::DownloadConfiguration(int key, int address, const std::s
 
 bool CConfigDownloader::DownloadWork(const std::string& text, int address)
 {
-    IInstallerView& view = m_core.View();
+    COperationProgress& progress = m_core.Runner().Progress();
     m_core.AddStatusMessage("Downloading sign configuration...");
-    view.SetProgressText("Downloading configuration to sign");
+    progress.Text("Downloading configuration to sign");
     // An abort between two steps (a signal to an unattended run) sends nothing.
     const bool sent = !m_core.IsCancelled() &&
                       m_core.SendFileToSign(address, kConfigFile, reinterpret_cast<const unsigned char*>(text.data()),
@@ -282,13 +282,13 @@ bool CConfigDownloader::DownloadWork(const std::string& text, int address)
             m_core.AddErrorMessage(513, "Config file could not be downloaded");
         return false;
     }
-    view.EnableAbort(false);
+    progress.AllowAbort(false);
     // Only a signal can cut this wait short now; then the display is not reset.
     if (!m_core.WaitUnlessCancelled(500)) {
         m_core.AddErrorMessage(302, kAborted);
         return false;
     }
-    view.SetProgressText("Reseting display");
+    progress.Text("Reseting display");
     m_core.Session().Link().ResetDisplay(static_cast<unsigned char>(address), 1, 0, nullptr);
     m_core.WaitUnlessCancelled(200);
     m_core.AddStatusMessage("Configuration file has been downloaded and sign has been reset.");

@@ -115,9 +115,9 @@ bool CFirmwareInstaller::InstallFirmware(bool external, const std::string& path,
 
 bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int address)
 {
-    IInstallerView& view = m_core.View();
+    COperationProgress& progress = m_core.Runner().Progress();
     m_core.AddStatusMessage("Downloading firmware...");
-    view.SetProgressText("Downloading firmware to sign");
+    progress.Text("Downloading firmware to sign");
     const auto size = static_cast<unsigned long>(firmware.image.size());
     // An abort that came between two steps is not left to the next exchange to notice: a whole
     // image is not sent after it.
@@ -132,7 +132,7 @@ bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int addres
             m_core.AddErrorMessage(503, "Transmission failed");
         return false;
     }
-    view.EnableAbort(false);
+    progress.AllowAbort(false);
     if (!m_core.WaitUnlessCancelled(500)) {
         m_core.AddStatusMessage(kAborted);
         return false;
@@ -145,16 +145,16 @@ bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int addres
 
 bool CFirmwareInstaller::ResetAfterDirectory(const std::string& fileName, int address)
 {
-    IInstallerView& view = m_core.View();
-    view.SetProgressText("Retrieving File Directory of Sign");
-    view.SetProgressSteps(kDirectoryWaits + 2);
+    COperationProgress& progress = m_core.Runner().Progress();
+    progress.Text("Retrieving File Directory of Sign");
+    progress.BeginStep(0, kDirectoryWaits + 2);
     for (int second = 0; second < kDirectoryWaits; ++second) {
         // Only a signal can cut this short (the Abort button is off by now): stop before the reset.
         if (!m_core.WaitUnlessCancelled(1000)) {
             m_core.AddStatusMessage(kAborted);
             return false;
         }
-        view.StepProgress();
+        progress.Advance();
     }
     std::vector<std::string> names;
     if (!GetSignDirectory(names, address)) {
@@ -165,8 +165,8 @@ bool CFirmwareInstaller::ResetAfterDirectory(const std::string& fileName, int ad
     const auto sent = std::find(names.begin(), names.end(), fileName);
     if (sent != names.end())
         names.erase(sent);
-    view.StepProgress();
-    view.SetProgressText("Reseting display");
+    progress.Advance();
+    progress.Text("Reseting display");
     ResetDisplay(address);
     m_core.WaitUnlessCancelled(500);
     return true;
@@ -224,12 +224,12 @@ VerifyOutcome CFirmwareInstaller::VerifyFirmware(unsigned short comPort, unsigne
 VerifyOutcome CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned long baud, int address,
                                              const std::string& displayName, const std::string& targetVersion)
 {
-    IInstallerView& view = m_core.View();
+    COperationProgress& shown = m_core.Runner().Progress();
     auto progress = [&](const std::string& text) {
         m_core.AddStatusMessage(text);
-        view.SetProgressText(text);
+        shown.Text(text);
     };
-    view.EnableAbort(false);
+    shown.AllowAbort(false);
     bool waited = m_core.WaitUnlessCancelled(500);
     if (waited) {
         progress("Waiting for display to reboot");

@@ -64,7 +64,7 @@ void CVerificationTest::RunStep(const char* progress, const std::function<void(I
     m_core.RunJob([&] {
         if (m_bClosing)
             return;
-        m_core.View().SetProgressText(progress);
+        m_core.Runner().Progress().Text(progress);
         CLinkSignOperations ops(m_core.Session().Link(), m_nAddress, [this] { return m_core.IsCancelled(); });
         work(ops);
     });

@@ -139,3 +139,40 @@ TEST_F(OperationTest, TheSessionShowsEachPlacementAndWhetherADisplayIsConnected)
 }
 
 } // namespace
+
+namespace {
+
+TEST(OperationProgress, TheBarFollowsThePlanOfWeightedSteps)
+{
+    struct Case {
+        const char* what;
+        std::vector<unsigned> weights;
+        std::vector<unsigned long> units; // of each step, in turn
+        int barSteps;
+        std::vector<int> after; // bar position after each unit
+    };
+    const Case cases[] = {
+        {"one step: a bar step per unit, none past its end", {}, {3}, 3, {1, 2, 3}},
+        {"three parts in four, then one", {3, 1}, {3, 2}, 1000, {250, 500, 750, 875, 1000}},
+        {"a weight of zero counts as one", {0, 1}, {1, 1}, 1000, {500, 1000}},
+    };
+    for (const Case& c : cases) {
+        CCapturingView view;
+        COperationProgress progress(view);
+        if (!c.weights.empty())
+            progress.Plan(c.weights);
+        std::vector<int> after;
+        for (std::size_t step = 0; step < c.units.size(); ++step) {
+            progress.BeginStep(step, c.units[step]);
+            for (unsigned long unit = 0; unit <= c.units[step]; ++unit) { // one more than the step has
+                progress.Advance();
+                if (unit < c.units[step])
+                    after.push_back(view.progressStepped);
+            }
+        }
+        EXPECT_EQ(view.progressSteps, c.barSteps) << c.what;
+        EXPECT_EQ(after, c.after) << c.what;
+    }
+}
+
+} // namespace
