@@ -32,19 +32,19 @@ CS22SignLink::BusyPeriod::~BusyPeriod()
         m_link.m_pListener->EndBusy();
 }
 
-short CS22SignLink::OpenPort(short comPort, unsigned long baud, unsigned char flag)
+S22Result CS22SignLink::OpenPort(short comPort, unsigned long baud, unsigned char flag)
 {
     if (m_bOpen)
         return ERR_COMMAND_ALREADY_CONNECTED;
     m_port.Configure(comPort, baud, flag);
     m_port.SetTimeOut(kPortTimeOutMs);
-    const short result = m_port.Connect();
+    const S22Result result = m_port.Connect();
     if (result == S22NET_OK)
         m_bOpen = true;
     return result;
 }
 
-short CS22SignLink::ClosePort()
+S22Result CS22SignLink::ClosePort()
 {
     if (!m_bOpen)
         return ERR_COMMAND_NOT_CONFIGURED;
@@ -64,20 +64,20 @@ void CS22SignLink::ClearAbort()
     m_port.SetAbort(false);
 }
 
-short CS22SignLink::SequenceReset(unsigned char address)
+S22Result CS22SignLink::SequenceReset(unsigned char address)
 {
     if (!m_bOpen)
         return ERR_COMMAND_NO_CONNECTION;
     ClearAbort();
     BusyPeriod busy(*this);
-    const short result = ResetSequence(address);
+    const S22Result result = ResetSequence(address);
     if (result == S22NET_OK)
         m_bSequenceResetDone = true;
     return result;
 }
 
-short CS22SignLink::GenericCommand(unsigned char address, const void* request, short length, void* reply,
-                                   short replyLength)
+S22Result CS22SignLink::GenericCommand(unsigned char address, const void* request, short length, void* reply,
+                                       short replyLength)
 {
     const auto buffer = CS22CommandBuffer::Raw(request, length > 0 ? static_cast<std::size_t>(length) : 0);
     const std::size_t copy = reply != nullptr && replyLength > 0 ? static_cast<std::size_t>(replyLength) : 0;
@@ -92,13 +92,13 @@ void CS22SignLink::GetLastPacket(const unsigned char** sent, const unsigned char
         *received = m_received.Bytes();
 }
 
-short CS22SignLink::ResetSequence(unsigned char address)
+S22Result CS22SignLink::ResetSequence(unsigned char address)
 {
     m_sequence.Reset(address);
     return Exchange(S22Request::SequenceReset(address));
 }
 
-short CS22SignLink::Exchange(const S22Request& request)
+S22Result CS22SignLink::Exchange(const S22Request& request)
 {
     // Unlike the exported engine, a failed send is tried again and a reply is always awaited.
     ExchangePolicy policy;
@@ -106,7 +106,7 @@ short CS22SignLink::Exchange(const S22Request& request)
     policy.retryFailedSend = true;
     policy.abortResultSettles = true;
     const unsigned char sequence = m_sequence.Get(request.address);
-    const short result = RunExchangeTries(
+    const S22Result result = RunExchangeTries(
         policy, m_bAbort, m_nActualRetries, [&] { return SendRequest(m_port, m_sent, request, sequence); },
         [&] { return AwaitReply(m_port, m_received, request, sequence); }, [](short) {});
     m_sequence.Advance(request.address);

@@ -42,8 +42,8 @@ public:
     CS22SignLink& operator=(const CS22SignLink&) = delete;
 
     // Port control.
-    short OpenPort(short comPort, unsigned long baud, unsigned char flag);
-    short ClosePort();
+    S22Result OpenPort(short comPort, unsigned long baud, unsigned char flag);
+    S22Result ClosePort();
     bool IsOpen() const { return m_bOpen; }
 
     // Abort may be called from any thread; it also cuts a waiting port read short.
@@ -53,33 +53,33 @@ public:
     IPTANetListener* GetListener() const { return m_pListener; }
 
     // A sequence-reset exchange: 0 means the controller answered in this protocol.
-    short SequenceReset(unsigned char address);
+    S22Result SequenceReset(unsigned char address);
     // Sends the caller's bytes as a command frame; copies up to replyLength reply data bytes (the
     // rest zero) into reply when it is not null. No status byte is checked.
-    short GenericCommand(unsigned char address, const void* request, short length, void* reply,
-                         short replyLength);
+    S22Result GenericCommand(unsigned char address, const void* request, short length, void* reply,
+                             short replyLength);
 
     // Commands (extended; status byte 2). Names longer than 109 characters are refused.
-    short ResetDisplay(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp);
-    short BlankDisplay(unsigned char address, unsigned char b1, m2_resp_s* resp);
-    short SetTime(unsigned char address, unsigned long time, m2_resp_s* resp, unsigned char option);
+    S22Result ResetDisplay(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp);
+    S22Result BlankDisplay(unsigned char address, unsigned char b1, m2_resp_s* resp);
+    S22Result SetTime(unsigned char address, unsigned long time, m2_resp_s* resp, unsigned char option);
     // On first use the link's sequence reset is tried but its result not checked.
-    short SetDisplayMode(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp);
-    short RunMessage(unsigned char address, const char* name, unsigned char b1, unsigned char b2, unsigned char b3,
-                     unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
-                     m2_resp_run_message_s* resp, unsigned char option);
-    short RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
-                     unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
-                     m2_resp_run_message_s* resp, unsigned char option);
-    short DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option);
-    short DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option);
+    S22Result SetDisplayMode(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp);
+    S22Result RunMessage(unsigned char address, const char* name, unsigned char b1, unsigned char b2, unsigned char b3,
+                         unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
+                         m2_resp_run_message_s* resp, unsigned char option);
+    S22Result RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
+                         unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
+                         m2_resp_run_message_s* resp, unsigned char option);
+    S22Result DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option);
+    S22Result DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option);
 #ifdef _WIN32
     // What a caller's DeleteFile becomes under <windows.h>'s macro.
-    short DeleteFileA(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
+    S22Result DeleteFileA(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
     {
         return DeleteFile(address, name, resp, option);
     }
-    short DeleteFileA(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option)
+    S22Result DeleteFileA(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option)
     {
         return DeleteFile(address, name, resp, option);
     }
@@ -87,16 +87,16 @@ public:
 
     // File transfer. GetFile returns a buffer owned by the link (valid until the next get) or null
     // with the reason in result (0 with null: the file is empty).
-    short SendFile(unsigned char address, const char* name, const unsigned char* data, unsigned long size,
-                   m2_resp_send_file_s* resp, unsigned char option);
-    short SendFile(unsigned char address, const std::string& name, const unsigned char* data, unsigned long size,
-                   m2_resp_send_file_s* resp, unsigned char option);
+    S22Result SendFile(unsigned char address, const char* name, const unsigned char* data, unsigned long size,
+                       m2_resp_send_file_s* resp, unsigned char option);
+    S22Result SendFile(unsigned char address, const std::string& name, const unsigned char* data, unsigned long size,
+                       m2_resp_send_file_s* resp, unsigned char option);
     // Sends with a compressed start (code 20): the data zlib-compressed when compress is set, else
     // as it is. ERR_SIGN_UNSUPPORTED_COMMAND at once when the controller refuses the start.
-    short SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
-                             unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
-    short SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
-                             unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
+    S22Result SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
+                                 unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
+    S22Result SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
+                                 unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
     unsigned char* GetFile(unsigned char address, const char* name, short& result, m2_resp_retrieve_file_s* resp,
                            unsigned char option);
     unsigned char* GetFile(unsigned char address, const std::string& name, short& result,
@@ -109,10 +109,10 @@ public:
     unsigned long GetSendSize() const { return m_nSendSize; }
 
     // The customer protocol a display may answer instead (12-byte 0x10 0x02 frames).
-    short SwitchToS2200(unsigned char address);
-    short PellworthPing(unsigned char address);
+    S22Result SwitchToS2200(unsigned char address);
+    S22Result PellworthPing(unsigned char address);
     // text: the display's firmware identification, blanks trimmed.
-    short GetSignType(unsigned char address, std::string& text);
+    S22Result GetSignType(unsigned char address, std::string& text);
 
     short GetActualNumberOfRetries() const { return m_nActualRetries; }
     void GetLastPacket(const unsigned char** sent, const unsigned char** received) const;
@@ -146,18 +146,18 @@ private:
     // Runs work() as one framed operation: -4 when closed, abort cleared, busy period, and the
     // link's one-time sequence reset first (its failure ends the operation when checkReset).
     template <class Work>
-    short RunFramed(unsigned char address, Work&& work, bool checkReset = true);
-    short Exchange(const S22Request& request);
-    short ResetSequence(unsigned char address);
+    S22Result RunFramed(unsigned char address, Work&& work, bool checkReset = true);
+    S22Result Exchange(const S22Request& request);
+    S22Result ResetSequence(unsigned char address);
     // One command: reply record copied, status byte checked when statusOffset >= 0.
-    short FramedCommand(unsigned char address, const CS22CommandBuffer& request, void* record,
-                        std::size_t recordSize, int statusOffset, bool checkReset = true);
-    short SendStarted(unsigned char address, const CS22CommandBuffer& start, const unsigned char* data,
-                      unsigned long size, m2_resp_send_file_s* resp);
-    short PellworthExchange(unsigned char address, unsigned char command);
+    S22Result FramedCommand(unsigned char address, const CS22CommandBuffer& request, void* record,
+                            std::size_t recordSize, int statusOffset, bool checkReset = true);
+    S22Result SendStarted(unsigned char address, const CS22CommandBuffer& start, const unsigned char* data,
+                          unsigned long size, m2_resp_send_file_s* resp);
+    S22Result PellworthExchange(unsigned char address, unsigned char command);
 
     // Transfers run through these.
-    short ExchangeCommand(const S22Request& request) override { return Exchange(request); }
+    S22Result ExchangeCommand(const S22Request& request) override { return Exchange(request); }
     const CS22NetPacket& LastReply() const override { return m_received; }
     bool IsAbortRequested() const override { return m_bAbort; }
     void TransferBegins(unsigned short total) override;
@@ -193,14 +193,14 @@ private:
 #endif
 
 template <class Work>
-short CS22SignLink::RunFramed(unsigned char address, Work&& work, bool checkReset)
+S22Result CS22SignLink::RunFramed(unsigned char address, Work&& work, bool checkReset)
 {
     if (!m_bOpen)
         return ERR_COMMAND_NO_CONNECTION;
     ClearAbort();
     BusyPeriod busy(*this);
     if (!m_bSequenceResetDone) {
-        const short reset = ResetSequence(address);
+        const S22Result reset = ResetSequence(address);
         if (reset == S22NET_OK)
             m_bSequenceResetDone = true;
         else if (checkReset)
