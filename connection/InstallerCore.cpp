@@ -229,7 +229,7 @@ bool CInstallerCore::RetrieveFile(CXmlDoc& doc, int address, const char* name, c
     short result = S22NET_OK;
     const unsigned char* data = m_link.GetFile(static_cast<unsigned char>(address), name, result, nullptr, 0);
     if (result == S22NET_OK && data != nullptr) {
-        const std::string text(reinterpret_cast<const char*>(data), m_link.GetRetrievedSize());
+        const std::string text(reinterpret_cast<const char*>(data), m_link.GetTransferFigures().retrievedSize);
         if (doc.SetDocument(text, true)) {
             AddStatusMessage(retrieved);
             return true;
@@ -286,7 +286,8 @@ bool CInstallerCore::SendFileToSign(int address, const std::string& name, const 
             reason.pop_back();
         char detail[200];
         std::snprintf(detail, sizeof detail, "Sending %s stopped after %u of %u blocks (%s).", name.c_str(),
-                      static_cast<unsigned>(m_link.GetBlocksDone()), static_cast<unsigned>(m_link.GetBlocksTotal()),
+                      static_cast<unsigned>(m_link.GetTransferFigures().blocksDone),
+                      static_cast<unsigned>(m_link.GetTransferFigures().blocksTotal),
                       reason.c_str());
         AddStatusMessage(detail);
     }
@@ -315,15 +316,15 @@ void CInstallerCore::EndBusy()
 void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
 {
     m_view.SetProgressSteps(static_cast<int>(totalBlocks));
-    m_view.ShowTransferProgress(m_strSending, 0, m_link.GetSendSize());
+    m_view.ShowTransferProgress(m_strSending, 0, m_link.GetTransferFigures().sendSize);
 }
 
 void CInstallerCore::OnBlockSent()
 {
     m_view.StepProgress();
-    const unsigned long total = m_link.GetSendSize();
+    const unsigned long total = m_link.GetTransferFigures().sendSize;
     // Blocks done count the start frame; each data block carries 246 bytes, the last the rest.
-    const unsigned long blocks = m_link.GetBlocksDone();
+    const unsigned long blocks = m_link.GetTransferFigures().blocksDone;
     const unsigned long done = blocks > 0 ? (blocks - 1) * 246 : 0;
     m_view.ShowTransferProgress(m_strSending, std::min(done, total), total);
 }

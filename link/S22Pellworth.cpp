@@ -95,7 +95,9 @@ S22Result CS22SignLink::PellworthExchange(unsigned char address, unsigned char c
             TraceReceived(m_port.GetComPort(), {reply, count}, result, invalid ? "rejected: not the ping reply" : "");
         return invalid ? ERR_SIGN_INVALID_RESPONSE : result;
     };
-    const S22Result result = RunExchangeTries(policy, m_bAbort, m_nActualRetries, send, awaitPingReply, [](short) {});
+    short retries = 0;
+    const S22Result result = RunExchangeTries(policy, m_bAbort, retries, send, awaitPingReply, [](short) {});
+    m_nActualRetries = retries;
     m_sequence.Advance(address);
     return result;
 }

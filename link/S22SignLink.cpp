@@ -1,17 +1,5 @@
 #include "link/S22SignLink.h"
 
-#include "res/Resources.h"
-
-#include <algorithm>
-#include <cstring>
-
-namespace {
-
-const char kEchoText[] =
-    "ATV1\nthe quick brown fox jumps over the lazy dog \nTHE QUICK BROWN FOX JUMPS OVER THE LAZY DOG";
-static_assert(sizeof kEchoText == 94, "the short echo test sends 94 bytes, the terminating zero included");
-
-} // namespace
 
 CS22SignLink::BusyPeriod::BusyPeriod(CS22SignLink& link) : m_link(link)
 {
@@ -84,6 +72,17 @@ S22Result CS22SignLink::GenericCommand(unsigned char address, const void* reques
     return FramedCommand(address, buffer, reply, copy, -1);
 }
 
+S22TransferFigures CS22SignLink::GetTransferFigures() const
+{
+    S22TransferFigures figures;
+    figures.blocksDone = m_nBlocksDone;
+    figures.blocksTotal = m_nBlocksTotal;
+    figures.sendSize = m_nSendSize;
+    figures.retrievedSize = m_nRetrievedSize;
+    figures.actualRetries = m_nActualRetries;
+    return figures;
+}
+
 void CS22SignLink::GetLastPacket(const unsigned char** sent, const unsigned char** received) const
 {
     if (sent != nullptr)
@@ -106,85 +105,11 @@ S22Result CS22SignLink::Exchange(const S22Request& request)
     policy.retryFailedSend = true;
     policy.abortResultSettles = true;
     const unsigned char sequence = m_sequence.Get(request.address);
+    short retries = 0;
     const S22Result result = RunExchangeTries(
-        policy, m_bAbort, m_nActualRetries, [&] { return SendRequest(m_port, m_sent, request, sequence); },
+        policy, m_bAbort, retries, [&] { return SendRequest(m_port, m_sent, request, sequence); },
         [&] { return AwaitReply(m_port, m_received, request, sequence); }, [](short) {});
+    m_nActualRetries = retries;
     m_sequence.Advance(request.address);
     return result;
-}
-
-bool CS22SignLink::StartEchoTest(short comPort, int type)
-{
-    // A new operation: an abort left from an earlier one must not fail the test.
-    ClearAbort();
-    m_nEchoDone = 0;
-    if (type == 0) {
-        m_echoText.assign(kEchoText, kEchoText + sizeof kEchoText);
-        m_pEchoData = m_echoText.data();
-        m_nEchoSize = static_cast<unsigned long>(m_echoText.size());
-    } else if (type == 1) {
-        // The long test sends the firmware package as it is embedded, read in place.
-        const auto package = qvxres::FindEmbeddedResource("BIN", qvxres::kFirmwareFX40211);
-        if (package.empty())
-            return false;
-        m_pEchoData = package.data();
-        m_nEchoSize = static_cast<unsigned long>(package.size());
-    } else {
-        return false;
-    }
-    if (!m_bOpen) {
-        if (OpenPort(comPort, kEchoTestBaud, 0) != S22NET_OK)
-            return false;
-        m_bEchoOpenedPort = true;
-    }
-    const unsigned char probe[2] = {0x61, 0x00};
-    unsigned long written = 0;
-    if (m_port.WriteBlock(probe, 2, &written) != S22NET_OK)
-        return false;
-    unsigned char echoed = 0;
-    if (m_port.ReadChar(echoed) != S22NET_OK || echoed != 0x61)
-        return false;
-    (void)m_port.ReadChar(echoed); // the echoed zero byte
-    return true;
-}
-
-int CS22SignLink::EchoTestStep()
-{
-    if (m_pEchoData == nullptr || m_nEchoDone >= m_nEchoSize)
-        return kEchoFailed;
-    const unsigned long count = std::min<unsigned long>(256, m_nEchoSize - m_nEchoDone);
-    const unsigned char* expected = m_pEchoData + m_nEchoDone;
-    unsigned long written = 0;
-    if (m_port.WriteBlock(expected, static_cast<short>(count), &written) != S22NET_OK)
-        return kEchoFailed;
-    unsigned char echoed[256];
-    unsigned long got = count;
-    if (m_port.ReadBlock(echoed, &got) != S22NET_OK)
-        return kEchoFailed;
-    if (std::memcmp(echoed, expected, got) != 0)
-        return kEchoFailed;
-    m_nEchoDone += got;
-    return m_nEchoDone >= m_nEchoSize ? kEchoPassed : kEchoMore;
-}
-
-void CS22SignLink::GetEchoTestProgress(unsigned long& done, unsigned long& total) const
-{
-    done = m_nEchoDone;
-    total = m_nEchoSize;
-}
-
-void CS22SignLink::EndEchoTest(int type)
-{
-    if (m_bEchoOpenedPort) {
-        ClosePort();
-        m_bEchoOpenedPort = false;
-    }
-    if (type == 0) {
-        m_echoText.clear();
-        m_echoText.shrink_to_fit();
-    }
-    if (type == 0 || type == 1) {
-        m_pEchoData = nullptr;
-        m_nEchoSize = 0;
-    }
 }

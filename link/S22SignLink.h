@@ -1,7 +1,8 @@
 #pragma once
 // The sign link through which the tool's own pages, jobs and tests talk to one display line: an
 // embedded serial port, its own exchange loop (up to four tries, no broadcast shortcut, no log),
-// a listener told about busy periods, and the serial echo (loop-back) test.
+// and a listener told about busy periods. The serial echo (loop-back) test runs on a link through
+// CS22EchoTest (S22EchoTest.h).
 
 #include "link/IPTANetListener.h"
 #include "link/S22Exchange.h"
@@ -25,6 +26,28 @@ public:
     virtual void OnBlockSent() = 0;
 };
 
+// The link's figures of its last exchanges and transfers, read together. Another thread may poll
+// them while a transfer runs.
+struct S22TransferFigures {
+    unsigned short blocksDone = 0;   // blocks of the last transfer exchanged so far
+    unsigned short blocksTotal = 0;  // its block count, the start frame included
+    unsigned long sendSize = 0;      // bytes the last send put in its blocks (after compression)
+    unsigned long retrievedSize = 0; // bytes in the buffer of the last get
+    short actualRetries = -1;        // tries after the first in the last exchange
+};
+
+// A file name for the link's requests, as a C string or a string object (its characters up to
+// the first zero byte).
+class S22FileName {
+public:
+    S22FileName(const char* name) : m_pName(name) {}
+    S22FileName(const std::string& name) : m_pName(name.c_str()) {}
+    const char* c_str() const { return m_pName; }
+
+private:
+    const char* m_pName;
+};
+
 // The class keeps its DeleteFile members whether or not <windows.h> came first.
 #ifdef _WIN32
 #pragma push_macro("DeleteFile")
@@ -35,7 +58,6 @@ class CS22SignLink final : private IS22Exchanger, private IS22TransferSink {
 public:
     static constexpr unsigned long kPortTimeOutMs = 3000;
     static constexpr short kMaxRetries = 3;
-    static constexpr unsigned long kEchoTestBaud = 19200;
 
     CS22SignLink() = default;
     CS22SignLink(const CS22SignLink&) = delete;
@@ -71,15 +93,10 @@ public:
     S22Result RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
                          unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6, unsigned long dword,
                          m2_resp_run_message_s* resp, unsigned char option);
-    S22Result DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option);
-    S22Result DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option);
+    S22Result DeleteFile(unsigned char address, S22FileName name, m2_resp_s* resp, unsigned char option);
 #ifdef _WIN32
     // What a caller's DeleteFile becomes under <windows.h>'s macro.
-    S22Result DeleteFileA(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
-    {
-        return DeleteFile(address, name, resp, option);
-    }
-    S22Result DeleteFileA(unsigned char address, const std::string& name, m2_resp_s* resp, unsigned char option)
+    S22Result DeleteFileA(unsigned char address, S22FileName name, m2_resp_s* resp, unsigned char option)
     {
         return DeleteFile(address, name, resp, option);
     }
@@ -101,12 +118,9 @@ public:
                            unsigned char option);
     unsigned char* GetFile(unsigned char address, const std::string& name, short& result,
                            m2_resp_retrieve_file_s* resp, unsigned char option);
-    unsigned long GetRetrievedSize() const { return static_cast<unsigned long>(m_retrieved.size()); }
     void SetProgressReceiver(IS22ProgressReceiver* receiver) { m_pProgress = receiver; }
-    unsigned short GetBlocksDone() const { return m_nBlocksDone; }
-    unsigned short GetBlocksTotal() const { return m_nBlocksTotal; }
-    // The bytes the last send put in its blocks (after compression, for a compressed send).
-    unsigned long GetSendSize() const { return m_nSendSize; }
+    // Blocks done and total, the last send's size, the last get's size and the last exchange's retries.
+    S22TransferFigures GetTransferFigures() const;
 
     // The customer protocol a display may answer instead (12-byte 0x10 0x02 frames).
     S22Result SwitchToS2200(unsigned char address);
@@ -114,20 +128,8 @@ public:
     // text: the display's firmware identification, blanks trimmed.
     S22Result GetSignType(unsigned char address, std::string& text);
 
-    short GetActualNumberOfRetries() const { return m_nActualRetries; }
     void GetLastPacket(const unsigned char** sent, const unsigned char** received) const;
     CS22NetSerialPort& Port() { return m_port; }
-
-    // Serial echo test with a loop-back plug (type 0: a fixed text; type 1: the embedded firmware).
-    bool StartEchoTest(short comPort, int type);
-    int EchoTestStep();
-    void GetEchoTestProgress(unsigned long& done, unsigned long& total) const;
-    void EndEchoTest(int type);
-
-    // Results of EchoTestStep.
-    static constexpr int kEchoMore = 0;
-    static constexpr int kEchoPassed = 1;
-    static constexpr int kEchoFailed = 2;
 
 private:
     // Ends a busy period on every path of the operation that began it.
@@ -166,10 +168,11 @@ private:
 
     bool m_bOpen = false;
     std::atomic<bool> m_bAbort{false};
-    short m_nActualRetries = -1;
     bool m_bSequenceResetDone = false;
     std::vector<unsigned char> m_retrieved;
-    // Polled by other threads while a transfer runs.
+    // The transfer figures, polled by other threads while a transfer runs.
+    std::atomic<short> m_nActualRetries{-1};
+    std::atomic<unsigned long> m_nRetrievedSize{0}; // m_retrieved.size() when the last get ended
     std::atomic<unsigned short> m_nBlocksDone{0};
     std::atomic<unsigned short> m_nBlocksTotal{0};
     std::atomic<unsigned long> m_nSendSize{0};
@@ -180,12 +183,6 @@ private:
     CS22NetPacket m_sent;
     CS22NetPacket m_received;
     bool m_bBusy = false;
-
-    std::vector<unsigned char> m_echoText; // owned data of the type-0 test
-    const unsigned char* m_pEchoData = nullptr;
-    unsigned long m_nEchoSize = 0;
-    unsigned long m_nEchoDone = 0;
-    bool m_bEchoOpenedPort = false;
 };
 
 #ifdef _WIN32

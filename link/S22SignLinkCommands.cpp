@@ -68,15 +68,10 @@ S22Result CS22SignLink::RunMessage(unsigned char address, const std::string& nam
     return RunMessage(address, name.c_str(), b1, b2, b3, b4, b5, b6, dword, resp, option);
 }
 
-S22Result CS22SignLink::DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
+S22Result CS22SignLink::DeleteFile(unsigned char address, S22FileName name, m2_resp_s* resp, unsigned char option)
 {
-    return FramedCommand(address, S22DeleteFileRequest(name, option), resp, sizeof(m2_resp_s), kExtendedStatus);
-}
-
-S22Result CS22SignLink::DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp,
-                                   unsigned char option)
-{
-    return DeleteFile(address, name.c_str(), resp, option);
+    return FramedCommand(address, S22DeleteFileRequest(name.c_str(), option), resp, sizeof(m2_resp_s),
+                         kExtendedStatus);
 }
 
 void CS22SignLink::TransferBegins(unsigned short total)
@@ -179,6 +174,7 @@ unsigned char* CS22SignLink::GetFile(unsigned char address, const char* name, sh
         return S22GetBlocks(*this, *this, address, start, resp, S22FileAnnouncement(), S22FileRequests(),
                             m_retrieved);
     });
+    m_nRetrievedSize = static_cast<unsigned long>(m_retrieved.size());
     return result == S22NET_OK && !m_retrieved.empty() ? m_retrieved.data() : nullptr;
 }
 

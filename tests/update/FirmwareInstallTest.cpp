@@ -128,8 +128,9 @@ bool InstallAbortedWhen(FirmwareTest& test, CInstallerCore& core, bool (*blocksD
 {
     std::atomic<bool> finished{false};
     std::thread abort([&] {
-        while (!finished && (core.Link().GetBlocksTotal() < 1000 ||
-                             !blocksDone(core.Link().GetBlocksDone(), core.Link().GetBlocksTotal())))
+        while (!finished && (core.Link().GetTransferFigures().blocksTotal < 1000 ||
+                             !blocksDone(core.Link().GetTransferFigures().blocksDone,
+                                         core.Link().GetTransferFigures().blocksTotal)))
             std::this_thread::yield();
         core.Cancel();
     });
