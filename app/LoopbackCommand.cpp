@@ -5,6 +5,7 @@
 #include "app/PortOpenReport.h"
 #include "connection/InstallerCore.h"
 #include "connection/LoopbackTest.h"
+#include "link/S22EchoTest.h"
 
 #include <ostream>
 #include <string>
@@ -63,7 +64,7 @@ int RunLoopback(const CPellworthCmdLineInfo& cmdInfo, std::ostream& out, CInstal
         return exitstatus::kUsage;
     }
     const bool longTest = cmdInfo.GetOptions().bLongLoopback;
-    out << "Loop-back test on COM" << com << " at " << CS22SignLink::kEchoTestBaud << " baud: the "
+    out << "Loop-back test on COM" << com << " at " << CS22EchoTest::kEchoTestBaud << " baud: the "
         << (longTest ? "long test (the firmware package)" : "short test") << ".\n";
     CTenthsShown shown(out);
     CLoopbackTest test(core);

@@ -64,7 +64,7 @@ int PingAt(CS22SignLink& link, int com, unsigned char target, unsigned long baud
     if (link.OpenPort(static_cast<short>(com), baud, 0) != S22NET_OK)
         return ReportPortNotOpened(out, com, link.Port().LastOpenFailure());
     const short result = link.SequenceReset(target);
-    const short tries = link.GetActualNumberOfRetries();
+    const short tries = link.GetTransferFigures().actualRetries;
     int status = exitstatus::kDone;
     answered = true;
     if (result == S22NET_OK && LineEchoes(link, target)) {

@@ -64,7 +64,7 @@ Run Send(CS22SignLink& link, const std::vector<unsigned char>& data, const char*
     const auto start = std::chrono::steady_clock::now();
     run.result = link.SendCompressedFile(1, name, data.data(), static_cast<unsigned long>(data.size()), nullptr, 0, true);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.blocks = link.GetBlocksTotal() - 1u;
+    run.blocks = link.GetTransferFigures().blocksTotal - 1u;
     const unsigned char* sent = nullptr;
     const unsigned char* received = nullptr;
     link.GetLastPacket(&sent, &received);

@@ -257,7 +257,7 @@ bool CDisplayConnector::RetrieveFile(CXmlDoc& doc, int address, const char* name
     short result = S22NET_OK;
     const unsigned char* data = Link().GetFile(static_cast<unsigned char>(address), name, result, nullptr, 0);
     if (result == S22NET_OK && data != nullptr) {
-        const std::string text(reinterpret_cast<const char*>(data), Link().GetRetrievedSize());
+        const std::string text(reinterpret_cast<const char*>(data), Link().GetTransferFigures().retrievedSize);
         if (doc.SetDocument(text, true)) {
             Status(retrieved);
             return true;

@@ -97,7 +97,7 @@ bool CInstallerCore::SendFileToSign(int address, const std::string& name, const 
             reason.pop_back();
         char detail[200];
         std::snprintf(detail, sizeof detail, "Sending %s stopped after %u of %u blocks (%s).", name.c_str(),
-                      static_cast<unsigned>(link.GetBlocksDone()), static_cast<unsigned>(link.GetBlocksTotal()),
+                      static_cast<unsigned>(link.GetTransferFigures().blocksDone), static_cast<unsigned>(link.GetTransferFigures().blocksTotal),
                       reason.c_str());
         AddStatusMessage(detail);
     }
@@ -121,7 +121,7 @@ void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
 {
     COperationProgress& progress = m_runner.Progress();
     progress.BeginStep(0, totalBlocks);
-    progress.Transfer(m_strSending, 0, m_session.Link().GetSendSize());
+    progress.Transfer(m_strSending, 0, m_session.Link().GetTransferFigures().sendSize);
 }
 
 void CInstallerCore::OnBlockSent()
@@ -129,9 +129,9 @@ void CInstallerCore::OnBlockSent()
     const CS22SignLink& link = m_session.Link();
     COperationProgress& progress = m_runner.Progress();
     progress.Advance();
-    const unsigned long total = link.GetSendSize();
+    const unsigned long total = link.GetTransferFigures().sendSize;
     // Blocks done count the start frame; each data block carries 246 bytes, the last the rest.
-    const unsigned long blocks = link.GetBlocksDone();
+    const unsigned long blocks = link.GetTransferFigures().blocksDone;
     const unsigned long done = blocks > 0 ? (blocks - 1) * 246 : 0;
     progress.Transfer(m_strSending, std::min(done, total), total);
 }

@@ -1,6 +1,7 @@
 #include "connection/LoopbackTest.h"
 
 #include "connection/InstallerCore.h"
+#include "link/S22EchoTest.h"
 
 namespace {
 
@@ -20,18 +21,19 @@ CLoopbackTest::Outcome CLoopbackTest::Run(int port, Kind kind, const ProgressFn&
     // Opened here, not by the test, so that a port that cannot be opened is told from a line that
     // does not loop.
     const bool opened = !link.IsOpen();
-    if (opened && link.OpenPort(static_cast<short>(port), CS22SignLink::kEchoTestBaud, 0) != S22NET_OK) {
+    if (opened && link.OpenPort(static_cast<short>(port), CS22EchoTest::kEchoTestBaud, 0) != S22NET_OK) {
         outcome.failure = Failure::CannotOpen;
         return outcome;
     }
-    if (!link.StartEchoTest(static_cast<short>(port), type)) {
+    CS22EchoTest echo(link);
+    if (!echo.StartEchoTest(static_cast<short>(port), type)) {
         outcome.failure = Failure::NothingBack;
     } else {
         for (unsigned long step = 0; step < kMaxSteps; ++step) {
-            const int result = link.EchoTestStep();
-            link.GetEchoTestProgress(outcome.bytesDone, outcome.bytesTotal);
+            const int result = echo.EchoTestStep();
+            echo.GetEchoTestProgress(outcome.bytesDone, outcome.bytesTotal);
             progress(outcome.bytesDone, outcome.bytesTotal);
-            if (result == CS22SignLink::kEchoPassed) {
+            if (result == CS22EchoTest::kEchoPassed) {
                 outcome.result = Result::Passed;
                 break;
             }
@@ -40,13 +42,13 @@ CLoopbackTest::Outcome CLoopbackTest::Run(int port, Kind kind, const ProgressFn&
                 outcome.result = Result::Cancelled;
                 break;
             }
-            if (result == CS22SignLink::kEchoFailed) {
+            if (result == CS22EchoTest::kEchoFailed) {
                 outcome.failure = Failure::EchoDiffers;
                 break;
             }
         }
     }
-    link.EndEchoTest(type);
+    echo.EndEchoTest(type);
     if (opened)
         link.ClosePort();
     return outcome;

@@ -51,28 +51,28 @@ void CS22SequenceTable::Advance(unsigned char address)
     m_abSequence[address] = next;
 }
 
-short SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Request& request,
-                  unsigned char sequence)
+S22Result SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Request& request,
+                      unsigned char sequence)
 {
     sent.Build(request.address, sequence, request.type, request.data, request.length);
     port.FlushReceiveBuffer();
-    const short result = port.SendPacket(sent);
+    const S22Result result = port.SendPacket(sent);
     if (DebugOutputEnabled())
         TraceSent(ComPortOf(port), {sent.Bytes(), sent.WireLength()}, result);
     return result;
 }
 
-short AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
-                 unsigned char sequence)
+S22Result AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
+                     unsigned char sequence)
 {
-    const short result = port.ReceivePacket(received);
+    const S22Result result = port.ReceivePacket(received);
     if (result != S22NET_OK) {
         // What a cut-off read left in the buffer cannot be told from its zeros: no bytes shown.
         if (DebugOutputEnabled())
             TraceReceived(ComPortOf(port), {}, result);
         return result;
     }
-    const short validated = received.Validate(request.address, sequence, request.type, request.expectedCode);
+    const S22Result validated = received.Validate(request.address, sequence, request.type, request.expectedCode);
     if (DebugOutputEnabled())
         TraceReceived(ComPortOf(port), {received.Bytes(), received.WireLength()}, validated,
                       ReplyNote(received, request, sequence, validated));

@@ -55,13 +55,13 @@ struct ExchangePolicy {
 // tries after the first. tried(result) hears each try that ran to its end (the engine's
 // diagnostics file). The caller advances the sequence afterwards, whatever the result.
 template <class Send, class Await, class Tried>
-short RunExchangeTries(const ExchangePolicy& policy, const std::atomic<bool>& abort, short& retries, Send&& send,
-                       Await&& await, Tried&& tried)
+S22Result RunExchangeTries(const ExchangePolicy& policy, const std::atomic<bool>& abort, short& retries, Send&& send,
+                           Await&& await, Tried&& tried)
 {
     for (retries = 0;; ++retries) {
         if (abort)
             return ERR_SIGN_ABORT;
-        short result = send();
+        S22Result result = send();
         if (policy.abortSettlesAfterSend && abort)
             return ERR_SIGN_ABORT;
         const bool awaited = result == S22NET_OK && policy.awaitReply;
@@ -83,12 +83,12 @@ short RunExchangeTries(const ExchangePolicy& policy, const std::atomic<bool>& ab
 }
 
 // Builds the request frame into sent, empties the receive queue and sends it (traced).
-short SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Request& request,
-                  unsigned char sequence);
+S22Result SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22Request& request,
+                      unsigned char sequence);
 
 // Reads one frame into received and validates it against the request (traced, also when it fails).
-short AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
-                 unsigned char sequence);
+S22Result AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
+                     unsigned char sequence);
 
 // Byte trace of every frame either protocol sends or receives, on the debug output. Callers ask
 // DebugOutputEnabled() first, so a run without debug output formats nothing.

@@ -1,6 +1,8 @@
 #pragma once
 // The byte pipe under both exchange engines: open/close, frames in and out, raw bytes.
 
+#include "link/S22NetResult.h"
+
 #include <string>
 
 class CS22NetPacket;
@@ -10,13 +12,13 @@ class CS22NetAbstractPort {
 public:
     virtual ~CS22NetAbstractPort() = default;
 
-    virtual short Connect() = 0;
-    virtual short Disconnect() = 0;
-    virtual short SendPacket(const CS22NetPacket& frame) = 0;
-    virtual short ReceivePacket(CS22NetPacket& frame) = 0;
-    virtual short WritePort(const unsigned char* bytes, short count) = 0;
-    virtual short ReadChar(unsigned char& byte) = 0;
-    virtual short FlushReceiveBuffer() = 0;
+    virtual S22Result Connect() = 0;
+    virtual S22Result Disconnect() = 0;
+    virtual S22Result SendPacket(const CS22NetPacket& frame) = 0;
+    virtual S22Result ReceivePacket(CS22NetPacket& frame) = 0;
+    virtual S22Result WritePort(const unsigned char* bytes, short count) = 0;
+    virtual S22Result ReadChar(unsigned char& byte) = 0;
+    virtual S22Result FlushReceiveBuffer() = 0;
 
     // Takes effect on the next read deadline at once and on the driver at the next write.
     void SetTimeOut(unsigned long ms);

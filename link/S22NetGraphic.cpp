@@ -227,8 +227,8 @@ void CS22NetGraphic::SetPixel(int plane, int x, int y)
         m_abData[*index] = static_cast<unsigned char>(m_abData[*index] | (1u << (y % 8)));
 }
 
-short BitmapToGraphic(const BITMAPINFO* info, const unsigned char* bits, short rows, short columns,
-                      short type, std::vector<unsigned char>& planes)
+S22Result BitmapToGraphic(const BITMAPINFO* info, const unsigned char* bits, short rows, short columns,
+                          short type, std::vector<unsigned char>& planes)
 {
     planes.clear();
     if (info == nullptr || bits == nullptr)
@@ -257,8 +257,8 @@ short BitmapToGraphic(const BITMAPINFO* info, const unsigned char* bits, short r
     return S22NET_OK;
 }
 
-short GraphicToBitmap(const unsigned char* data, std::size_t size, short rows, short columns,
-                      BITMAPINFO* info, std::vector<unsigned char>& bits)
+S22Result GraphicToBitmap(const unsigned char* data, std::size_t size, short rows, short columns,
+                          BITMAPINFO* info, std::vector<unsigned char>& bits)
 {
     bits.clear();
     if (data == nullptr || !IsAcceptedGraphic(rows, columns, 2))

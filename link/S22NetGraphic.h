@@ -6,6 +6,7 @@
 // follow one another: red (for a one-plane graphic, any light), green, blue.
 
 #include "link/S22Bitmap.h"
+#include "link/S22NetResult.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -87,13 +88,13 @@ private:
 // width; a header size outside 40..124; an image size (the bytes the caller provides) short of
 // stride × height; rows or columns not positive; a negative type; plane data beyond
 // S22_MAX_GRAPHIC_BYTES.
-short BitmapToGraphic(const BITMAPINFO* info, const unsigned char* bits, short rows, short columns,
-                      short type, std::vector<unsigned char>& planes);
+S22Result BitmapToGraphic(const BITMAPINFO* info, const unsigned char* bits, short rows, short columns,
+                          short type, std::vector<unsigned char>& planes);
 
 // Received plane data to a 24-bit bitmap of columns × rows: red, green and blue at 255 where planes
 // 1, 2 and 3 are lit (a plane beyond the data reads as empty). `info`, when given, receives the
 // header and one zero palette entry. -18 (and `bits` empty, `info` untouched) when the data holds
 // less than two planes, or rows or columns are not positive, or two planes would exceed
 // S22_MAX_GRAPHIC_BYTES.
-short GraphicToBitmap(const unsigned char* data, std::size_t size, short rows, short columns,
-                      BITMAPINFO* info, std::vector<unsigned char>& bits);
+S22Result GraphicToBitmap(const unsigned char* data, std::size_t size, short rows, short columns,
+                          BITMAPINFO* info, std::vector<unsigned char>& bits);

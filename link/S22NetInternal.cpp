@@ -5,7 +5,7 @@
 
 #include <string>
 
-short CS22NetInternal::ConfigureDirect(short comPort, long baud, bool flag)
+S22Result CS22NetInternal::ConfigureDirect(short comPort, long baud, bool flag)
 {
     if (m_bConnected)
         return ERR_COMMAND_ALREADY_CONNECTED;
@@ -18,7 +18,7 @@ short CS22NetInternal::ConfigureDirect(short comPort, long baud, bool flag)
     return S22NET_OK;
 }
 
-short CS22NetInternal::Connect()
+S22Result CS22NetInternal::Connect()
 {
     if (m_bConnected)
         return ERR_COMMAND_ALREADY_CONNECTED;
@@ -27,7 +27,7 @@ short CS22NetInternal::Connect()
     if (!m_pPort)
         return ERR_COMMAND_NOT_CONFIGURED;
     m_abSequenceResetDone.fill(false);
-    const short result = m_pPort->Connect();
+    const S22Result result = m_pPort->Connect();
     m_bConnected = result == S22NET_OK;
     RecordConnectFailure(m_bConnected ? SerialOpenFailure{} : m_pPort->LastOpenFailure());
     return result;
@@ -54,11 +54,11 @@ long CS22NetInternal::GetLastConnectError(const char** text) const
     return m_nConnectError;
 }
 
-short CS22NetInternal::Disconnect()
+S22Result CS22NetInternal::Disconnect()
 {
     if (!m_pPort)
         return ERR_COMMAND_NOT_CONFIGURED;
-    const short result = m_pPort->Disconnect();
+    const S22Result result = m_pPort->Disconnect();
     m_bConnected = false;
     return result;
 }
@@ -100,23 +100,23 @@ void CS22NetInternal::SetBlocks(unsigned short done, unsigned short total)
         m_pEventHandler->OnProgress(done, total, static_cast<unsigned short>(m_nHandlerId));
 }
 
-short CS22NetInternal::EnsureSequenceReset(unsigned char address)
+S22Result CS22NetInternal::EnsureSequenceReset(unsigned char address)
 {
     if (m_abSequenceResetDone[address])
         return S22NET_OK;
-    const short result = SequenceReset(address);
+    const S22Result result = SequenceReset(address);
     if (result == S22NET_OK)
         m_abSequenceResetDone[address] = true;
     return result;
 }
 
-short CS22NetInternal::SequenceReset(unsigned char address)
+S22Result CS22NetInternal::SequenceReset(unsigned char address)
 {
     m_sequence.Reset(address);
     return Exchange(S22Request::SequenceReset(address));
 }
 
-short CS22NetInternal::Exchange(const S22Request& request)
+S22Result CS22NetInternal::Exchange(const S22Request& request)
 {
     // A failed send is not tried again, and broadcasts are never answered.
     ExchangePolicy policy;
@@ -124,14 +124,14 @@ short CS22NetInternal::Exchange(const S22Request& request)
     policy.awaitReply = !IsBroadcastAddress(request.address);
     policy.abortSettlesAfterSend = true;
     const unsigned char sequence = m_sequence.Get(request.address);
-    const short result = RunExchangeTries(
+    const S22Result result = RunExchangeTries(
         policy, m_bAbort, m_nActualRetries, [&] { return SendRequest(*m_pPort, m_sent, request, sequence); },
         [&] { return AwaitReply(*m_pPort, m_received, request, sequence); }, [this](short tried) { Log(tried); });
     m_sequence.Advance(request.address);
     return result;
 }
 
-short CS22NetInternal::ExchangeCommand(const S22Request& request)
+S22Result CS22NetInternal::ExchangeCommand(const S22Request& request)
 {
     // Broadcasts are not answered: what a transfer reads of the reply must not be a stale frame.
     if (IsBroadcastAddress(request.address))
@@ -139,10 +139,10 @@ short CS22NetInternal::ExchangeCommand(const S22Request& request)
     return Exchange(request);
 }
 
-short CS22NetInternal::Transact(unsigned char address, const CS22CommandBuffer& request, void* record,
-                                std::size_t recordSize, int statusOffset)
+S22Result CS22NetInternal::Transact(unsigned char address, const CS22CommandBuffer& request, void* record,
+                                    std::size_t recordSize, int statusOffset)
 {
-    const short result = Exchange(S22Request::Command(address, request.Data(), request.Length()));
+    const S22Result result = Exchange(S22Request::Command(address, request.Data(), request.Length()));
     if (result != S22NET_OK || IsBroadcastAddress(address))
         return result;
     S22CopyReply(m_received, record, recordSize);
@@ -151,8 +151,8 @@ short CS22NetInternal::Transact(unsigned char address, const CS22CommandBuffer& 
     return S22NET_OK;
 }
 
-short CS22NetInternal::Command(unsigned char address, bool needsOneController, const CS22CommandBuffer& request,
-                               void* record, std::size_t recordSize, int statusOffset)
+S22Result CS22NetInternal::Command(unsigned char address, bool needsOneController, const CS22CommandBuffer& request,
+                                   void* record, std::size_t recordSize, int statusOffset)
 {
     if (!request.IsValid())
         return ERR_COMMAND_BAD_ARGUMENT;

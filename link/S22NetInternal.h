@@ -21,9 +21,9 @@ public:
     static constexpr short kDefaultMaxRetries = 2;
     static constexpr unsigned long kDefaultTimeOutMs = 1000;
 
-    short ConfigureDirect(short comPort, long baud, bool flag);
-    short Connect();
-    short Disconnect();
+    S22Result ConfigureDirect(short comPort, long baud, bool flag);
+    S22Result Connect();
+    S22Result Disconnect();
     void Abort() { m_bAbort = true; }
     void SetTimeOut(long ms);
     void SetMaxNumberOfRetries(short n);
@@ -43,29 +43,29 @@ public:
     // Runs work() under the guard every command shares: -4 when not connected, -1 when busy,
     // the abort flag cleared first and the busy flag cleared on every path.
     template <class Work>
-    short RunGuarded(Work&& work);
+    S22Result RunGuarded(Work&& work);
     // RunGuarded plus -5 for a broadcast address where one controller is needed, and a first
     // sequence reset for each address since Connect.
     template <class Work>
-    short RunCommand(unsigned char address, bool needsOneController, Work&& work);
+    S22Result RunCommand(unsigned char address, bool needsOneController, Work&& work);
     // Marks an address as reset, for a ping (which is itself a reset).
     void MarkSequenceReset(unsigned char address) { m_abSequenceResetDone[address] = true; }
 
     // One exchange with this engine's retries, broadcast shortcut and logging.
-    short Exchange(const S22Request& request);
+    S22Result Exchange(const S22Request& request);
     // Sequence byte to 0, then a type-3 exchange.
-    short SequenceReset(unsigned char address);
+    S22Result SequenceReset(unsigned char address);
 
     // One command under RunCommand: the reply record copied and, when statusOffset >= 0, the
     // reply's status byte checked (-10 when non-zero). A broadcast reads no reply.
-    short Command(unsigned char address, bool needsOneController, const CS22CommandBuffer& request,
-                  void* record, std::size_t recordSize, int statusOffset);
+    S22Result Command(unsigned char address, bool needsOneController, const CS22CommandBuffer& request,
+                      void* record, std::size_t recordSize, int statusOffset);
     // One command's exchange, reply record and status, for use inside RunCommand.
-    short Transact(unsigned char address, const CS22CommandBuffer& request, void* record,
-                   std::size_t recordSize, int statusOffset);
+    S22Result Transact(unsigned char address, const CS22CommandBuffer& request, void* record,
+                       std::size_t recordSize, int statusOffset);
 
     // Transfers: exchanges and progress events.
-    short ExchangeCommand(const S22Request& request) override;
+    S22Result ExchangeCommand(const S22Request& request) override;
     const CS22NetPacket& LastReply() const override { return m_received; }
     void TransferBegins(unsigned short total) override { SetBlocks(0, total); }
     void StartFrameDone(unsigned short done, unsigned short total) override { SetBlocks(done, total); }
@@ -79,7 +79,7 @@ private:
     void RecordConnectFailure(const SerialOpenFailure& failure);
     // Progress of multi-block transfers, raised to the event handler.
     void SetBlocks(unsigned short done, unsigned short total);
-    short EnsureSequenceReset(unsigned char address);
+    S22Result EnsureSequenceReset(unsigned char address);
     void Log(short result) { m_diagnostics.Record(m_nActualRetries == 0, m_sent, m_received, result); }
 
     unsigned short m_nBlocksDone = 0;
@@ -104,7 +104,7 @@ private:
 };
 
 template <class Work>
-short CS22NetInternal::RunGuarded(Work&& work)
+S22Result CS22NetInternal::RunGuarded(Work&& work)
 {
     if (!m_bConnected)
         return ERR_COMMAND_NO_CONNECTION;
@@ -112,18 +112,18 @@ short CS22NetInternal::RunGuarded(Work&& work)
     if (!m_bBusy.compare_exchange_strong(idle, true))
         return ERR_COMMAND_BUSY;
     m_bAbort = false;
-    const short result = work();
+    const S22Result result = work();
     m_bBusy = false;
     return result;
 }
 
 template <class Work>
-short CS22NetInternal::RunCommand(unsigned char address, bool needsOneController, Work&& work)
+S22Result CS22NetInternal::RunCommand(unsigned char address, bool needsOneController, Work&& work)
 {
-    return RunGuarded([&]() -> short {
+    return RunGuarded([&]() -> S22Result {
         if (needsOneController && IsBroadcastAddress(address))
             return ERR_COMMAND_NO_BROADCAST;
-        const short reset = EnsureSequenceReset(address);
+        const S22Result reset = EnsureSequenceReset(address);
         return reset != S22NET_OK ? reset : work();
     });
 }

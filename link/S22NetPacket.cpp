@@ -47,8 +47,8 @@ std::size_t CS22NetPacket::WireLength() const
     return Length() == 0 ? kHeaderSize : Length() + kHeaderSize + 1u;
 }
 
-short CS22NetPacket::Validate(unsigned char address, unsigned char sequence, unsigned char sentType,
-                              int expectedCode) const
+S22Result CS22NetPacket::Validate(unsigned char address, unsigned char sequence, unsigned char sentType,
+                                  int expectedCode) const
 {
     if (Address() != address)
         return ERR_SIGN_INVALID_RESPONSE;

@@ -6,6 +6,8 @@
 // control = sequence (high nibble) | type (low nibble). Both checksums make their bytes sum to 0
 // modulo 256; the data checksum is present only when length > 0.
 
+#include "link/S22NetResult.h"
+
 #include <cstddef>
 
 // Frame types (low nibble of the control byte).
@@ -45,8 +47,8 @@ public:
                const unsigned char* data, unsigned char length);
 
     // Checks this (received) frame against the request it answers; the first failing rule wins.
-    short Validate(unsigned char address, unsigned char sequence, unsigned char sentType,
-                   int expectedCode) const;
+    S22Result Validate(unsigned char address, unsigned char sequence, unsigned char sentType,
+                       int expectedCode) const;
 
     unsigned char* Bytes() { return m_abFrame; }
     const unsigned char* Bytes() const { return m_abFrame; }

@@ -19,7 +19,7 @@ void CS22NetSerialPort::Configure(short comPort, unsigned long baud, unsigned ch
     m_nFlag = flag;
 }
 
-short CS22NetSerialPort::Connect()
+S22Result CS22NetSerialPort::Connect()
 {
     m_bTimeOutsStale = true;
     m_echoes.Restart();
@@ -28,36 +28,36 @@ short CS22NetSerialPort::Connect()
     return S22NET_OK;
 }
 
-short CS22NetSerialPort::Disconnect()
+S22Result CS22NetSerialPort::Disconnect()
 {
     return m_device.Close() ? S22NET_OK : ERR_NETWORK_DISCONNECT_INVALID;
 }
 
-short CS22NetSerialPort::SendPacket(const CS22NetPacket& frame)
+S22Result CS22NetSerialPort::SendPacket(const CS22NetPacket& frame)
 {
     if (IsAborting())
         return ERR_SIGN_ABORT;
     return WritePort(frame.Bytes(), static_cast<short>(frame.WireLength()));
 }
 
-short CS22NetSerialPort::ReceivePacket(CS22NetPacket& frame)
+S22Result CS22NetSerialPort::ReceivePacket(CS22NetPacket& frame)
 {
     frame.Clear();
     unsigned char* bytes = frame.Bytes();
     // Skip anything before the first start byte; each skipped byte restarts the time-out.
     do {
-        const short result = ReadChar(bytes[0]);
+        const S22Result result = ReadChar(bytes[0]);
         if (result != S22NET_OK)
             return result;
     } while (bytes[0] != 0x55);
     for (std::size_t i = 1; i < CS22NetPacket::kHeaderSize; ++i) {
-        const short result = ReadChar(bytes[i]);
+        const S22Result result = ReadChar(bytes[i]);
         if (result != S22NET_OK)
             return result;
     }
     const std::size_t rest = bytes[3] == 0 ? 0 : bytes[3] + 1u;
     for (std::size_t i = 0; i < rest; ++i) {
-        const short result = ReadChar(bytes[CS22NetPacket::kHeaderSize + i]);
+        const S22Result result = ReadChar(bytes[CS22NetPacket::kHeaderSize + i]);
         if (result != S22NET_OK)
             return result;
     }
@@ -65,13 +65,13 @@ short CS22NetSerialPort::ReceivePacket(CS22NetPacket& frame)
     return S22NET_OK;
 }
 
-short CS22NetSerialPort::WritePort(const unsigned char* bytes, short count)
+S22Result CS22NetSerialPort::WritePort(const unsigned char* bytes, short count)
 {
     unsigned long written = 0;
     return WriteBlock(bytes, count, &written);
 }
 
-short CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned long* written)
+S22Result CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned long* written)
 {
     *written = 0;
     if (count < 0)
@@ -101,13 +101,13 @@ bool CS22NetSerialPort::RefreshTimeOuts()
     return true;
 }
 
-short CS22NetSerialPort::ReadChar(unsigned char& byte)
+S22Result CS22NetSerialPort::ReadChar(unsigned char& byte)
 {
     unsigned long got = 0;
     return ReadWithin(&byte, 1, &got);
 }
 
-short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
+S22Result CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
 {
     const unsigned long max = *count;
     *count = 0;
@@ -115,7 +115,7 @@ short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
         return ERR_SIGN_NO_RESPONSE;
     auto* bytes = static_cast<unsigned char*>(buffer);
     const auto started = CSerialDevice::Clock::now();
-    const short result = ReadWithin(bytes, max, count);
+    const S22Result result = ReadWithin(bytes, max, count);
     if (result != S22NET_OK)
         return result;
     // As the driver's read time-outs do: once bytes flow, the read goes on until the count is
@@ -140,7 +140,7 @@ short CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
     return S22NET_OK;
 }
 
-short CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got)
+S22Result CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got)
 {
     *got = 0;
     const auto deadline = CSerialDevice::Clock::now() + std::chrono::milliseconds(ScaledMs(m_nTimeOut));
@@ -163,7 +163,7 @@ short CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max, un
     }
 }
 
-short CS22NetSerialPort::FlushReceiveBuffer()
+S22Result CS22NetSerialPort::FlushReceiveBuffer()
 {
     return m_device.PurgeReceive() ? S22NET_OK : ERR_NETWORK_NO_READ;
 }

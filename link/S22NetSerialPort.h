@@ -21,18 +21,18 @@ public:
     // Stores the settings; the device is not touched until Connect.
     void Configure(short comPort, unsigned long baud, unsigned char flag);
 
-    short Connect() override;
-    short Disconnect() override;
-    short SendPacket(const CS22NetPacket& frame) override;
-    short ReceivePacket(CS22NetPacket& frame) override;
-    short WritePort(const unsigned char* bytes, short count) override;
-    short ReadChar(unsigned char& byte) override;
-    short FlushReceiveBuffer() override;
+    S22Result Connect() override;
+    S22Result Disconnect() override;
+    S22Result SendPacket(const CS22NetPacket& frame) override;
+    S22Result ReceivePacket(CS22NetPacket& frame) override;
+    S22Result WritePort(const unsigned char* bytes, short count) override;
+    S22Result ReadChar(unsigned char& byte) override;
+    S22Result FlushReceiveBuffer() override;
 
-    short WriteBlock(const void* bytes, short count, unsigned long* written);
+    S22Result WriteBlock(const void* bytes, short count, unsigned long* written);
     // On entry *count is the most to read; on return what was read. Waits up to the time-out for the
     // first byte, then takes the burst that follows (see kReadIntervalMs).
-    short ReadBlock(void* buffer, unsigned long* count);
+    S22Result ReadBlock(void* buffer, unsigned long* count);
 
     // The abort word: set from any thread to end the running read or send with ERR_SIGN_ABORT.
     void SetAbort(bool abort);
@@ -52,7 +52,7 @@ public:
 
 private:
     // Reads what arrives before a fresh per-call deadline; 0, -6, -11 or -15.
-    short ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got);
+    S22Result ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got);
     // Hands the time-out to the driver where it keeps read time-outs (Windows); reads take their
     // deadlines from it directly as well. False, with the time-outs still stale, when the driver
     // would not take them.

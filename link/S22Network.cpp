@@ -48,7 +48,7 @@ short CS22Network::Ping(unsigned char address)
 {
     // The ping is itself a sequence reset, so it needs no reset before it.
     return m_pInternal->RunGuarded([&] {
-        const short result = m_pInternal->SequenceReset(address);
+        const S22Result result = m_pInternal->SequenceReset(address);
         if (result == S22NET_OK)
             m_pInternal->MarkSequenceReset(address);
         return result;

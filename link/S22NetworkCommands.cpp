@@ -24,13 +24,13 @@ CS22CommandBuffer BasicNamed(unsigned char code, std::size_t size, unsigned char
     return request;
 }
 
-short Basic(CS22NetInternal& engine, unsigned char addr, const CS22CommandBuffer& request, resp_s* resp,
-            bool needsOneController = false)
+S22Result Basic(CS22NetInternal& engine, unsigned char addr, const CS22CommandBuffer& request, resp_s* resp,
+                bool needsOneController = false)
 {
     return engine.Command(addr, needsOneController, request, resp, sizeof(resp_s), kBasicStatus);
 }
 
-short Extended(CS22NetInternal& engine, unsigned char addr, const CS22CommandBuffer& request, m2_resp_s* resp)
+S22Result Extended(CS22NetInternal& engine, unsigned char addr, const CS22CommandBuffer& request, m2_resp_s* resp)
 {
     return engine.Command(addr, false, request, resp, sizeof(m2_resp_s), kExtendedStatus);
 }
@@ -310,7 +310,7 @@ short CS22Network::M2GetRunningMessage(unsigned char addr, unsigned char option,
     auto request = CS22CommandBuffer::Extended(23, 8);
     request.PutByte(2, option);
     return m_pInternal->RunCommand(addr, false, [&] {
-        const short result = m_pInternal->Transact(addr, request, nullptr, 0, -1);
+        const S22Result result = m_pInternal->Transact(addr, request, nullptr, 0, -1);
         if (result != S22NET_OK || IsBroadcastAddress(addr))
             return result;
         const unsigned char* reply = m_pInternal->LastReply().Data();
@@ -326,8 +326,8 @@ short CS22Network::M2GetRunningMessage(unsigned char addr, unsigned char option,
 
 namespace {
 
-short FrameOperation(CS22NetInternal& engine, unsigned char addr, unsigned char type, const unsigned char* data,
-                     unsigned char length)
+S22Result FrameOperation(CS22NetInternal& engine, unsigned char addr, unsigned char type, const unsigned char* data,
+                         unsigned char length)
 {
     return engine.RunCommand(addr, true, [&] {
         S22Request request;
@@ -353,7 +353,7 @@ short CS22Network::DisableBroadcastAddress(unsigned char addr, unsigned char bro
 
 short CS22Network::GetEnableBroadcastAddress(unsigned char addr, unsigned short& value)
 {
-    const short result = FrameOperation(*m_pInternal, addr, S22_TYPE_QUERY_BROADCAST, nullptr, 0);
+    const S22Result result = FrameOperation(*m_pInternal, addr, S22_TYPE_QUERY_BROADCAST, nullptr, 0);
     if (result == S22NET_OK)
         value = S22ReadWord(m_pInternal->LastReply().Data());
     return result;

@@ -70,8 +70,8 @@ CS22CommandBuffer BasicGetStart(unsigned char code, std::size_t size, unsigned c
     return start;
 }
 
-short SendBasic(CS22NetInternal& engine, unsigned char addr, const CS22CommandBuffer& start,
-                const unsigned char* data, long size, void* resp)
+S22Result SendBasic(CS22NetInternal& engine, unsigned char addr, const CS22CommandBuffer& start,
+                    const unsigned char* data, long size, void* resp)
 {
     if (!start.IsValid() || size < 0)
         return ERR_COMMAND_BAD_ARGUMENT;
@@ -103,14 +103,14 @@ struct RtdLayout {
     int statusOffset;
 };
 
-short SendRtdChunks(CS22NetInternal& engine, unsigned char addr, const RtdLayout& layout,
-                    const rtd_header_s* header, short offset, const unsigned char* data, short length, void* resp,
-                    unsigned char option)
+S22Result SendRtdChunks(CS22NetInternal& engine, unsigned char addr, const RtdLayout& layout,
+                        const rtd_header_s* header, short offset, const unsigned char* data, short length, void* resp,
+                        unsigned char option)
 {
     if (length < 0 || (length > 0 && data == nullptr))
         return ERR_COMMAND_BAD_ARGUMENT;
     return engine.RunCommand(addr, false, [&] {
-        short result = S22NET_OK;
+        S22Result result = S22NET_OK;
         std::size_t sent = 0;
         do {
             const std::size_t chunk = std::min<std::size_t>(layout.chunk, static_cast<std::size_t>(length) - sent);
@@ -225,7 +225,7 @@ short CS22Network::SendGraphic(unsigned char addr, const char* name, const BITMA
                                resp_send_graphic_s* resp, unsigned char option)
 {
     std::vector<unsigned char> planes;
-    const short converted = BitmapToGraphic(info, bits, rows, columns, type, planes);
+    const S22Result converted = BitmapToGraphic(info, bits, rows, columns, type, planes);
     if (converted != S22NET_OK)
         return converted;
     const auto start = BasicSendStart(26, option, name, static_cast<unsigned long>(planes.size()));

@@ -68,7 +68,7 @@ std::string SignTypeText(const unsigned char* reply)
 
 } // namespace
 
-short CS22SignLink::PellworthExchange(unsigned char address, unsigned char command)
+S22Result CS22SignLink::PellworthExchange(unsigned char address, unsigned char command)
 {
     unsigned char frame[kFrameSize];
     BuildFrame(address, command, frame);
@@ -81,7 +81,7 @@ short CS22SignLink::PellworthExchange(unsigned char address, unsigned char comma
     policy.abortSettlesAfterReply = true;
     const auto send = [&] {
         m_port.FlushReceiveBuffer();
-        const short result = m_port.WritePort(frame, kFrameSize);
+        const S22Result result = m_port.WritePort(frame, kFrameSize);
         if (DebugOutputEnabled())
             TraceSent(m_port.GetComPort(), frame, result);
         return result;
@@ -89,39 +89,41 @@ short CS22SignLink::PellworthExchange(unsigned char address, unsigned char comma
     const auto awaitPingReply = [&] {
         unsigned char reply[kPingReplySize] = {};
         unsigned long count = sizeof reply;
-        const short result = m_port.ReadBlock(reply, &count);
+        const S22Result result = m_port.ReadBlock(reply, &count);
         const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address);
         if (DebugOutputEnabled())
             TraceReceived(m_port.GetComPort(), {reply, count}, result, invalid ? "rejected: not the ping reply" : "");
-        return invalid ? static_cast<short>(ERR_SIGN_INVALID_RESPONSE) : result;
+        return invalid ? ERR_SIGN_INVALID_RESPONSE : result;
     };
-    const short result = RunExchangeTries(policy, m_bAbort, m_nActualRetries, send, awaitPingReply, [](short) {});
+    short retries = 0;
+    const S22Result result = RunExchangeTries(policy, m_bAbort, retries, send, awaitPingReply, [](short) {});
+    m_nActualRetries = retries;
     m_sequence.Advance(address);
     return result;
 }
 
-short CS22SignLink::SwitchToS2200(unsigned char address)
+S22Result CS22SignLink::SwitchToS2200(unsigned char address)
 {
     ClearAbort();
     BusyPeriod busy(*this);
     return PellworthExchange(address, kSwitch);
 }
 
-short CS22SignLink::PellworthPing(unsigned char address)
+S22Result CS22SignLink::PellworthPing(unsigned char address)
 {
     ClearAbort();
     BusyPeriod busy(*this);
     return PellworthExchange(address, kPing);
 }
 
-short CS22SignLink::GetSignType(unsigned char address, std::string& text)
+S22Result CS22SignLink::GetSignType(unsigned char address, std::string& text)
 {
     ClearAbort();
     BusyPeriod busy(*this);
     (void)PellworthExchange(address, kQuery);
     unsigned char reply[kQueryReplySize] = {};
     unsigned long count = kQueryReplySize;
-    const short result = m_port.ReadBlock(reply, &count);
+    const S22Result result = m_port.ReadBlock(reply, &count);
     const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsValidQueryHeader(reply, address);
     // The reply is control bytes and the display's own text: shown in hex only, never raw.
     if (DebugOutputEnabled())

@@ -145,13 +145,13 @@ std::string Format(const char* format, Args... args)
 
 }  // namespace
 
-int CS22Server_SignType::ColorsToBitCode(int colors)
+int S22ColorsToBitCode(int colors)
 {
     const ColorRow* row = FindColors(colors);
     return row != nullptr ? row->bitCode : 0;
 }
 
-int CS22Server_SignType::BitCodeToColors(int bitCode)
+int S22BitCodeToColors(int bitCode)
 {
     for (const ColorRow& row : kColors) {
         if (row.bitCode == bitCode)
@@ -401,46 +401,19 @@ const CS22Server_SignType::Module* CS22Server_SignType::FindModule(int index) co
     return &m_modules[static_cast<std::size_t>(index)];
 }
 
-int CS22Server_SignType::GetModuleA(int index) const
+S22SignModule CS22Server_SignType::GetModule(int index) const
 {
-    const Module* module = FindModule(index);
-    return module != nullptr ? module->a : -1;
-}
-
-int CS22Server_SignType::GetModuleB(int index) const
-{
-    const Module* module = FindModule(index);
-    return module != nullptr ? module->b : -1;
-}
-
-int CS22Server_SignType::GetModuleC(int index) const
-{
-    const Module* module = FindModule(index);
-    return module != nullptr ? module->c : -1;
-}
-
-int CS22Server_SignType::GetModuleD(int index) const
-{
-    const Module* module = FindModule(index);
-    return module != nullptr ? module->d : -1;
-}
-
-int CS22Server_SignType::GetModuleE(int index) const
-{
-    const Module* module = FindModule(index);
-    return module != nullptr ? module->e : -1;
-}
-
-int CS22Server_SignType::GetModuleColors(int index) const
-{
-    const Module* module = FindModule(index);
-    return module != nullptr ? module->colors : -1;
-}
-
-int CS22Server_SignType::GetModuleBitCode(int index) const
-{
-    const Module* module = FindModule(index);
-    return module != nullptr ? ColorsToBitCode(module->colors) : -1;
+    S22SignModule result;
+    if (const Module* module = FindModule(index)) {
+        result.a = module->a;
+        result.b = module->b;
+        result.c = module->c;
+        result.d = module->d;
+        result.e = module->e;
+        result.colors = module->colors;
+        result.bitCode = S22ColorsToBitCode(module->colors);
+    }
+    return result;
 }
 
 void CS22Server_SignType::Clear()

@@ -8,6 +8,20 @@
 #include <string_view>
 #include <vector>
 
+// Colour count to bit code: 1 -> 1, 3 -> 2, 8 -> 3, 64 -> 6, 256 -> 8, 32000 -> 15,
+// 16000000 -> 24; anything else 0.
+int S22ColorsToBitCode(int colors);
+// The reverse; anything else 0.
+int S22BitCodeToColors(int bitCode);
+
+// One module of a modular sign as the configuration gives it.
+struct S22SignModule {
+    int a = -1, b = -1, c = -1, d = -1; // geometry
+    int e = -1;                         // the fifth value
+    int colors = -1;                    // the normalised count: 0 when not a known depth
+    int bitCode = -1;                   // of colors
+};
+
 class CS22Server_SignType {
 public:
     enum : int {
@@ -44,14 +58,8 @@ public:
     // clears d0 to d2, which a modular sign does not use.
     void AddModule(int colors, int a, int b, int c, int d, int e);
     int GetModuleCount() const { return static_cast<int>(m_modules.size()); }
-    // Each returns -1 for an index that names no module.
-    int GetModuleA(int index) const;
-    int GetModuleB(int index) const;
-    int GetModuleC(int index) const;
-    int GetModuleD(int index) const;
-    int GetModuleE(int index) const;
-    int GetModuleColors(int index) const;  // the normalised count: 0 when not a known depth
-    int GetModuleBitCode(int index) const;
+    // The module at index; every field -1 for an index that names no module.
+    S22SignModule GetModule(int index) const;
 
     int GetD0() const { return m_nD0; }
     int GetD1() const { return m_nD1; }
@@ -59,21 +67,13 @@ public:
     int GetD3() const { return m_nD3; }
     int GetD4() const { return m_nD4; }
     int GetColors() const { return m_nColors; }
-    int GetBitCode() const { return ColorsToBitCode(m_nColors); }
+    int GetBitCode() const { return S22ColorsToBitCode(m_nColors); }
     int GetFamily() const { return m_nFamily; }
     int GetGeneration() const { return m_nGeneration; }
 
-    bool IsTallymark() const { return m_nFamily == FAMILY_TALLYMARK; }
-    bool IsTidings() const { return m_nFamily == FAMILY_TIDINGS; }
-    bool IsCorvid() const { return m_nFamily == FAMILY_CORVID; }
-    bool IsFlarepoint() const { return m_nFamily == FAMILY_FLAREPOINT; }
-    bool IsPrismBlock() const { return m_nFamily == FAMILY_PRISM_BLOCK; }
-    bool IsMultiCorvid() const { return m_nFamily == FAMILY_MULTI_CORVID; }
-    bool IsCorvidPro() const { return m_nFamily == FAMILY_CORVID_PRO; }
-    bool IsCorvid6100() const { return m_nFamily == FAMILY_CORVID_6100; }
-    bool IsLegacyName() const { return m_nGeneration == NAME_LEGACY; }
-    bool IsM2Name() const { return m_nGeneration == NAME_M2; }
-    bool IsM3Name() const { return m_nGeneration == NAME_M3; }
+    // family: one of the FAMILY_ codes; generation: one of the NAME_ codes.
+    bool IsFamily(int family) const { return m_nFamily == family; }
+    bool IsGeneration(int generation) const { return m_nGeneration == generation; }
     // True for the grey-level depths: any colour count other than 1, 3 or 8.
     bool IsMultiLevel() const { return m_nColors != 1 && m_nColors != 3 && m_nColors != 8; }
 
@@ -91,11 +91,6 @@ public:
     // Strict ordering: family, generation, rows, columns, colours, then the other dimension words,
     // then (both Multi Corvid) the modules.
     bool IsLess(const CS22Server_SignType& other) const;
-
-    // 1 -> 1, 3 -> 2, 8 -> 3, 64 -> 6, 256 -> 8, 32000 -> 15, 16000000 -> 24; anything else 0.
-    static int ColorsToBitCode(int colors);
-    // The reverse; anything else 0.
-    static int BitCodeToColors(int bitCode);
 
 private:
     struct Module {

@@ -13,15 +13,15 @@ constexpr int kExtendedStatus = 2;
 
 } // namespace
 
-short CS22SignLink::FramedCommand(unsigned char address, const CS22CommandBuffer& request, void* record,
-                                  std::size_t recordSize, int statusOffset, bool checkReset)
+S22Result CS22SignLink::FramedCommand(unsigned char address, const CS22CommandBuffer& request, void* record,
+                                      std::size_t recordSize, int statusOffset, bool checkReset)
 {
     if (!request.IsValid())
         return ERR_COMMAND_BAD_ARGUMENT;
     return RunFramed(
         address,
         [&] {
-            const short result = Exchange(S22Request::Command(address, request.Data(), request.Length()));
+            const S22Result result = Exchange(S22Request::Command(address, request.Data(), request.Length()));
             if (result != S22NET_OK)
                 return result;
             S22CopyReply(m_received, record, recordSize);
@@ -32,51 +32,46 @@ short CS22SignLink::FramedCommand(unsigned char address, const CS22CommandBuffer
         checkReset);
 }
 
-short CS22SignLink::ResetDisplay(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp)
+S22Result CS22SignLink::ResetDisplay(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp)
 {
     return FramedCommand(address, S22ResetDisplayRequest(b1, b2), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
-short CS22SignLink::BlankDisplay(unsigned char address, unsigned char b1, m2_resp_s* resp)
+S22Result CS22SignLink::BlankDisplay(unsigned char address, unsigned char b1, m2_resp_s* resp)
 {
     return FramedCommand(address, S22BlankDisplayRequest(b1), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
-short CS22SignLink::SetTime(unsigned char address, unsigned long time, m2_resp_s* resp, unsigned char option)
+S22Result CS22SignLink::SetTime(unsigned char address, unsigned long time, m2_resp_s* resp, unsigned char option)
 {
     return FramedCommand(address, S22SetTimeRequest(time, option), resp, sizeof(m2_resp_s), kExtendedStatus);
 }
 
-short CS22SignLink::SetDisplayMode(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp)
+S22Result CS22SignLink::SetDisplayMode(unsigned char address, unsigned char b1, unsigned char b2, m2_resp_s* resp)
 {
     return FramedCommand(address, S22SetDisplayModeRequest(b1, b2), resp, sizeof(m2_resp_s), kExtendedStatus,
                          false);
 }
 
-short CS22SignLink::RunMessage(unsigned char address, const char* name, unsigned char b1, unsigned char b2,
-                               unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6,
-                               unsigned long dword, m2_resp_run_message_s* resp, unsigned char option)
+S22Result CS22SignLink::RunMessage(unsigned char address, const char* name, unsigned char b1, unsigned char b2,
+                                   unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6,
+                                   unsigned long dword, m2_resp_run_message_s* resp, unsigned char option)
 {
     return FramedCommand(address, S22RunMessageRequest(name, b1, b2, b3, b4, b5, b6, dword, option), resp,
                          sizeof(m2_resp_run_message_s), kExtendedStatus);
 }
 
-short CS22SignLink::RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
-                               unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6,
-                               unsigned long dword, m2_resp_run_message_s* resp, unsigned char option)
+S22Result CS22SignLink::RunMessage(unsigned char address, const std::string& name, unsigned char b1, unsigned char b2,
+                                   unsigned char b3, unsigned char b4, unsigned char b5, unsigned char b6,
+                                   unsigned long dword, m2_resp_run_message_s* resp, unsigned char option)
 {
     return RunMessage(address, name.c_str(), b1, b2, b3, b4, b5, b6, dword, resp, option);
 }
 
-short CS22SignLink::DeleteFile(unsigned char address, const char* name, m2_resp_s* resp, unsigned char option)
+S22Result CS22SignLink::DeleteFile(unsigned char address, S22FileName name, m2_resp_s* resp, unsigned char option)
 {
-    return FramedCommand(address, S22DeleteFileRequest(name, option), resp, sizeof(m2_resp_s), kExtendedStatus);
-}
-
-short CS22SignLink::DeleteFile(unsigned char address, const std::string& name, m2_resp_s* resp,
-                               unsigned char option)
-{
-    return DeleteFile(address, name.c_str(), resp, option);
+    return FramedCommand(address, S22DeleteFileRequest(name.c_str(), option), resp, sizeof(m2_resp_s),
+                         kExtendedStatus);
 }
 
 void CS22SignLink::TransferBegins(unsigned short total)
@@ -97,8 +92,8 @@ void CS22SignLink::BlockDone(unsigned short done, unsigned short total)
     m_nBlocksTotal = total;
 }
 
-short CS22SignLink::SendStarted(unsigned char address, const CS22CommandBuffer& start, const unsigned char* data,
-                                unsigned long size, m2_resp_send_file_s* resp)
+S22Result CS22SignLink::SendStarted(unsigned char address, const CS22CommandBuffer& start, const unsigned char* data,
+                                    unsigned long size, m2_resp_send_file_s* resp)
 {
     if (!start.IsValid() || S22BlockCount(size, S22_FILE_BLOCK) < 0)
         return ERR_COMMAND_BAD_ARGUMENT;
@@ -127,21 +122,21 @@ short CS22SignLink::SendStarted(unsigned char address, const CS22CommandBuffer& 
     });
 }
 
-short CS22SignLink::SendFile(unsigned char address, const char* name, const unsigned char* data, unsigned long size,
-                             m2_resp_send_file_s* resp, unsigned char option)
+S22Result CS22SignLink::SendFile(unsigned char address, const char* name, const unsigned char* data, unsigned long size,
+                                 m2_resp_send_file_s* resp, unsigned char option)
 {
     return SendStarted(address, S22FileSendStart(1, option, name, size), data, size, resp);
 }
 
-short CS22SignLink::SendFile(unsigned char address, const std::string& name, const unsigned char* data,
-                             unsigned long size, m2_resp_send_file_s* resp, unsigned char option)
+S22Result CS22SignLink::SendFile(unsigned char address, const std::string& name, const unsigned char* data,
+                                 unsigned long size, m2_resp_send_file_s* resp, unsigned char option)
 {
     return SendFile(address, name.c_str(), data, size, resp, option);
 }
 
-short CS22SignLink::SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
-                                       unsigned long size, m2_resp_send_file_s* resp, unsigned char option,
-                                       bool compress)
+S22Result CS22SignLink::SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
+                                           unsigned long size, m2_resp_send_file_s* resp, unsigned char option,
+                                           bool compress)
 {
     if (size > 0 && data == nullptr)
         return ERR_COMMAND_BAD_ARGUMENT;
@@ -160,9 +155,9 @@ short CS22SignLink::SendCompressedFile(unsigned char address, const char* name, 
     return SendStarted(address, start, sent.data(), static_cast<unsigned long>(sent.size()), resp);
 }
 
-short CS22SignLink::SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
-                                       unsigned long size, m2_resp_send_file_s* resp, unsigned char option,
-                                       bool compress)
+S22Result CS22SignLink::SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
+                                           unsigned long size, m2_resp_send_file_s* resp, unsigned char option,
+                                           bool compress)
 {
     return SendCompressedFile(address, name.c_str(), data, size, resp, option, compress);
 }
@@ -179,6 +174,7 @@ unsigned char* CS22SignLink::GetFile(unsigned char address, const char* name, sh
         return S22GetBlocks(*this, *this, address, start, resp, S22FileAnnouncement(), S22FileRequests(),
                             m_retrieved);
     });
+    m_nRetrievedSize = static_cast<unsigned long>(m_retrieved.size());
     return result == S22NET_OK && !m_retrieved.empty() ? m_retrieved.data() : nullptr;
 }
 

@@ -17,7 +17,7 @@ S22Request CommandOf(unsigned char address, const CS22CommandBuffer& buffer)
     return S22Request::Command(address, buffer.Data(), buffer.Length());
 }
 
-short StatusOf(const CS22NetPacket& reply, std::size_t offset)
+S22Result StatusOf(const CS22NetPacket& reply, std::size_t offset)
 {
     return reply.Data()[offset] != 0 ? ERR_SIGN_RESPONSE_ERROR : S22NET_OK;
 }
@@ -55,10 +55,10 @@ void S22CopyReply(const CS22NetPacket& reply, void* record, std::size_t count)
     std::memcpy(record, reply.Data(), std::min<std::size_t>(count, reply.Length()));
 }
 
-short S22SendBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
-                    const CS22CommandBuffer& start, void* record, std::size_t recordSize,
-                    std::size_t startStatusOffset, const S22BlockLayout& layout, const unsigned char* data,
-                    unsigned long size)
+S22Result S22SendBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
+                        const CS22CommandBuffer& start, void* record, std::size_t recordSize,
+                        std::size_t startStatusOffset, const S22BlockLayout& layout, const unsigned char* data,
+                        unsigned long size)
 {
     const long count = S22BlockCount(size, layout.blockSize);
     if (count < 0 || (size > 0 && data == nullptr))
@@ -67,7 +67,7 @@ short S22SendBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned c
     unsigned short done = 0;
     sink.TransferBegins(total);
 
-    short result = exchanger.ExchangeCommand(CommandOf(address, start));
+    S22Result result = exchanger.ExchangeCommand(CommandOf(address, start));
     if (result == S22NET_OK) {
         S22CopyReply(exchanger.LastReply(), record, recordSize);
         result = StatusOf(exchanger.LastReply(), startStatusOffset);
@@ -117,10 +117,10 @@ bool IsConsistent(const Announced& a, const S22BlockLayout& layout)
     return a.total <= a.count * a.blockSize;
 }
 
-short GetOneBlock(IS22Exchanger& exchanger, unsigned char address, const S22BlockLayout& layout,
-                  unsigned short number, std::size_t keep, std::vector<unsigned char>& buffer, std::size_t& kept)
+S22Result GetOneBlock(IS22Exchanger& exchanger, unsigned char address, const S22BlockLayout& layout,
+                      unsigned short number, std::size_t keep, std::vector<unsigned char>& buffer, std::size_t& kept)
 {
-    const short result = exchanger.ExchangeCommand(CommandOf(address, BlockFrame(layout, number)));
+    const S22Result result = exchanger.ExchangeCommand(CommandOf(address, BlockFrame(layout, number)));
     const CS22NetPacket& reply = exchanger.LastReply();
     // What the reply really carries bounds the copy; the remaining size bounds it too.
     const std::size_t carried = reply.Length() > layout.dataOffset ? reply.Length() - layout.dataOffset : 0;
@@ -136,13 +136,13 @@ short GetOneBlock(IS22Exchanger& exchanger, unsigned char address, const S22Bloc
 
 } // namespace
 
-short S22GetBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
-                   const CS22CommandBuffer& start, void* record, const S22GetAnnouncement& announcement,
-                   const S22BlockLayout& layout, std::vector<unsigned char>& buffer)
+S22Result S22GetBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
+                       const CS22CommandBuffer& start, void* record, const S22GetAnnouncement& announcement,
+                       const S22BlockLayout& layout, std::vector<unsigned char>& buffer)
 {
     buffer.clear();
     buffer.shrink_to_fit();
-    short result = exchanger.ExchangeCommand(CommandOf(address, start));
+    S22Result result = exchanger.ExchangeCommand(CommandOf(address, start));
     if (result != S22NET_OK)
         return result;
     const CS22NetPacket& startReply = exchanger.LastReply();

@@ -14,7 +14,7 @@ class CS22NetPacket;
 // Runs one exchange for a transfer.
 class IS22Exchanger {
 public:
-    virtual short ExchangeCommand(const S22Request& request) = 0;
+    virtual S22Result ExchangeCommand(const S22Request& request) = 0;
     virtual const CS22NetPacket& LastReply() const = 0;
     // Checked before each requested block of a get (only the sign link answers true).
     virtual bool IsAbortRequested() const { return false; }
@@ -70,16 +70,16 @@ S22GetAnnouncement S22ListAnnouncement();    // 16-byte record; entries 1, count
 
 // Sends a start frame and then the data in blocks. recordSize reply bytes of the start go to
 // record when it is not null; startStatusOffset names the start reply's status byte.
-short S22SendBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
-                    const CS22CommandBuffer& start, void* record, std::size_t recordSize,
-                    std::size_t startStatusOffset, const S22BlockLayout& layout, const unsigned char* data,
-                    unsigned long size);
+S22Result S22SendBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
+                        const CS22CommandBuffer& start, void* record, std::size_t recordSize,
+                        std::size_t startStatusOffset, const S22BlockLayout& layout, const unsigned char* data,
+                        unsigned long size);
 
 // Sends a start frame and gets the announced blocks into buffer (exactly the announced size).
 // Returns the result; the buffer is cleared on every failure.
-short S22GetBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
-                   const CS22CommandBuffer& start, void* record, const S22GetAnnouncement& announcement,
-                   const S22BlockLayout& layout, std::vector<unsigned char>& buffer);
+S22Result S22GetBlocks(IS22Exchanger& exchanger, IS22TransferSink& sink, unsigned char address,
+                       const CS22CommandBuffer& start, void* record, const S22GetAnnouncement& announcement,
+                       const S22BlockLayout& layout, std::vector<unsigned char>& buffer);
 
 // Copies reply data bytes into a caller's record (bytes past the reply's data read as 0).
 void S22CopyReply(const CS22NetPacket& reply, void* record, std::size_t count);

@@ -189,7 +189,7 @@ bool CFirmwareInstaller::GetSignDirectory(std::vector<std::string>& names, int a
         // Parsed in memory: a fixed file name in a shared temporary folder is not worth the risk.
         const std::string text = data == nullptr ? std::string()
                                                  : std::string(reinterpret_cast<const char*>(data),
-                                                               m_core.Session().Link().GetRetrievedSize());
+                                                               m_core.Session().Link().GetTransferFigures().retrievedSize);
         CM2Files directory;
         if (directory.LoadDirectoryText(text, names))
             std::erase_if(names, [](const std::string& name) { return !HasExeExtension(name); });

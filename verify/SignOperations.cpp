@@ -59,7 +59,7 @@ std::optional<std::string> CLinkSignOperations::GetFile(const std::string& name)
         return std::nullopt;
     if (data == nullptr)
         return std::string(); // an empty file
-    return std::string(reinterpret_cast<const char*>(data), m_link.GetRetrievedSize());
+    return std::string(reinterpret_cast<const char*>(data), m_link.GetTransferFigures().retrievedSize);
 }
 
 bool CLinkSignOperations::IsCancelled() const

@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CS22Server_SignType modular(type);
     modular.AddModule(type.GetColors(), 1, 2, 3, 4, 5);
     QVX_FUZZ_CHECK(modular.GetModuleCount() == 1 && type.GetModuleCount() == 0);
-    QVX_FUZZ_CHECK(modular.GetModuleA(-1) == -1 && modular.GetModuleA(1) == -1);
+    QVX_FUZZ_CHECK(modular.GetModule(-1).a == -1 && modular.GetModule(1).a == -1);
     return 0;
 }

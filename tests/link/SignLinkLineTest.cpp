@@ -1,6 +1,7 @@
 // CS22SignLink against the stand-in controller over a real pseudo-terminal.
 #include "SimFixture.h"
 
+#include "link/S22EchoTest.h"
 #include "link/S22SignLink.h"
 
 #include <cstdlib>
@@ -113,7 +114,7 @@ TEST_F(SignLinkLine, FourTriesAndResultsUnderFaults)
         Sim().InjectFault(4, 3, c.fault);
         EXPECT_EQ(Command(3, {0x80, 0x31, 0x00}), c.result) << c.name;
         EXPECT_EQ(Sim().Stats(4, 3).framesReceived - before, c.framesSeen) << c.name;
-        EXPECT_EQ(m_link.GetActualNumberOfRetries(), static_cast<short>(c.framesSeen - 1)) << c.name;
+        EXPECT_EQ(m_link.GetTransferFigures().actualRetries, static_cast<short>(c.framesSeen - 1)) << c.name;
     }
 }
 
@@ -157,18 +158,19 @@ TEST_F(SignLinkLine, EchoTestPassesThroughALoopBackPlug)
 {
     StartLine(4, 19200, {1});
     Sim().SetLoopback(4, true);
-    ASSERT_TRUE(m_link.StartEchoTest(4, 0));
+    CS22EchoTest echo(m_link);
+    ASSERT_TRUE(echo.StartEchoTest(4, 0));
     EXPECT_TRUE(m_link.IsOpen());
-    int status = CS22SignLink::kEchoMore;
-    for (int steps = 0; status == CS22SignLink::kEchoMore && steps < 200; ++steps)
-        status = m_link.EchoTestStep();
-    EXPECT_EQ(status, CS22SignLink::kEchoPassed);
+    int status = CS22EchoTest::kEchoMore;
+    for (int steps = 0; status == CS22EchoTest::kEchoMore && steps < 200; ++steps)
+        status = echo.EchoTestStep();
+    EXPECT_EQ(status, CS22EchoTest::kEchoPassed);
     unsigned long done = 0;
     unsigned long total = 0;
-    m_link.GetEchoTestProgress(done, total);
+    echo.GetEchoTestProgress(done, total);
     EXPECT_EQ(done, 94u);
     EXPECT_EQ(total, 94u);
-    m_link.EndEchoTest(0);
+    echo.EndEchoTest(0);
     EXPECT_FALSE(m_link.IsOpen()); // the test opened the port, so it closes it
 }
 
@@ -176,20 +178,21 @@ TEST_F(SignLinkLine, EchoTestRefusals)
 {
     ShortTimeOuts();
     StartLine(4, 19200, {1});
+    CS22EchoTest echo(m_link);
     // Without a plug nothing comes back.
-    EXPECT_FALSE(m_link.StartEchoTest(4, 0));
-    m_link.EndEchoTest(0);
+    EXPECT_FALSE(echo.StartEchoTest(4, 0));
+    echo.EndEchoTest(0);
     EXPECT_FALSE(m_link.IsOpen());
-    EXPECT_FALSE(m_link.StartEchoTest(4, 7));
+    EXPECT_FALSE(echo.StartEchoTest(4, 7));
     // An abort left from an earlier operation does not fail the next test.
     Sim().SetLoopback(4, true);
     m_link.Abort();
-    EXPECT_TRUE(m_link.StartEchoTest(4, 0));
-    m_link.EndEchoTest(0);
+    EXPECT_TRUE(echo.StartEchoTest(4, 0));
+    echo.EndEchoTest(0);
     // An echo test on a link already open leaves it open.
     ASSERT_EQ(m_link.OpenPort(4, 19200, 0), S22NET_OK);
-    EXPECT_TRUE(m_link.StartEchoTest(4, 0));
-    m_link.EndEchoTest(0);
+    EXPECT_TRUE(echo.StartEchoTest(4, 0));
+    echo.EndEchoTest(0);
     EXPECT_TRUE(m_link.IsOpen());
 }
 

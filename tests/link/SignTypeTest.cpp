@@ -243,13 +243,13 @@ TEST(SignType, BitCodesBothWays)
 {
     const std::pair<int, int> table[] = {{1, 1}, {3, 2}, {8, 3}, {64, 6}, {256, 8}, {32000, 15}, {16000000, 24}};
     for (const auto& [colors, bitCode] : table) {
-        EXPECT_EQ(ST::ColorsToBitCode(colors), bitCode);
-        EXPECT_EQ(ST::BitCodeToColors(bitCode), colors);
+        EXPECT_EQ(S22ColorsToBitCode(colors), bitCode);
+        EXPECT_EQ(S22BitCodeToColors(bitCode), colors);
     }
     for (const int other : {0, 2, 4, 16, 65536, -1})
-        EXPECT_EQ(ST::ColorsToBitCode(other), 0) << other;
+        EXPECT_EQ(S22ColorsToBitCode(other), 0) << other;
     for (const int other : {0, 4, 7, 16, 32, -1})
-        EXPECT_EQ(ST::BitCodeToColors(other), 0) << other;
+        EXPECT_EQ(S22BitCodeToColors(other), 0) << other;
 }
 
 TEST(SignType, UnknownColourCountIsRefusedAndLeavesTheField)
@@ -278,20 +278,20 @@ TEST(SignType, ModulesAreKeptAndCopiedDeeply)
     EXPECT_EQ(type.GetD2(), 0);
     EXPECT_EQ(type.GetD3(), 120);
     ASSERT_EQ(type.GetModuleCount(), 2);
-    EXPECT_EQ(type.GetModuleA(0), 16);
-    EXPECT_EQ(type.GetModuleB(0), 48);
-    EXPECT_EQ(type.GetModuleC(0), 2);
-    EXPECT_EQ(type.GetModuleD(0), 3);
-    EXPECT_EQ(type.GetModuleE(0), 9);
-    EXPECT_EQ(type.GetModuleColors(0), 64);
-    EXPECT_EQ(type.GetModuleBitCode(0), 6);
-    EXPECT_EQ(type.GetModuleColors(1), 0);  // 5 is no colour depth
-    EXPECT_EQ(type.GetModuleBitCode(1), 0);
+    EXPECT_EQ(type.GetModule(0).a, 16);
+    EXPECT_EQ(type.GetModule(0).b, 48);
+    EXPECT_EQ(type.GetModule(0).c, 2);
+    EXPECT_EQ(type.GetModule(0).d, 3);
+    EXPECT_EQ(type.GetModule(0).e, 9);
+    EXPECT_EQ(type.GetModule(0).colors, 64);
+    EXPECT_EQ(type.GetModule(0).bitCode, 6);
+    EXPECT_EQ(type.GetModule(1).colors, 0);  // 5 is no colour depth
+    EXPECT_EQ(type.GetModule(1).bitCode, 0);
     for (const int index : {-1, 2, 1000}) {
-        EXPECT_EQ(type.GetModuleA(index), -1) << index;
-        EXPECT_EQ(type.GetModuleE(index), -1) << index;
-        EXPECT_EQ(type.GetModuleColors(index), -1) << index;
-        EXPECT_EQ(type.GetModuleBitCode(index), -1) << index;
+        EXPECT_EQ(type.GetModule(index).a, -1) << index;
+        EXPECT_EQ(type.GetModule(index).e, -1) << index;
+        EXPECT_EQ(type.GetModule(index).colors, -1) << index;
+        EXPECT_EQ(type.GetModule(index).bitCode, -1) << index;
     }
 
     ST copy(type);
@@ -300,7 +300,7 @@ TEST(SignType, ModulesAreKeptAndCopiedDeeply)
     EXPECT_EQ(copy.GetModuleCount(), 3);
     copy = type;
     EXPECT_EQ(copy.GetModuleCount(), 2);
-    EXPECT_EQ(copy.GetModuleB(0), 48);
+    EXPECT_EQ(copy.GetModule(0).b, 48);
 }
 
 TEST(SignType, ClearLeavesNoName)
@@ -311,7 +311,7 @@ TEST(SignType, ClearLeavesNoName)
     EXPECT_EQ(type.GetD4(), 0);
     EXPECT_EQ(type.GetD3(), 0);
     EXPECT_EQ(type.GetFileName(), "");
-    EXPECT_TRUE(type.IsCorvid());
+    EXPECT_TRUE(type.IsFamily(ST::FAMILY_CORVID));
 }
 
 TEST(SignType, OrdersByFamilyGenerationSizeAndColours)

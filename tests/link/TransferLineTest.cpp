@@ -243,15 +243,15 @@ TEST_F(LinkTransfer, SendReportsStartOnceAndEachBlock)
     ASSERT_EQ(m_link.SendFile(4, std::string("FW.BIN"), data.data(), 1000, nullptr, 0), S22NET_OK);
     EXPECT_EQ(m_receiver.starts, std::vector<unsigned long>{6});
     EXPECT_EQ(m_receiver.blocks, 5);
-    EXPECT_EQ(m_link.GetBlocksDone(), 6);
-    EXPECT_EQ(m_link.GetBlocksTotal(), 6);
+    EXPECT_EQ(m_link.GetTransferFigures().blocksDone, 6);
+    EXPECT_EQ(m_link.GetTransferFigures().blocksTotal, 6);
     EXPECT_EQ(Sim().ReadFile(6, 4, "FW.BIN"), data);
 
     short result = 1;
     const unsigned char* got = m_link.GetFile(4, std::string("FW.BIN"), result, nullptr, 0);
     ASSERT_EQ(result, S22NET_OK);
-    EXPECT_EQ(std::vector<unsigned char>(got, got + m_link.GetRetrievedSize()), data);
-    EXPECT_EQ(m_link.GetBlocksDone(), 5);
+    EXPECT_EQ(std::vector<unsigned char>(got, got + m_link.GetTransferFigures().retrievedSize), data);
+    EXPECT_EQ(m_link.GetTransferFigures().blocksDone, 5);
     EXPECT_EQ(m_receiver.blocks, 5); // gets are polled, not reported
 }
 
@@ -299,13 +299,13 @@ TEST_F(LinkTransfer, AbortEndsAGet)
     short result = 1;
     const unsigned char* got = reinterpret_cast<const unsigned char*>(1);
     std::thread worker([&] { got = m_link.GetFile(4, "HUGE.BIN", result, nullptr, 0); });
-    while (m_link.GetBlocksDone() < 3)
+    while (m_link.GetTransferFigures().blocksDone < 3)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     m_link.Abort();
     worker.join();
     EXPECT_EQ(result, ERR_SIGN_ABORT);
     EXPECT_EQ(got, nullptr);
-    EXPECT_EQ(m_link.GetRetrievedSize(), 0u);
+    EXPECT_EQ(m_link.GetTransferFigures().retrievedSize, 0u);
 }
 
 class Pellworth : public SimLineTest {
@@ -371,7 +371,7 @@ TEST_F(Pellworth, ControllerProtocolDisplayDoesNotAnswer)
 {
     StartDisplay(Protocol::S2200);
     EXPECT_EQ(m_link.PellworthPing(9), ERR_SIGN_NO_RESPONSE);
-    EXPECT_EQ(m_link.GetActualNumberOfRetries(), 3);
+    EXPECT_EQ(m_link.GetTransferFigures().actualRetries, 3);
     std::string text;
     EXPECT_EQ(m_link.GetSignType(9, text), ERR_SIGN_NO_RESPONSE);
 }

@@ -128,8 +128,9 @@ bool InstallAbortedWhen(FirmwareTest& test, CInstallerCore& core, bool (*blocksD
 {
     std::atomic<bool> finished{false};
     std::thread abort([&] {
-        while (!finished && (core.Session().Link().GetBlocksTotal() < 1000 ||
-                             !blocksDone(core.Session().Link().GetBlocksDone(), core.Session().Link().GetBlocksTotal())))
+        while (!finished && (core.Session().Link().GetTransferFigures().blocksTotal < 1000 ||
+                             !blocksDone(core.Session().Link().GetTransferFigures().blocksDone,
+                                         core.Session().Link().GetTransferFigures().blocksTotal)))
             std::this_thread::yield();
         core.Cancel();
     });

@@ -35,12 +35,12 @@ TEST_F(RoundTripWin, SignLink)
     CS22SignLink link;
     ASSERT_EQ(link.OpenPort(kCom, kBaud, 0), S22NET_OK);
     ASSERT_EQ(link.SequenceReset(kAnswering), S22NET_OK);
-    EXPECT_EQ(link.GetActualNumberOfRetries(), 0);
+    EXPECT_EQ(link.GetTransferFigures().actualRetries, 0);
     ASSERT_EQ(link.SendFile(kAnswering, "WINLINK.BIN", kFile.data(), static_cast<unsigned long>(kFile.size()), nullptr, 0),
               S22NET_OK);
     short result = -1;
     const unsigned char* back = link.GetFile(kAnswering, "WINLINK.BIN", result, nullptr, 0);
-    ExpectBack(back, result, link.GetRetrievedSize(), kFile.size());
+    ExpectBack(back, result, link.GetTransferFigures().retrievedSize, kFile.size());
     EXPECT_EQ(link.ClosePort(), S22NET_OK);
 }
 

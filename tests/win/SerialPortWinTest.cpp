@@ -104,7 +104,7 @@ TEST_F(TimeOutWin, SilentAddressAfterTheSignLinksTries)
     ASSERT_EQ(link.OpenPort(kCom, kBaud, 0), S22NET_OK);
     link.Port().SetTimeOut(300);
     EXPECT_EQ(link.SequenceReset(kSilent), ERR_SIGN_NO_RESPONSE);
-    EXPECT_EQ(link.GetActualNumberOfRetries(), CS22SignLink::kMaxRetries);
+    EXPECT_EQ(link.GetTransferFigures().actualRetries, CS22SignLink::kMaxRetries);
 }
 
 TEST_F(TimeOutWin, SetTimeOutReachesTheDriver)
