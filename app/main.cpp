@@ -1,7 +1,7 @@
 #include "PellworthTestApp.h"
 
 #ifdef QVX_HAVE_WINDOW
-#include "app/window/WindowRun.h"
+#include "qtwindow/app/WindowRun.h"
 #endif
 
 #include <iostream>

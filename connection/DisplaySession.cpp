@@ -90,14 +90,17 @@ void CDisplaySession::CloseLink()
 
 void CDisplaySession::Publish()
 {
+    std::lock_guard show(m_showLock);
     SessionState state;
     {
         std::lock_guard guard(m_stateLock);
         // A display stays connected only while its link is open.
         if (m_state.bConnected && !m_link.IsOpen())
             m_state.bConnected = false;
+        // nVersion is the same in both until a new state is shown.
         if (m_state == m_shown)
             return;
+        ++m_state.nVersion;
         m_shown = m_state;
         state = m_state;
     }

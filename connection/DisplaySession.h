@@ -66,6 +66,7 @@ private:
     CS22Server_SignType m_signType;
     bool m_bFirmwareLine = false;
 
+    std::mutex m_showLock;          // held while a state is shown, so states reach the view in order
     mutable std::mutex m_stateLock; // guards the state and what was last shown of it
     SessionState m_state;           // bConnected: a display was connected (and the link is open)
     SessionState m_shown;

@@ -154,7 +154,8 @@ void CInstallerCore::OnKeepAlive()
             return;
         }
     }
-    m_runner.Run([&] {
+    // An operation that began since is left alone: it keeps the line alive itself.
+    m_runner.RunIfIdle([&] {
         if (!link.IsOpen())
             return; // closed in the meantime
         m_runner.Progress().Text("Refreshing sign connection");

@@ -27,12 +27,15 @@ struct ConfigurationLists {
 // need one are enabled then), the port and address in use (port 0: the list's first), and whether
 // an operation is under way. nPlaced counts the times the session placed a port and address: a
 // view shows them afresh whenever it changes, even where the operator had typed another.
+// nVersion counts the states shown: a view that gets them by more than one road drops one older
+// than the last it showed.
 struct SessionState {
     bool bConnected = false;
     int nPort = 0;
     int nAddress = 1;
     bool bBusy = false;
     unsigned nPlaced = 0;
+    unsigned long nVersion = 0;
     bool operator==(const SessionState&) const = default;
 };
 

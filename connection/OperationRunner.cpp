@@ -16,7 +16,7 @@ COperationRunner::~COperationRunner()
     m_store.SetErrorSink(nullptr);
 }
 
-COperation& COperationRunner::Enter(NestedLines lines)
+COperation* COperationRunner::Enter(NestedLines lines, bool onlyIfIdle)
 {
     bool becameBusy = false;
     COperation* operation = nullptr;
@@ -24,6 +24,8 @@ COperation& COperationRunner::Enter(NestedLines lines)
         std::lock_guard guard(m_lock);
         std::shared_ptr<CCancelToken> token;
         if (!m_operations.empty()) {
+            if (onlyIfIdle)
+                return nullptr;
             token = m_operations.back()->SharedToken();
         } else {
             const bool stopped = m_stopToken->IsCancelled();
@@ -36,9 +38,9 @@ COperation& COperationRunner::Enter(NestedLines lines)
             std::make_unique<COperation>(std::move(token), m_view, m_store, lines == NestedLines::PassedUp));
         operation = m_operations.back().get();
     }
-    if (becameBusy && m_onBusy)
-        m_onBusy(true);
-    return *operation;
+    if (becameBusy)
+        NotifyBusy();
+    return operation;
 }
 
 void COperationRunner::Leave(COperation& operation)
@@ -59,8 +61,21 @@ void COperationRunner::Leave(COperation& operation)
         }
         becameIdle = m_operations.empty();
     }
-    if (becameIdle && m_onBusy)
-        m_onBusy(false);
+    if (becameIdle)
+        NotifyBusy();
+}
+
+void COperationRunner::SetBusyListener(std::function<void(bool)> listener)
+{
+    std::lock_guard busy(m_busyLock);
+    m_onBusy = std::move(listener);
+}
+
+void COperationRunner::NotifyBusy()
+{
+    std::lock_guard busy(m_busyLock);
+    if (m_onBusy)
+        m_onBusy(IsBusy());
 }
 
 void COperationRunner::Record(const ErrorLine& line)
@@ -73,17 +88,33 @@ void COperationRunner::Record(const ErrorLine& line)
 OperationOutcome COperationRunner::Run(const std::function<void()>& work, ProgressKind kind)
 {
     COperationScope scope(*this, NestedLines::PassedUp);
+    RunEntered(work, kind);
+    return scope.Outcome();
+}
+
+bool COperationRunner::RunIfIdle(const std::function<void()>& work, ProgressKind kind)
+{
+    COperation* operation = Enter(NestedLines::PassedUp, true);
+    if (operation == nullptr)
+        return false;
+    RunEntered(work, kind);
+    Leave(*operation);
+    return true;
+}
+
+void COperationRunner::RunEntered(const std::function<void()>& work, ProgressKind kind)
+{
     bool onWorker = false;
     {
         std::lock_guard guard(m_lock);
         if (m_bClosed)
-            return scope.Outcome();
+            return;
         onWorker = m_nWorkers > 0;
     }
     if (m_mode == RunMode::Inline || onWorker) {
         std::lock_guard link(m_linkLock);
         work();
-        return scope.Outcome();
+        return;
     }
     // Whichever thread the view runs the work on holds the link for it.
     m_view.RunWithProgress([&] {
@@ -98,7 +129,6 @@ OperationOutcome COperationRunner::Run(const std::function<void()>& work, Progre
         std::lock_guard guard(m_lock);
         --m_nWorkers;
     }, kind);
-    return scope.Outcome();
 }
 
 void COperationRunner::CancelCurrent()

@@ -38,6 +38,9 @@ public:
 
     // Runs work as an operation, or as a part of the one under way. Holds the link while it runs.
     OperationOutcome Run(const std::function<void()>& work, ProgressKind kind = ProgressKind::Running);
+    // Runs work as an operation of its own, only when none is under way (a keep-alive, from a
+    // thread of its own, must never become a part of another thread's operation); false when one was.
+    bool RunIfIdle(const std::function<void()>& work, ProgressKind kind = ProgressKind::Running);
     // The progress window's Abort: the operation under way and everything nested in it.
     void CancelCurrent();
     // A stop signal: the operation under way and every later one start cancelled.
@@ -59,13 +62,18 @@ public:
 
     bool IsBusy() const;
     // Called when the runner becomes busy or idle (outside its lock).
-    void SetBusyListener(std::function<void(bool)> listener) { m_onBusy = std::move(listener); }
+    void SetBusyListener(std::function<void(bool)> listener);
 
 private:
     friend class COperationScope;
-    // Pushes a new innermost operation: a fresh token at the top, its parent's inside.
-    COperation& Enter(NestedLines lines);
+    // Pushes a new innermost operation: a fresh token at the top, its parent's inside. With
+    // onlyIfIdle, pushes nothing (null) while another operation is under way.
+    COperation* Enter(NestedLines lines, bool onlyIfIdle = false);
     void Leave(COperation& operation);
+    // Runs the work of the operation just entered, in view or inline.
+    void RunEntered(const std::function<void()>& work, ProgressKind kind);
+    // Tells the listener whether the runner is busy now; serialised, so the last word is the latest.
+    void NotifyBusy();
     void Record(const ErrorLine& line);
     std::shared_ptr<CCancelToken> CurrentToken() const;
 
@@ -75,6 +83,7 @@ private:
     std::recursive_mutex& m_linkLock;
     RunMode m_mode = RunMode::InView;
     std::function<void(bool)> m_onBusy;
+    std::mutex m_busyLock; // taken around the busy listener only
 
     mutable std::mutex m_lock; // guards everything below
     std::vector<std::unique_ptr<COperation>> m_operations; // outermost first
@@ -90,7 +99,7 @@ private:
 class COperationScope {
 public:
     explicit COperationScope(COperationRunner& runner, NestedLines lines = NestedLines::PassedUp)
-        : m_runner(runner), m_operation(runner.Enter(lines))
+        : m_runner(runner), m_operation(*runner.Enter(lines))
     {
     }
     ~COperationScope() { m_runner.Leave(m_operation); }

@@ -61,13 +61,16 @@ void CVerificationTest::StartKeepAlive()
 
 void CVerificationTest::RunStep(const char* progress, const std::function<void(ISignOperations&)>& work)
 {
-    m_core.RunJob([&] {
-        if (m_bClosing)
-            return;
-        m_core.Runner().Progress().Text(progress);
-        CLinkSignOperations ops(m_core.Session().Link(), m_nAddress, [this] { return m_core.IsCancelled(); });
-        work(ops);
-    });
+    m_core.RunJob([&] { StepWork(progress, work); });
+}
+
+void CVerificationTest::StepWork(const char* progress, const std::function<void(ISignOperations&)>& work)
+{
+    if (m_bClosing)
+        return;
+    m_core.Runner().Progress().Text(progress);
+    CLinkSignOperations ops(m_core.Session().Link(), m_nAddress, [this] { return m_core.IsCancelled(); });
+    work(ops);
 }
 
 void CVerificationTest::SendMessageOne()
@@ -115,7 +118,9 @@ void CVerificationTest::OnKeepAlive()
         m_keepAlive->Stop();
         return;
     }
-    RunStep("Refreshing sign connection", [](ISignOperations& ops) { ops.GetFile(kStatusFile); });
+    // Only as an operation of its own: one begun since keeps the line alive itself.
+    m_core.Runner().RunIfIdle(
+        [this] { StepWork("Refreshing sign connection", [](ISignOperations& ops) { ops.GetFile(kStatusFile); }); });
 }
 
 void CVerificationTest::BeginBusy()

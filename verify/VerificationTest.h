@@ -62,6 +62,7 @@ private:
     void BeginBusy() override;
     void EndBusy() override;
     void RunStep(const char* progress, const std::function<void(ISignOperations&)>& work);
+    void StepWork(const char* progress, const std::function<void(ISignOperations&)>& work);
 
     CInstallerCore& m_core;
     int m_nAddress;

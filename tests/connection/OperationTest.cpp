@@ -96,6 +96,24 @@ TEST_F(OperationTest, ErrorLinesBelongToTheOperationThatReportedThemAndItsParent
     EXPECT_EQ(job.Outcome().lines, (std::vector<ErrorLine>{{600, "job's own"}})) << "a task's lines are kept apart";
 }
 
+TEST_F(OperationTest, AKeepAliveNeverBecomesAPartOfAnotherThreadsOperation)
+{
+    bool refreshed = false;
+    bool ran = true;
+    {
+        COperationScope job(m_runner);
+        std::thread keepAlive([&] { ran = m_runner.RunIfIdle([&] { refreshed = true; }); });
+        keepAlive.join();
+        m_store.AddErrorMessage(510, "the job's");
+        EXPECT_EQ(job.Outcome().lines.size(), 1u);
+    }
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(refreshed);
+    EXPECT_TRUE(m_runner.RunIfIdle([&] { refreshed = true; }));
+    EXPECT_TRUE(refreshed);
+    EXPECT_FALSE(m_runner.IsBusy());
+}
+
 TEST_F(OperationTest, InViewAnOperationRunsBehindOneProgressWindowWithItsPartsInline)
 {
     std::vector<bool> busy;

@@ -2,15 +2,15 @@
 // a stand-in controller on a pty. Buttons are pressed as an operator would; message boxes are
 // answered by a watcher as they come up; the tests wait on the window's signals.
 #include "app/PellworthTestApp.h"
-#include "app/window/DlgPellworthTestApp.h"
+#include "qtwindow/app/DlgPellworthTestApp.h"
 #include "sim/TestElf.h"
-#include "connection/window/SystemPage.h"
+#include "qtwindow/connection/SystemPage.h"
 #include "sim/SignSim.h"
-#include "update/window/ConfigDownloadDialog.h"
-#include "update/window/DlgConfigDownload.h"
-#include "update/window/DlgFirmDownload.h"
-#include "update/window/DlgProgress.h"
-#include "widgets/MessageList.h"
+#include "qtwindow/update/ConfigDownloadDialog.h"
+#include "qtwindow/update/DlgConfigDownload.h"
+#include "qtwindow/update/DlgFirmDownload.h"
+#include "qtwindow/update/DlgProgress.h"
+#include "qtwindow/widgets/MessageList.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,14 +1,14 @@
 // The pages of the main window: their texts and object names, enabling as one, and the choices
 // they hand on (pattern numbers, questions answered, the configuration page's template view).
 #include "connection/InstallerCore.h"
-#include "connection/window/ActionsPage.h"
-#include "connection/window/SystemPage.h"
+#include "qtwindow/connection/ActionsPage.h"
+#include "qtwindow/connection/SystemPage.h"
 #include "update/ConfigDownload.h"
-#include "update/window/DlgConfigDownload.h"
-#include "update/window/DlgFirmDownload.h"
-#include "verify/window/VerificationPage.h"
-#include "widgets/InfoList.h"
-#include "widgets/ToolText.h"
+#include "qtwindow/update/DlgConfigDownload.h"
+#include "qtwindow/update/DlgFirmDownload.h"
+#include "qtwindow/verify/VerificationPage.h"
+#include "qtwindow/widgets/InfoList.h"
+#include "qtwindow/widgets/ToolText.h"
 
 #include <QAbstractButton>
 #include <QApplication>

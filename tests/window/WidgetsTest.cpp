@@ -1,9 +1,9 @@
 // The message list's scroll range, selection and copy; the progress window's bar, Abort and
 // closing; the "Download Configuration" dialog's lists and choice.
 
-#include "update/window/ConfigDownloadDialog.h"
-#include "update/window/DlgProgress.h"
-#include "widgets/MessageList.h"
+#include "qtwindow/update/ConfigDownloadDialog.h"
+#include "qtwindow/update/DlgProgress.h"
+#include "qtwindow/widgets/MessageList.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -4,12 +4,12 @@
 // while connecting and during a firmware transfer, the About box and the "Download Configuration" dialog. Run on the
 // offscreen platform: qvx_window_screenshots <folder>.
 #include "app/PellworthTestApp.h"
-#include "app/window/AboutBox.h"
-#include "app/window/DlgPellworthTestApp.h"
+#include "qtwindow/app/AboutBox.h"
+#include "qtwindow/app/DlgPellworthTestApp.h"
 #include "sim/SignSim.h"
-#include "update/window/ConfigDownloadDialog.h"
-#include "update/window/DlgFirmDownload.h"
-#include "update/window/DlgProgress.h"
+#include "qtwindow/update/ConfigDownloadDialog.h"
+#include "qtwindow/update/DlgFirmDownload.h"
+#include "qtwindow/update/DlgProgress.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 // that is not standard adds or changes, and a hold time refused. Exit status 0 when every picture was written.
 #include "WizardRig.h"
 
-#include "verify/window/VerificationTestWizard.h"
+#include "qtwindow/verify/VerificationTestWizard.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

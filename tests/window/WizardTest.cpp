@@ -6,8 +6,8 @@
 #include "files/XmlDoc.h"
 #include "verify/FactoryMessages.h"
 #include "verify/VerificationMessages.h"
-#include "verify/window/MessagePictures.h"
-#include "verify/window/VerificationTestWizard.h"
+#include "qtwindow/verify/MessagePictures.h"
+#include "qtwindow/verify/VerificationTestWizard.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

@@ -1,6 +1,6 @@
-#include "update/window/ConfigDownloadDialog.h"
+#include "qtwindow/update/ConfigDownloadDialog.h"
 
-#include "widgets/ToolText.h"
+#include "qtwindow/widgets/ToolText.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "verify/window/VerificationTestWizard.h"
+#include "qtwindow/verify/VerificationTestWizard.h"
 
 #include "connection/InstallerCore.h"
 #include "connection/KeepAliveTimer.h"
@@ -6,9 +6,9 @@
 #include "verify/FactoryMessages.h"
 #include "verify/HoldTime.h"
 #include "verify/VerificationTest.h"
-#include "verify/window/MessagePictures.h"
-#include "widgets/NumberBox.h"
-#include "widgets/ToolText.h"
+#include "qtwindow/verify/MessagePictures.h"
+#include "qtwindow/widgets/NumberBox.h"
+#include "qtwindow/widgets/ToolText.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "verify/window/MessagePictures.h"
+#include "qtwindow/verify/MessagePictures.h"
 
 #include "files/ControllerStatus.h"
 #include "files/DecimalText.h"

@@ -1,4 +1,4 @@
-#include "connection/window/SystemPage.h"
+#include "qtwindow/connection/SystemPage.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "verify/window/VerificationPage.h"
+#include "qtwindow/verify/VerificationPage.h"
 
 #include <QLabel>
 #include <QPushButton>

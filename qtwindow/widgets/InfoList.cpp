@@ -1,4 +1,4 @@
-#include "widgets/InfoList.h"
+#include "qtwindow/widgets/InfoList.h"
 
 #include <QHeaderView>
 #include <QTreeWidgetItem>

@@ -1,8 +1,8 @@
-#include "connection/window/ActionsPage.h"
+#include "qtwindow/connection/ActionsPage.h"
 
 #include "connection/DisplayActions.h"
-#include "widgets/InfoList.h"
-#include "widgets/ToolText.h"
+#include "qtwindow/widgets/InfoList.h"
+#include "qtwindow/widgets/ToolText.h"
 
 #include <QComboBox>
 #include <QGridLayout>

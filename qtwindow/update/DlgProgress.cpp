@@ -1,4 +1,4 @@
-#include "update/window/DlgProgress.h"
+#include "qtwindow/update/DlgProgress.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "widgets/NumberBox.h"
+#include "qtwindow/widgets/NumberBox.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

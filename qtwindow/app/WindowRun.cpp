@@ -1,9 +1,9 @@
-#include "app/window/WindowRun.h"
+#include "qtwindow/app/WindowRun.h"
 
 #include "app/ExitStatus.h"
 #include "app/PellworthTestApp.h"
-#include "app/window/AboutBox.h"
-#include "app/window/DlgPellworthTestApp.h"
+#include "qtwindow/app/AboutBox.h"
+#include "qtwindow/app/DlgPellworthTestApp.h"
 
 #include <QApplication>
 

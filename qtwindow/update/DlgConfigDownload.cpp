@@ -1,7 +1,7 @@
-#include "update/window/DlgConfigDownload.h"
+#include "qtwindow/update/DlgConfigDownload.h"
 
 #include "update/ConfigDownload.h"
-#include "widgets/ToolText.h"
+#include "qtwindow/widgets/ToolText.h"
 
 #include <QComboBox>
 #include <QFontDatabase>

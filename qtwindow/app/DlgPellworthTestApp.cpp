@@ -1,22 +1,22 @@
-#include "app/window/DlgPellworthTestApp.h"
+#include "qtwindow/app/DlgPellworthTestApp.h"
 
-#include "app/window/AboutBox.h"
-#include "connection/window/ActionsPage.h"
-#include "connection/window/SystemPage.h"
+#include "qtwindow/app/AboutBox.h"
+#include "qtwindow/connection/ActionsPage.h"
+#include "qtwindow/connection/SystemPage.h"
 #include "update/AutoConnect.h"
 #include "update/AutomaticJob.h"
 #include "update/ConfigDownload.h"
 #include "update/FirmwareInstaller.h"
 #include "update/package/FirmwareLine.h"
-#include "update/window/ConfigDownloadDialog.h"
-#include "update/window/DlgConfigDownload.h"
-#include "update/window/DlgFirmDownload.h"
-#include "update/window/DlgProgress.h"
-#include "verify/window/VerificationPage.h"
-#include "verify/window/VerificationTestWizard.h"
-#include "widgets/MessageList.h"
-#include "widgets/NumberBox.h"
-#include "widgets/ToolText.h"
+#include "qtwindow/update/ConfigDownloadDialog.h"
+#include "qtwindow/update/DlgConfigDownload.h"
+#include "qtwindow/update/DlgFirmDownload.h"
+#include "qtwindow/update/DlgProgress.h"
+#include "qtwindow/verify/VerificationPage.h"
+#include "qtwindow/verify/VerificationTestWizard.h"
+#include "qtwindow/widgets/MessageList.h"
+#include "qtwindow/widgets/NumberBox.h"
+#include "qtwindow/widgets/ToolText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -686,6 +686,9 @@ void CDlgPellworthTestApp::EnableControls(bool connected)
 void CDlgPellworthTestApp::ShowSessionState(const SessionState& state)
 {
     Post([this, state] {
+        // A worker's state can arrive queued after a later one shown at once on this thread.
+        if (state.nVersion <= m_session.nVersion)
+            return;
         if (state.bConnected != m_bConnected)
             EnableControls(state.bConnected);
         if (state.nPlaced != m_session.nPlaced) {

@@ -1,4 +1,4 @@
-#include "update/window/DlgFirmDownload.h"
+#include "qtwindow/update/DlgFirmDownload.h"
 
 #include <QCheckBox>
 #include <QDir>

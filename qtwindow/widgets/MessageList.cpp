@@ -1,4 +1,4 @@
-#include "widgets/MessageList.h"
+#include "qtwindow/widgets/MessageList.h"
 
 #include <QApplication>
 #include <QClipboard>

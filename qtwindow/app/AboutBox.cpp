@@ -1,4 +1,4 @@
-#include "app/window/AboutBox.h"
+#include "qtwindow/app/AboutBox.h"
 
 #include "app/Version.h"
 
