@@ -18,9 +18,8 @@ void CMessageStore::AddErrorMessage(int taskCode, const std::string& text)
 {
     std::unique_lock guard(m_lock);
     CLogErrorMsg error(text, taskCode);
-    m_errors.push_back({taskCode, text});
     if (m_errorSink)
-        m_errorSink(m_errors.back());
+        m_errorSink({taskCode, text});
     const std::string line = CLogMsgMng::LineOf(error);
     if (m_bLogging)
         m_log.AddMessage(std::make_unique<CLogErrorMsg>(error));
@@ -64,18 +63,4 @@ void CMessageStore::Clear()
     std::lock_guard guard(m_lock);
     m_lines.clear();
     m_view.ClearMessageLines();
-}
-
-std::size_t CMessageStore::ErrorCount() const
-{
-    std::lock_guard guard(m_lock);
-    return m_errors.size();
-}
-
-std::vector<ErrorLine> CMessageStore::ErrorsFrom(std::size_t first) const
-{
-    std::lock_guard guard(m_lock);
-    if (first >= m_errors.size())
-        return {};
-    return {m_errors.begin() + static_cast<std::ptrdiff_t>(first), m_errors.end()};
 }

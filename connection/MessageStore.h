@@ -32,9 +32,6 @@ public:
     void SetLogging(bool on);
     std::vector<std::string> Lines() const;
     void Clear();
-    // Every error line reported so far (Clear does not drop them), and those from number `first` on.
-    std::size_t ErrorCount() const;
-    std::vector<ErrorLine> ErrorsFrom(std::size_t first) const;
 
     // Called with every error line as it is reported (under the store's lock), for the outcome
     // of the operation under way.
@@ -54,7 +51,6 @@ private:
     // the view being called under the lock that Cancel needs.
     std::mutex m_showLock;
     std::vector<std::string> m_lines;
-    std::vector<ErrorLine> m_errors;
     bool m_bLogging = false;
     std::function<void(const ErrorLine&)> m_errorSink;
 };

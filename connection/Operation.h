@@ -79,33 +79,27 @@ struct OperationOutcome {
     int WorstCode() const;
 };
 
-// The lines of one operation: they go to the message store (and so the view and the job log) and
-// the error lines are kept for its outcome.
+// The error lines of one operation, for its outcome. Lines are reported through the message store
+// (and so reach the view and the job log); the store hands each error line to the innermost
+// operation's reporter.
 class COperationReporter {
 public:
-    explicit COperationReporter(CMessageStore& store) : m_store(store) {}
-
-    void Status(const std::string& text) { m_store.AddStatusMessage(text); }
-    void Error(int taskCode, const std::string& text) { m_store.AddErrorMessage(taskCode, text); }
-    // Called by the store's sink for every error line reported while this operation is innermost.
     void Record(const ErrorLine& line) { m_lines.push_back(line); }
     const std::vector<ErrorLine>& Lines() const { return m_lines; }
 
 private:
-    CMessageStore& m_store;
     std::vector<ErrorLine> m_lines;
 };
 
 class COperation {
 public:
-    COperation(std::shared_ptr<CCancelToken> token, IInstallerView& view, CMessageStore& store, bool passLinesUp)
-        : m_token(std::move(token)), m_progress(view), m_reporter(store), m_bPassLinesUp(passLinesUp)
+    COperation(std::shared_ptr<CCancelToken> token, IInstallerView& view, bool passLinesUp)
+        : m_token(std::move(token)), m_progress(view), m_bPassLinesUp(passLinesUp)
     {
     }
     // Whether its error lines are its parent's too when it ends.
     bool PassesLinesUp() const { return m_bPassLinesUp; }
 
-    CCancelToken& Token() { return *m_token; }
     const std::shared_ptr<CCancelToken>& SharedToken() const { return m_token; }
     bool IsCancelled() const { return m_token->IsCancelled(); }
     COperationProgress& Progress() { return m_progress; }

@@ -35,7 +35,7 @@ COperation* COperationRunner::Enter(NestedLines lines, bool onlyIfIdle)
             becameBusy = true;
         }
         m_operations.push_back(
-            std::make_unique<COperation>(std::move(token), m_view, m_store, lines == NestedLines::PassedUp));
+            std::make_unique<COperation>(std::move(token), m_view, lines == NestedLines::PassedUp));
         operation = m_operations.back().get();
     }
     if (becameBusy)

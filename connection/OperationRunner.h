@@ -106,7 +106,6 @@ public:
     COperationScope(const COperationScope&) = delete;
     COperationScope& operator=(const COperationScope&) = delete;
 
-    COperation& Operation() { return m_operation; }
     OperationOutcome Outcome() const { return m_operation.Outcome(); }
 
 private:

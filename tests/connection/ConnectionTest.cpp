@@ -66,6 +66,7 @@ protected:
         CDisplayConnector::BuildConnectionList(list, 1, port, baud);
         const ConnectOutcome connected = m_core->Connector().ConnectToDisplay(list, 1);
         m_outcome = connected.entry;
+        m_firmware = connected.strFirmware;
         return connected.result;
     }
 
@@ -74,6 +75,7 @@ protected:
     CCapturingView m_view;
     std::unique_ptr<CInstallerCore> m_core = std::make_unique<CInstallerCore>(m_view);
     CONNECTION_INFO m_outcome;
+    std::string m_firmware; // as the connection's outcome reports it
 };
 
 const Lines kRetrieved = {"Retrieving configuration file...", "The config file was retrieved.",
@@ -118,6 +120,7 @@ TEST_F(Connection, PellworthDisplayIsSwitchedOnTheFirstAttempt)
                                     "Connection established with Pellworth Protocol at 115200 baud.",
                                     "Changing to S2200 Protocol at 115200 baud."},
                                    kRetrieved));
+    EXPECT_EQ(m_firmware, "FX40211-1.02.11");
     EXPECT_EQ(RecommendedFirmwareVersion(m_core->Session().IsFirmwareLine()), "FX40211-1.02.11");
 }
 
