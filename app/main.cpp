@@ -1,7 +1,9 @@
 #include "PellworthTestApp.h"
 
-#ifdef QVX_HAVE_WINDOW
+#if defined(QVX_HAVE_WINDOW)
 #include "qtwindow/app/WindowRun.h"
+#elif defined(QVX_HAVE_WIN32_WINDOW)
+#include "winwindow/app/WindowRun.h"
 #endif
 
 #include <iostream>
@@ -18,6 +20,8 @@ int main(int argc, char* argv[])
 #ifdef QVX_HAVE_WINDOW
     // Only an interactive start opens the window (and with it a display connection).
     app.SetWindowRunner([&argc, argv, &app] { return RunMainWindow(argc, argv, app, std::cerr); }, [] { QuitMainWindow(); });
+#elif defined(QVX_HAVE_WIN32_WINDOW)
+    app.SetWindowRunner([&app] { return RunMainWindow(app); }, [] { QuitMainWindow(); });
 #endif
     return app.Run();
 }

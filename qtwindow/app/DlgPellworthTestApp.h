@@ -5,6 +5,7 @@
 // thread; long operations run on a worker behind the "Communicating" window. The window holds no
 // logic of its own beyond collecting the operator's choices and calling the core.
 
+#include "app/WindowParts.h"
 #include "connection/DisplayActions.h"
 #include "connection/InstallerCore.h"
 #include "connection/LoopbackTest.h"
@@ -38,14 +39,7 @@ class QTabWidget;
 class QCloseEvent;
 class QKeyEvent;
 
-// What the window works with; owned by the application for the whole run.
-struct WindowParts {
-    CInstallerCore& core;
-    CFirmwareInstaller& firmware;
-    CConfigDownloader& config;
-    bool bAutoJob = false;        // "a": run the automatic update job once the window is up
-    std::string strDisplaysFile;  // its display list ("df")
-    BaudChoice baud{};            // "b": the rates Auto Connect tries
+           // "b": the rates Auto Connect tries
     std::string strDisplaysAsGiven;  // "df" as written
     std::string strDisplaysLookedAt; // the path it names
 };

@@ -165,13 +165,7 @@ int RunMainWindow(int& argc, char** argv, CPellworthTestApp& app, std::ostream& 
         return 0;
     }
 
-    CPellworthCmdLineInfo& cmd = app.GetCmdLineInfo();
-    WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}, {}, {}};
-    parts.bAutoJob = cmd.IsAuto();
-    parts.strDisplaysFile = cmd.GetDisplaysFilePath();
-    parts.strDisplaysAsGiven = cmd.GetDisplaysFileAsGiven();
-    parts.strDisplaysLookedAt = cmd.GetDisplaysFileLookedAt();
-    parts.baud = BaudChoice{cmd.IsBaudGiven(), cmd.GetBaudRate()};
+    const WindowParts parts = WindowPartsOf(app);
     {
         CDlgPellworthTestApp window(parts);
         CViewLease lease(app, window);

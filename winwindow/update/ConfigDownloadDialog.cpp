@@ -1,0 +1,6 @@
+#include "winwindow/update/ConfigDownloadDialog.h"
+
+bool RunConfigDownload(HWND, const ConfigurationLists&, ConfigurationChoice&)
+{
+    return false;
+}
