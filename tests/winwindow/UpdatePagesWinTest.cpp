@@ -230,9 +230,10 @@ protected:
 
 TEST_F(FirmwarePage, TextsEnablingAndTabOrder)
 {
-    EXPECT_EQ(CaptionTexts(Page()), (Texts{"Current Firmware:", "Last Modified", "Recommended Firmware:",
-                                           "Last Modified", "Download a firmware version other than the recommended firmware",
-                                           "Browse ...", "Download Firmware"}));
+    EXPECT_EQ(CaptionTexts(Page()),
+              (Texts{"Current Firmware:", "Last Modified", "Recommended Firmware:", "Last Modified",
+                     "Download a firmware version other than the recommended firmware", "Browse ...",
+                     "Download Firmware"}));
     m_page.SetCurrentFirmware("FX40211-1.02.10");
     m_page.SetRecommendedFirmware("FX40211-1.02.11");
     EXPECT_EQ(ItemText(Page(), IDC_FW_CURRENT), "FX40211-1.02.10");
@@ -303,7 +304,8 @@ TEST_F(FirmwarePage, BrowsePutsTheFullPathAndKeepsTheBareName)
         CModalDriver driver([&](HWND dialog) {
             filter = Selected(dialog, cmb1);
             // The name field: cmb13, or edt1 in older dialogs.
-            const HWND name = GetDlgItem(dialog, cmb13) != nullptr ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+            const HWND combo = GetDlgItem(dialog, cmb13);
+            const HWND name = combo != nullptr ? combo : GetDlgItem(dialog, edt1);
             SetWindowTextW(name, file.c_str());
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
@@ -361,8 +363,9 @@ protected:
 
 TEST_F(ConfigPage, TextsEnablingAndTabOrder)
 {
-    EXPECT_EQ(CaptionTexts(Page()), (Texts{"Generation Filter", "Desired Sign Configuration", "Time Zone",
-                                           "Check Configuration", "Config File:", "32x80 Mono64 - Gen 1 Configuration:"}));
+    EXPECT_EQ(CaptionTexts(Page()),
+              (Texts{"Generation Filter", "Desired Sign Configuration", "Time Zone", "Check Configuration",
+                     "Config File:", "32x80 Mono64 - Gen 1 Configuration:"}));
     const std::initializer_list<int> controls = {IDC_CFG_FILTERS, IDC_CFG_TYPES, IDC_CFG_TIME_ZONES, IDC_CFG_CHECK,
                                                  IDC_CFG_TEMPLATE};
     EXPECT_EQ(Enabled(Page(), controls), std::vector<bool>(5, false));
@@ -461,7 +464,9 @@ TEST_P(ConfigDialog, PreselectsTheDisplaysTypeAndZone)
                                                                              LB_GETITEMHEIGHT, 0, 0));
         EXPECT_TRUE(rows >= 9 && rows <= 11) << rows << " rows in view";
         // Each caption's mnemonic goes to the list it names.
-        for (const auto& [key, id] : {std::pair{L'g', IDC_DL_FILTERS}, {L't', IDC_DL_TIME_ZONES}, {L'd', IDC_DL_TYPES}}) {
+        const std::pair<wchar_t, int> mnemonics[] = {{L'g', IDC_DL_FILTERS}, {L't', IDC_DL_TIME_ZONES},
+                                                     {L'd', IDC_DL_TYPES}};
+        for (const auto& [key, id] : mnemonics) {
             MSG alt{GetFocus(), WM_SYSCHAR, key, LPARAM(1) << 29, 0, {}};
             IsDialogMessageW(dialog, &alt);
             EXPECT_EQ(GetFocus(), GetDlgItem(dialog, id)) << char(key);
@@ -490,7 +495,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ConfigDialog,
     ::testing::Values(DialogCase{"OwnType", kConfigKey, nullptr, "32x80 Mono64 - Gen 1", kCentral, true},
                       DialogCase{"TypeAbsent", 99, nullptr, kNone, kCentral, false},
-                      DialogCase{"ZoneMissing", kConfigKey, "(GMT+6:30) Rangoon", "32x80 Mono64 - Gen 1", kNone, false}),
+                      DialogCase{"ZoneMissing", kConfigKey, "(GMT+6:30) Rangoon", "32x80 Mono64 - Gen 1", kNone,
+                                 false}),
     [](const ::testing::TestParamInfo<DialogCase>& info) { return std::string(info.param.name); });
 
 // Esc is Cancel, with a choice ready or with none to make (no types at all).
