@@ -31,8 +31,8 @@ stop_sim() {
 }
 cleanup() {
   stop_sim
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   WINEPREFIX=$work/prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -89,9 +89,9 @@ fail() { echo "FAILED: $*"; status=1; }
 
 # The window tests' line (tests/winwindow/WindowLine.h): COM1 with a display on the recommended
 # firmware at 1 and one on older firmware in zone +06:30 at 4, every block taking its wire time;
-# COM2 a loop-back plug.
+# COM2 a loop-back plug; COM3 a display on older firmware for the program's own test.
 window_line=(--port 1 --rate 115200 --line-time --addr 1 --addr 4 --firmware FX40211-1.01.05 --zone 390
-             --port 2 --rate 19200 --loopback)
+             --port 2 --rate 19200 --loopback --port 3 --rate 115200 --addr 1 --firmware FX40211-1.01.05)
 
 if [ -n "$pictures" ]; then
   start_sim "${window_line[@]}"
@@ -109,9 +109,15 @@ echo "== Windows test programs (ctest under Wine)"
 
 # 2. The window's test programs, one at a time (they share the line), on the Xvfb display.
 if (cd "$win" && ctest -N -L wine-window | grep -q "Test *#"); then
+  # The program's own test starts the packaged program, as a technician unzips and starts it.
+  scripts_dir=$(cd "$(dirname "$0")" && pwd)
+  zip=$("$scripts_dir/windows-package.sh" "$win" "$work/package" | head -n 1)
+  mkdir -p "$work/unzipped" && (cd "$work/unzipped" && unzip -q "$zip")
+  tool=$(ls "$work"/unzipped/*/bin/qvxfirminstaller.exe)
   start_sim "${window_line[@]}"
-  echo "== the window's test programs (ctest under Wine, Xvfb display $DISPLAY)"
-  (cd "$win" && QVX_WINE_TESTS=1 ctest --output-on-failure -j 1 -L wine-window) || fail "the window's test programs"
+  echo "== the window's test programs (ctest under Wine, Xvfb display $DISPLAY; the program from $(basename "$zip"))"
+  (cd "$win" && QVX_WINE_TESTS=1 QVX_TOOL_EXE="Z:$(echo "$tool" | tr / '\\')" ctest --output-on-failure -j 1 -L wine-window) ||
+    fail "the window's test programs"
 fi
 
 # 3. The Windows tool against the same store as the Linux tool.

@@ -66,17 +66,16 @@ DWORD ApplyLine(HANDLE port, DCB& dcb)
     return SetCommState(port, &dcb) ? static_cast<DWORD>(ERROR_SUCCESS) : GetLastError();
 }
 
-// A handle to the calling thread that CancelSynchronousIo accepts, made once per thread.
-HANDLE ThisThreadForCancel()
+// A handle to the calling thread that CancelSynchronousIo accepts, for one read. Not kept per
+// thread: a thread_local with a destructor in this code, which the protocol library carries too,
+// corrupts the heap when a thread of the program ends (mingw-w64's thread exit).
+qvxwin::UniqueHandle ThisThreadForCancel()
 {
-    thread_local const qvxwin::UniqueHandle self = [] {
-        HANDLE thread = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread,
-                             THREAD_TERMINATE, FALSE, 0))
-            thread = nullptr;
-        return qvxwin::UniqueHandle(thread);
-    }();
-    return self.Get();
+    HANDLE thread = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, THREAD_TERMINATE,
+                         FALSE, 0))
+        thread = nullptr;
+    return qvxwin::UniqueHandle(thread);
 }
 
 } // namespace
@@ -193,13 +192,14 @@ CSerialDevice::ReadStatus CSerialDevice::Read(void* buffer, std::size_t max, std
     if (!IsOpen())
         return ReadStatus::Failed;
     const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(max, MAXDWORD));
+    const qvxwin::UniqueHandle self = ThisThreadForCancel();
     for (;;) {
         {
             // Checked and registered together: a Wake after this point finds the reader to cancel.
             std::lock_guard<std::mutex> lock(m_impl->readerLock);
             if (m_impl->wake.load())
                 return ReadStatus::Woken;
-            m_impl->reader = ThisThreadForCancel();
+            m_impl->reader = self.Get();
         }
         DWORD n = 0;
         const BOOL ok = ReadFile(m_impl->port.Get(), buffer, ask, &n, nullptr);

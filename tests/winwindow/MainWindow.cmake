@@ -3,4 +3,9 @@
 qvx_add_window_test(test_win_main_window SOURCES MainWindowWinTest.cpp
   CASES MainWindowWinTest.StartsAsATechnicianExpects MainWindowLineTest.AutoConnectEndToEnd
         MainWindowLineTest.LoopBackTest MainWindowLineTest.DisplayActions
-        MainWindowLineTest.AbortDuringFirmwareTransfer MainWindowLineTest.AutomaticJobInView)
+        MainWindowLineTest.AbortDuringFirmwareTransfer MainWindowLineTest.AutomaticJobInView
+        MainWindowLineTest.AbortTheJobInView MainWindowLineTest.ConfigurationCheckAndDownload
+        MainWindowLineTest.ResetAndMemoryCleanup)
+
+# The program itself, started as a technician starts it (the packaged one in the harness).
+qvx_add_window_test(test_win_program SOURCES ProgramWinTest.cpp)

@@ -5,6 +5,7 @@
 
 #include "winwindow/app/AppResources.h"
 #include "winwindow/connection/ConnectionResources.h"
+#include "winwindow/update/UpdateResources.h"
 #include "winwindow/widgets/WindowMessages.h"
 
 #include <commctrl.h>
@@ -19,6 +20,38 @@ namespace {
 
 const char kFirmwareQuestion[] =
     "You do not have the recommended firmware downloaded.\nDo you want to download it now?";
+
+const char kConfigQuestion[] = "The display configuration does not match the recommended settings.\nDo you want to "
+                               "update the display configuration?";
+
+// Waits for the next box, checks its text and answers it.
+void ExpectBox(CWindowRig& rig, const std::string& text, int answer)
+{
+    const HWND box = rig.WaitForWindow("QVXFirmInstaller");
+    ASSERT_NE(box, nullptr) << "no box: " << text;
+    EXPECT_EQ(CWindowRig::BoxText(box), text);
+    CWindowRig::Answer(box, answer);
+    CWindowRig::WaitUntilGone(box);
+}
+
+// A display list of one display on the window line.
+std::string WriteDisplayList(const char* name, int address)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string list = std::string(folder) + "qvx-window-" + name + ".dat";
+    std::ofstream file(list, std::ios::binary);
+    std::vector<std::string> fields(48, "-");
+    fields[0] = name;
+    fields[2] = "16";
+    fields[3] = "80";
+    fields[9] = std::to_string(address);
+    fields[21] = "COM" + std::to_string(windowline::kCom);
+    fields[22] = "115200";
+    for (const std::string& field : fields)
+        file << field << "\r\n";
+    return list;
+}
 
 bool Has(const std::vector<std::string>& lines, const std::string& line)
 {
@@ -205,21 +238,7 @@ TEST_F(MainWindowLineTest, AbortDuringFirmwareTransfer)
 // the list; a display on the recommended firmware ends with 100 and the job result 4.
 TEST_F(MainWindowLineTest, AutomaticJobInView)
 {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    const std::string list = std::string(folder) + "qvx-window-job.dat";
-    {
-        std::ofstream file(list, std::ios::binary);
-        std::vector<std::string> fields(48, "-");
-        fields[0] = "Lobby";
-        fields[2] = "16";
-        fields[3] = "80";
-        fields[9] = std::to_string(windowline::kCurrentAddress);
-        fields[21] = "COM" + std::to_string(windowline::kCom);
-        fields[22] = "115200";
-        for (const std::string& field : fields)
-            file << field << "\r\n";
-    }
+    const std::string list = WriteDisplayList("Lobby", windowline::kCurrentAddress);
     CWindowRig rig(RigOptions{true, list});
     rig.Run([](CWindowRig& rig) {
         EXPECT_TRUE(CWindowRig::WaitUntil([&] { return rig.Window().AutomaticJobResult() >= 0; }, 120000));
@@ -230,4 +249,80 @@ TEST_F(MainWindowLineTest, AutomaticJobInView)
         EXPECT_EQ(CWindowRig::Text(rig.Main(), IDC_ADDRESS), "1");
     });
     std::remove(list.c_str());
+}
+
+// The operator's Abort during the job's firmware transfer ends the job with 601 and the job
+// result 9; no success is reported.
+TEST_F(MainWindowLineTest, AbortTheJobInView)
+{
+    const std::string list = WriteDisplayList("Pharmacy", windowline::kOldFirmwareAddress);
+    CWindowRig rig(RigOptions{true, list});
+    rig.Run([](CWindowRig& rig) {
+        HWND progress = nullptr;
+        ASSERT_TRUE(CWindowRig::WaitUntil(
+            [&] {
+                progress = rig.WaitForWindow("Communicating", 0);
+                return progress != nullptr &&
+                       SendMessageW(GetDlgItem(progress, IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0) > 0;
+            },
+            120000))
+            << Joined(rig.Lines());
+        CWindowRig::Click(progress, IDC_PROGRESS_ABORT);
+        EXPECT_TRUE(CWindowRig::WaitUntil([&] { return rig.Window().AutomaticJobResult() >= 0; }, 120000));
+        EXPECT_EQ(rig.Window().AutomaticJobResult(), 9);
+        EXPECT_TRUE(rig.WaitForLine("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update"))
+            << Joined(rig.Lines());
+        EXPECT_FALSE(Has(rig.Lines(), "Firmware has been downloaded."));
+    });
+    std::remove(list.c_str());
+}
+
+// The configuration page starts on the display's own zone, one the list has no name for; "Check
+// Configuration" asks, downloads on Yes, resets the display and closes the connection.
+TEST_F(MainWindowLineTest, ConfigurationCheckAndDownload)
+{
+    CWindowRig rig;
+    rig.Run([](CWindowRig& rig) {
+        ASSERT_TRUE(rig.AutoConnect(windowline::kCom, windowline::kOldFirmwareAddress)) << Joined(rig.Lines());
+        const HWND page = rig.Page(2);
+        EXPECT_EQ(CWindowRig::Text(page, IDC_CFG_TIME_ZONES), "(GMT+06:30) Display's own zone");
+        CWindowRig::Click(page, IDC_CFG_CHECK);
+        ExpectBox(rig, kConfigQuestion, IDYES);
+        ExpectBox(rig,
+                  "The new configuration has been downloaded successfully and the connection will be closed.\nWait "
+                  "until the boot sequence is complete before reconnecting.",
+                  IDOK);
+        EXPECT_TRUE(rig.WaitForLine("Configuration file has been downloaded and sign has been reset."))
+            << Joined(rig.Lines());
+        EXPECT_TRUE(CWindowRig::WaitUntil([&] { return CWindowRig::IsEnabled(rig.Main(), IDC_AUTO_CONNECT); }));
+    });
+}
+
+// Reset and memory cleanup: each ends with its box and the connection closed; the cleanup asks
+// first.
+TEST_F(MainWindowLineTest, ResetAndMemoryCleanup)
+{
+    CWindowRig rig;
+    rig.Run([](CWindowRig& rig) {
+        ASSERT_TRUE(rig.AutoConnect(windowline::kCom, windowline::kCurrentAddress)) << Joined(rig.Lines());
+        CWindowRig::Click(rig.Page(4), IDC_RESET_DISPLAY);
+        ExpectBox(rig,
+                  "The display has been reset and the connection will now be closed.\nWait until the boot sequence "
+                  "is complete before reconnecting.",
+                  IDOK);
+        EXPECT_TRUE(rig.WaitForLine("The display has been reset."));
+        EXPECT_TRUE(CWindowRig::WaitUntil([&] { return CWindowRig::IsEnabled(rig.Main(), IDC_AUTO_CONNECT); }));
+
+        // Connected again once it has restarted.
+        ASSERT_TRUE(CWindowRig::WaitUntil([&] { return rig.AutoConnect(windowline::kCom, windowline::kCurrentAddress); },
+                                          120000));
+        CWindowRig::Click(rig.Page(4), IDC_MEMORY_CLEANUP);
+        ExpectBox(rig, "This process may take several minutes.\nDo you want to continue?", IDYES);
+        ExpectBox(rig,
+                  "The display has been reset and the connection will now be closed.\nWait until the memory check "
+                  "is complete before reconnecting.",
+                  IDOK);
+        EXPECT_TRUE(rig.WaitForLine("Memory on the display has been cleared")) << Joined(rig.Lines());
+        EXPECT_TRUE(CWindowRig::WaitUntil([&] { return CWindowRig::IsEnabled(rig.Main(), IDC_AUTO_CONNECT); }));
+    });
 }

@@ -177,10 +177,10 @@ void CWindowRig::Answer(HWND box, int button)
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
 }
 
-std::vector<std::string> CWindowRig::Lines() const
+std::vector<std::string> CWindowRig::LinesOf(HWND main)
 {
     std::vector<std::string> lines;
-    const HWND list = GetDlgItem(m_main, 1006);
+    const HWND list = GetDlgItem(main, 1006);
     const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT at = 0; at < count; ++at) {
         const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(at), 0);
@@ -231,7 +231,7 @@ bool CWindowRig::AutoConnect(int port, int address, std::vector<std::string>* as
         if (HWND box = WaitForWindow("QVXFirmInstaller", 0)) {
             if (asked != nullptr)
                 asked->push_back(BoxText(box));
-            Answer(box, IDNO);
+            Answer(box, GetDlgItem(box, IDNO) != nullptr ? IDNO : IDOK);
             WaitUntilGone(box);
         }
         return m_window->AutoConnectsEnded() > before;

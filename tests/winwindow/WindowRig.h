@@ -55,8 +55,9 @@ public:
     // A message box's text, and its answer (IDYES, IDNO, IDOK).
     static std::string BoxText(HWND box);
     static void Answer(HWND box, int button);
-    // The message list's lines.
-    std::vector<std::string> Lines() const;
+    // The message list's lines (of this rig's window, or of a main window of another program).
+    std::vector<std::string> Lines() const { return LinesOf(m_main); }
+    static std::vector<std::string> LinesOf(HWND main);
     bool WaitForLine(const std::string& part, int timeoutMs = kWaitMs) const;
     // Selects the COM port with this number; false (and a test failure) when the list lacks it.
     bool ChoosePort(int port);
