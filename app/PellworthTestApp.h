@@ -84,3 +84,16 @@ private:
     bool m_bLogAsked = false; // "l1" was given
     bool m_bLogLost = false;  // ... and the log could not be opened
 };
+
+// A window's hold on the core: the window is the view while it lives, and the core goes back to
+// the console before the window goes, so that no late call reaches it.
+class CViewLease {
+public:
+    CViewLease(CPellworthTestApp& app, IInstallerView& view) : m_app(app) { m_app.UseView(view); }
+    ~CViewLease() { m_app.UseConsoleView(); }
+    CViewLease(const CViewLease&) = delete;
+    CViewLease& operator=(const CViewLease&) = delete;
+
+private:
+    CPellworthTestApp& m_app;
+};

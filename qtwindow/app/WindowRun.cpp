@@ -129,18 +129,6 @@ std::unique_ptr<QApplication> StartQt(int& argc, char** argv)
 std::mutex g_runningLock;
 QApplication* g_running = nullptr;
 
-// Gives the core back to the console before the window goes, so no late call reaches it.
-class CViewLease {
-public:
-    CViewLease(CPellworthTestApp& app, IInstallerView& view) : m_app(app) { m_app.UseView(view); }
-    ~CViewLease() { m_app.UseConsoleView(); }
-    CViewLease(const CViewLease&) = delete;
-    CViewLease& operator=(const CViewLease&) = delete;
-
-private:
-    CPellworthTestApp& m_app;
-};
-
 } // namespace
 
 int RunMainWindow(int& argc, char** argv, CPellworthTestApp& app, std::ostream& err)

@@ -35,7 +35,24 @@ int main(int argc, char* argv[])
             CWindowRig::Answer(about, IDOK);
             CWindowRig::WaitUntilGone(about);
         }
-        if (!rig.AutoConnect(1, 1))
+        // The configuration question answered Yes brings the "Download Configuration" dialog,
+        // which is drawn and cancelled; every other question is answered No.
+        const int before = rig.Window().AutoConnectsEnded();
+        CWindowRig::Click(main, IDC_AUTO_CONNECT);
+        CWindowRig::WaitUntil([&] {
+            if (HWND dialog = rig.WaitForWindow("Download Configuration", 0)) {
+                save(dialog, "config-download.png");
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                CWindowRig::WaitUntilGone(dialog);
+            }
+            if (HWND box = rig.WaitForWindow("QVXFirmInstaller", 0)) {
+                const bool configuration = CWindowRig::BoxText(box).find("display configuration") != std::string::npos;
+                CWindowRig::Answer(box, GetDlgItem(box, IDNO) == nullptr ? IDOK : configuration ? IDYES : IDNO);
+                CWindowRig::WaitUntilGone(box);
+            }
+            return rig.Window().AutoConnectsEnded() > before;
+        });
+        if (!CWindowRig::IsEnabled(main, 1001))
             ++failures;
         const char* pages[] = {"page-actions.png", "page-firmware.png", "page-configuration.png",
                                "page-verification.png", "page-system.png"};

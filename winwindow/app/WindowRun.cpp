@@ -15,18 +15,6 @@ namespace {
 std::mutex g_runningLock;
 HWND g_running = nullptr;
 
-// Gives the core back to the console before the window goes, so that no late call reaches it.
-class CViewLease {
-public:
-    CViewLease(CPellworthTestApp& app, IInstallerView& view) : m_app(app) { m_app.UseView(view); }
-    ~CViewLease() { m_app.UseConsoleView(); }
-    CViewLease(const CViewLease&) = delete;
-    CViewLease& operator=(const CViewLease&) = delete;
-
-private:
-    CPellworthTestApp& m_app;
-};
-
 // A console window opened only for this program (a start from Explorer) goes: the window is the
 // program. A console the program was started from (cmd, a script) stays.
 void LeaveOwnConsole()
