@@ -39,11 +39,6 @@ class QTabWidget;
 class QCloseEvent;
 class QKeyEvent;
 
-           // "b": the rates Auto Connect tries
-    std::string strDisplaysAsGiven;  // "df" as written
-    std::string strDisplaysLookedAt; // the path it names
-};
-
 class CDlgPellworthTestApp : public QDialog, public IInstallerView {
     Q_OBJECT
 public:
