@@ -379,13 +379,13 @@ TEST_F(WizardWinTest, HoldTimeRules)
 // ---- The pictures -------------------------------------------------------------------------------
 
 struct Pixel {
-    int r, g, b;
+    int r, g, b, a = 255;
     friend bool operator==(const Pixel&, const Pixel&) = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Pixel& p)
 {
-    return out << p.r << ',' << p.g << ',' << p.b;
+    return out << p.r << ',' << p.g << ',' << p.b << " alpha " << p.a;
 }
 
 Pixel PixelAt(HBITMAP bitmap, int x, int y)
@@ -395,15 +395,15 @@ Pixel PixelAt(HBITMAP bitmap, int x, int y)
         return {-1, -1, -1};
     // Top row first (a negative height).
     const auto* row = static_cast<const unsigned char*>(dib.dsBm.bmBits) + y * dib.dsBm.bmWidthBytes;
-    return {row[x * 4 + 2], row[x * 4 + 1], row[x * 4]};
+    return {row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]};
 }
 
 // The pixels next to a lit LED's centre show its core fading to its rim.
 bool LooksLit(const Pixel& p, bool amber)
 {
     if (amber)
-        return p.r == 255 && p.g > 180 && p.g < 226 && p.b > 60 && p.b < 150;
-    return p.r > 225 && p.g > 225 && p.b > 235 && p.b >= p.r;
+        return p.a == 255 && p.r == 255 && p.g > 180 && p.g < 226 && p.b > 60 && p.b < 150;
+    return p.a == 255 && p.r > 225 && p.g > 225 && p.b > 235 && p.b >= p.r;
 }
 
 struct PictureCase {
@@ -414,13 +414,14 @@ struct PictureCase {
 };
 
 // Message one on 80 x 32: the case's corner shows the backdrop, an unlit LED is dark, a lit one
-// amber for monochrome and white for RGB; the picture grows with the scale.
+// amber for monochrome and white for RGB, all of it opaque; the picture grows with the scale.
 TEST(BoardPicture, LedsInTheirColoursAtTheirScale)
 {
     const PictureCase cases[] = {
         {"amber", true, 1.0, 508, 220},
         {"white", false, 1.0, 508, 220},
         {"amber at 192 dpi", true, 2.0, 1016, 440},
+        {"amber, made smaller", true, 0.75, 382, 166},
     };
     const LedBoard board = MessageOneBoard(kRgb32x80);
     ASSERT_TRUE(board.IsLit(3, 0));
@@ -433,9 +434,8 @@ TEST(BoardPicture, LedsInTheirColoursAtTheirScale)
         GetObjectW(bitmap, sizeof(info), &info);
         EXPECT_EQ(info.bmWidth, c.width);
         EXPECT_EQ(info.bmHeight, c.height);
-        const double bezel = 14 * c.scale;
-        const double pitch = 6 * c.scale;
-        const auto centre = [&](int led) { return static_cast<int>(bezel + (led + 0.5) * pitch); };
+        const BoardGeometry geometry = BoardGeometryFor(board, c.scale);
+        const auto centre = [&](int led) { return static_cast<int>(geometry.nBezel + (led + 0.5) * geometry.pitch); };
         EXPECT_EQ(PixelAt(bitmap, 0, 0), (Pixel{1, 2, 3}));
         EXPECT_TRUE(LooksLit(PixelAt(bitmap, centre(3), centre(0)), c.amber)) << PixelAt(bitmap, centre(3), centre(0));
         EXPECT_EQ(PixelAt(bitmap, centre(0), centre(0)), c.amber ? (Pixel{44, 30, 14}) : (Pixel{34, 34, 38}));

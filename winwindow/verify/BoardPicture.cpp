@@ -58,6 +58,15 @@ private:
     int m_height;
 };
 
+// GDI leaves the alpha byte of what it draws at 0; a static of the version 6 controls would show
+// those pixels as holes.
+void MakeOpaque(std::uint32_t* bits, int width, int height)
+{
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    for (std::size_t index = 0; index < count; ++index)
+        bits[index] |= 0xff000000u;
+}
+
 BoardColour Between(const BoardColour& from, const BoardColour& to, double at)
 {
     const auto mix = [at](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * at)); };
@@ -172,6 +181,7 @@ HBITMAP DrawBoardBitmap(const LedBoard& board, bool amber, double scale, COLORRE
         return nullptr;
     DrawCase(bitmap, geometry.nWidth, geometry.nHeight, geometry.nBezel, geometry.nFieldWidth, geometry.nFieldHeight,
              geometry.pitch / BoardGeometryFor(board, 1.0).pitch);
+    MakeOpaque(bits, geometry.nWidth, geometry.nHeight);
     CPixels pixels(bits, geometry.nWidth, geometry.nHeight);
     DrawLeds(pixels, board, amber, geometry.pitch, geometry.bGlow, geometry.nBezel, geometry.nBezel);
     return bitmap;
@@ -221,6 +231,7 @@ HBITMAP DrawHeaderBitmap(int size, COLORREF backdrop)
         SelectObject(dc, old);
         DeleteDC(dc);
     }
+    MakeOpaque(bits, size, size);
     CPixels pixels(bits, size, size);
     DrawLeds(pixels, board, true, pitch, true, pitch, top + pitch);
     return bitmap;

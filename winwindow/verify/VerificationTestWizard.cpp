@@ -28,6 +28,12 @@ const char kMessageOneCheckTitle[] = "Verify Text Orientation and LED panels wit
 const char kMessageTwoTitle[] = "Establish reader board communication with message two";
 const char kMessageTwoCheckTitle[] = "Verify Text Orientation and LED panels with message two";
 const char kFactoryTitle[] = "Restore Factory Pre-loaded messages";
+// Where the check pages' picture goes, in dialog units (as in the pages' templates).
+constexpr int kPictureLeft = 7;
+constexpr int kPictureTop = 24;
+constexpr int kPictureWidth = 303;
+constexpr int kPictureHeight = 104;
+
 const char kCutNote[] = "A line is wider than the display: the sign shows only the middle of it.";
 
 // A store number is a few digits; the box takes no more than this.
@@ -367,9 +373,11 @@ private:
         HWND picture = Item(IDC_CHECK_PICTURE);
         if (picture == nullptr)
             return; // drawn when the page is made
-        RECT area{};
-        GetClientRect(picture, &area);
-        const double scale = BoardScaleToFit(m_board, ScreenDpi(), area.right - area.left, area.bottom - area.top);
+        // The template's place for it: the static shrinks to nothing without an image.
+        const RECT area = DialogUnitsRect(Hwnd(), kPictureLeft, kPictureTop, kPictureWidth, kPictureHeight);
+        const int width = area.right - area.left;
+        const int height = area.bottom - area.top;
+        const double scale = BoardScaleToFit(m_board, ScreenDpi(), width, height);
         HBITMAP bitmap = DrawBoardBitmap(m_board, m_bAmber, scale, GetSysColor(COLOR_BTNFACE));
         const auto previous = reinterpret_cast<HBITMAP>(
             SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
@@ -378,6 +386,8 @@ private:
             DeleteObject(previous);
         DropBitmap();
         m_bitmap = bitmap;
+        // Centred in its place (SS_CENTERIMAGE).
+        SetWindowPos(picture, nullptr, area.left, area.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(Item(IDC_CHECK_NOTE), m_board.bCut ? SW_SHOWNA : SW_HIDE);
     }
     void DropBitmap()
@@ -414,9 +424,17 @@ private:
             SendMessageW(unit, CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(each));
         }
         SendDlgItemMessageW(Hwnd(), IDC_HOLD_TIME, EM_LIMITTEXT, kMaxHoldDigits, 0);
-        const int warning = m_wizard.IsNotStandardDisplay() ? SW_SHOWNA : SW_HIDE;
-        ShowWindow(Item(IDC_FACTORY_WARNING), warning);
-        ShowWindow(Item(IDC_FACTORY_WARNING_TEXT), warning);
+        if (m_wizard.IsNotStandardDisplay()) {
+            ShowWindow(Item(IDC_FACTORY_WARNING), SW_SHOWNA);
+            ShowWindow(Item(IDC_FACTORY_WARNING_TEXT), SW_SHOWNA);
+        } else {
+            // Without the warning "Restore" takes its place.
+            RECT warning{};
+            GetWindowRect(Item(IDC_FACTORY_WARNING), &warning);
+            MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&warning), 2);
+            SetWindowPos(Item(IDC_RESTORE), nullptr, warning.left, warning.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         const bool editable = m_wizard.IsHoldTimeEditable();
         for (int id : {IDC_HOLD_TIME, IDC_HOLD_TIME_SPIN, IDC_HOLD_UNIT})
             EnableWindow(Item(id), editable);
