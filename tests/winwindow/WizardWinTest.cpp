@@ -114,13 +114,17 @@ protected:
     WizardEnd RunWizard(const VerificationDisplay& display, const std::function<void(Wizard&, HWND)>& drive)
     {
         Wizard wizard(calls, core, 1, display);
-        return wizard.Run(nullptr, [&](HWND sheet) {
+        bool driven = false;
+        const WizardEnd end = wizard.Run(nullptr, [&](HWND sheet) {
+            driven = true;
             Pump();
             drive(wizard, sheet);
             if (wizard.Sheet() != nullptr && !m_bEnded)
                 End(sheet, PSBTN_CANCEL);
             m_bEnded = false;
         });
+        EXPECT_TRUE(driven) << "the sheet did not come up";
+        return end;
     }
     // The page showing, with its header title.
     HWND Page(Wizard& wizard, Wizard::PageId id)
@@ -238,6 +242,7 @@ TEST_F(WizardWinTest, StandardDisplayWholeWizard)
         EXPECT_FALSE(Enabled(factory, IDC_RESTORE) || Enabled(factory, IDC_HOLD_TIME) ||
                      Enabled(factory, IDC_HOLD_UNIT));
         EXPECT_EQ(ButtonsOf(sheet), (Buttons{false, false, true, true}));
+        EXPECT_EQ(GetFocus(), GetDlgItem(sheet, kFinish)); // Enter finishes
         End(sheet, PSBTN_FINISH);
     });
     EXPECT_EQ(end, WizardEnd::Finished);

@@ -41,6 +41,9 @@ constexpr int kMaxStoreDigits = 16;
 // Enough digits for any hold time (a day in seconds has five).
 constexpr int kMaxHoldDigits = 9;
 
+// The sheet's Finish button.
+constexpr int kFinishButton = 0x3025;
+
 // Posted to the sheet once it is up: the caller's "shown" runs from its message loop.
 constexpr UINT kSheetShown = WM_APP + 40;
 constexpr UINT_PTR kSubclassId = 1;
@@ -556,6 +559,9 @@ private:
         for (int id : {IDC_RESTORE, IDC_HOLD_TIME, IDC_HOLD_TIME_SPIN, IDC_HOLD_UNIT})
             EnableWindow(Item(id), FALSE);
         ShowButtons();
+        // The focus was on "Restore": Finish has it next, once the sheet has enabled it.
+        HWND sheet = GetParent(Hwnd());
+        PostMessageW(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(sheet, kFinishButton)), TRUE);
     }
 
     HoldUnit m_shownUnit = HoldUnit::Minutes;
