@@ -243,6 +243,7 @@ TEST_F(WizardWinTest, StandardDisplayWholeWizard)
                      Enabled(factory, IDC_HOLD_UNIT));
         EXPECT_EQ(ButtonsOf(sheet), (Buttons{false, false, true, true}));
         EXPECT_EQ(GetFocus(), GetDlgItem(sheet, kFinish)); // Enter finishes
+        EXPECT_EQ(WindowTextOf(sheet), "Pellworth LED Reader Board Verification Test"); // on every page
         End(sheet, PSBTN_FINISH);
     });
     EXPECT_EQ(end, WizardEnd::Finished);

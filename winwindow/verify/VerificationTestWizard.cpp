@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 
 namespace {
 
@@ -28,6 +27,7 @@ const char kMessageOneCheckTitle[] = "Verify Text Orientation and LED panels wit
 const char kMessageTwoTitle[] = "Establish reader board communication with message two";
 const char kMessageTwoCheckTitle[] = "Verify Text Orientation and LED panels with message two";
 const char kFactoryTitle[] = "Restore Factory Pre-loaded messages";
+
 // Where the check pages' picture goes, in dialog units (as in the pages' templates).
 constexpr int kPictureLeft = 7;
 constexpr int kPictureTop = 24;
@@ -60,9 +60,9 @@ int ScreenDpi()
     return dpi > 0 ? dpi : 96;
 }
 
-// The box's text with anything but digits dropped (pasted text), cut to maxDigits; written back
+// Drops from the box anything but digits (pasted text) and cuts it to maxDigits; written back
 // only when it changed, with the caret at its end.
-std::string KeepDigits(HWND dialog, int id, int maxDigits)
+void KeepDigits(HWND dialog, int id, int maxDigits)
 {
     const std::string text = ItemText(dialog, id);
     std::string digits;
@@ -73,7 +73,6 @@ std::string KeepDigits(HWND dialog, int id, int maxDigits)
         SetItemText(dialog, id, digits);
         SendDlgItemMessageW(dialog, id, EM_SETSEL, digits.size(), digits.size());
     }
-    return digits;
 }
 
 // ---- The wizard's keep-alive --------------------------------------------------------------------
