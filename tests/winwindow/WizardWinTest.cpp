@@ -361,7 +361,8 @@ TEST_F(WizardWinTest, HoldTimeRules)
             for (const char* choice : c.units) {
                 SendMessageW(unit, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                              reinterpret_cast<LPARAM>(WideText(choice).c_str()));
-                SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOLD_UNIT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(unit));
+                SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOLD_UNIT, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(unit));
             }
             if (c.key != 0) {
                 SendDlgItemMessageW(page, IDC_HOLD_TIME, WM_KEYDOWN, static_cast<WPARAM>(c.key), 0);

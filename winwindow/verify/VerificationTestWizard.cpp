@@ -110,7 +110,10 @@ private:
 class CWizardPage {
 public:
     CWizardPage(CVerificationTestWizard& wizard, PageId id, int templateId)
-        : m_wizard(wizard), m_id(id), m_nTemplate(templateId), m_title(WideText(CVerificationTestWizard::HeaderTitle(id))),
+        : m_wizard(wizard),
+          m_id(id),
+          m_nTemplate(templateId),
+          m_title(WideText(CVerificationTestWizard::HeaderTitle(id))),
           m_sheetTitle(WideText(CVerificationTestWizard::kSheetTitle))
     {
     }
