@@ -6,7 +6,7 @@
 // sent, the factory messages restored), over a core without a connection whose last STATUS.XML
 // said 21 C; then the pages a display that is not standard adds or changes, and a hold time
 // refused. Exit status 0 when every picture was written.
-#include "WindowCapture.h"
+#include "WizardCapture.h"
 
 #include "connection/InstallerCore.h"
 #include "connection/InstallerView.h"
@@ -56,7 +56,7 @@ public:
         Pump();
         const std::wstring name = L"wizard-" + std::to_wstring(++m_nNumber) + L"-" +
                                   std::wstring(page, page + std::char_traits<char>::length(page)) + L".bmp";
-        if (!SaveWindowPicture(sheet, m_folder + L"\\" + name)) {
+        if (!SaveWizardPicture(sheet, m_folder + L"\\" + name)) {
             std::fprintf(stderr, "could not write %ls\n", name.c_str());
             m_bFailed = true;
         }

@@ -1,4 +1,4 @@
-#include "WindowCapture.h"
+#include "WizardCapture.h"
 
 #include <cstdint>
 
@@ -8,7 +8,7 @@ constexpr int kMaxSide = 8192;
 
 } // namespace
 
-bool SaveWindowPicture(HWND window, const std::wstring& path)
+bool SaveWizardPicture(HWND window, const std::wstring& path)
 {
     RECT frame{};
     if (window == nullptr || !GetWindowRect(window, &frame))
