@@ -370,35 +370,55 @@ TEST_F(WizardWinTest, HoldTimeRules)
         {"letters dropped", L"12x", {}, VK_UP, "13", "", "13 min", 780000},
         {"day in hr", L"1440", {"hr"}, VK_UP, "24", "", "24 hr", 86400000},
     };
-    for (const HoldCase& c : cases) {
+    const auto choose = [](HWND page, const char* choice) {
+        HWND unit = GetDlgItem(page, IDC_HOLD_UNIT);
+        const std::wstring text = WideText(choice);
+        SendMessageW(unit, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOLD_UNIT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(unit));
+    };
+    const auto check = [&](Wizard& wizard, HWND sheet, const HoldCase& c) {
         SCOPED_TRACE(c.name);
-        RunWizard(kRgb32x80, [&](Wizard& wizard, HWND sheet) {
-            PropSheet_SetCurSel(sheet, nullptr, 4);
+        HWND page = Page(wizard, Wizard::FactoryPage);
+        // From an empty box in minutes, as a technician who cleared it.
+        SetDlgItemTextW(page, IDC_HOLD_TIME, L"");
+        choose(page, "min");
+        SetDlgItemTextW(page, IDC_HOLD_TIME, c.typed);
+        for (const char* choice : c.units)
+            choose(page, choice);
+        if (c.key != 0) {
+            SendDlgItemMessageW(page, IDC_HOLD_TIME, WM_KEYDOWN, static_cast<WPARAM>(c.key), 0);
+            SendDlgItemMessageW(page, IDC_HOLD_TIME, WM_KEYUP, static_cast<WPARAM>(c.key), 0);
             Pump();
-            HWND page = Page(wizard, Wizard::FactoryPage);
-            HWND unit = GetDlgItem(page, IDC_HOLD_UNIT);
-            SetDlgItemTextW(page, IDC_HOLD_TIME, c.typed);
-            for (const char* choice : c.units) {
-                SendMessageW(unit, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(WideText(choice).c_str()));
-                SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_HOLD_UNIT, CBN_SELCHANGE),
-                             reinterpret_cast<LPARAM>(unit));
-            }
-            if (c.key != 0) {
-                SendDlgItemMessageW(page, IDC_HOLD_TIME, WM_KEYDOWN, static_cast<WPARAM>(c.key), 0);
-                SendDlgItemMessageW(page, IDC_HOLD_TIME, WM_KEYUP, static_cast<WPARAM>(c.key), 0);
-                Pump();
-            }
-            EXPECT_EQ(ItemText(page, IDC_HOLD_TIME), c.shown);
-            EXPECT_EQ(ItemText(page, IDC_HOLD_TIME_NOTE), c.note);
-            const bool offered = *c.restored != '\0';
-            EXPECT_EQ(Enabled(page, IDC_RESTORE), offered);
-            Click(page, IDC_RESTORE);
-            EXPECT_EQ(wizard.RestoredHoldTimeMs(), c.ms);
-            if (offered) {
-                EXPECT_EQ(ItemText(page, IDC_HOLD_TIME) + ' ' + ItemText(page, IDC_HOLD_UNIT), c.restored);
-            }
-            EXPECT_EQ(ButtonsOf(sheet).finish, offered);
+        }
+        EXPECT_EQ(ItemText(page, IDC_HOLD_TIME), c.shown);
+        EXPECT_EQ(ItemText(page, IDC_HOLD_TIME_NOTE), c.note);
+        const bool offered = *c.restored != '\0';
+        EXPECT_EQ(Enabled(page, IDC_RESTORE), offered);
+        Click(page, IDC_RESTORE);
+        EXPECT_EQ(wizard.RestoredHoldTimeMs(), c.ms);
+        if (offered) {
+            EXPECT_EQ(ItemText(page, IDC_HOLD_TIME) + ' ' + ItemText(page, IDC_HOLD_UNIT), c.restored);
+        }
+        EXPECT_EQ(ButtonsOf(sheet).finish, offered);
+    };
+    const auto toFactory = [](HWND sheet) {
+        PropSheet_SetCurSel(sheet, nullptr, 4);
+        Pump();
+    };
+    // The refused ones in one wizard (a sheet once shown takes Wine a while to take down); each
+    // restore in a wizard of its own.
+    RunWizard(kRgb32x80, [&](Wizard& wizard, HWND sheet) {
+        toFactory(sheet);
+        for (const HoldCase& c : cases)
+            if (*c.restored == '\0')
+                check(wizard, sheet, c);
+    });
+    for (const HoldCase& c : cases) {
+        if (*c.restored == '\0')
+            continue;
+        RunWizard(kRgb32x80, [&](Wizard& wizard, HWND sheet) {
+            toFactory(sheet);
+            check(wizard, sheet, c);
         });
     }
 }
