@@ -5,7 +5,8 @@
 JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows screenshots
+.PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows screenshots \
+        screenshots-windows
 
 all: build
 
@@ -83,9 +84,9 @@ windows: host-tools
 windows-package: windows
 	scripts/windows-package.sh build-win build-win/package
 
-# The Windows programs under Wine, against the stand-in controller through Wine's COM ports. The
-# stand-in controller and the Linux tool to compare with come from `make test`'s build when it is
-# there (as in CI), else from build/.
+# The Windows programs under Wine, against the stand-in controller through Wine's COM ports, the
+# window's on an Xvfb display. The stand-in controller and the Linux tool to compare with come
+# from `make test`'s build when it is there (as in CI), else from build/.
 test-windows: windows
 	@scripts/deps.sh --wine
 	@if [ -x build-asan/bin/qvx-signsim ] && [ -x build-asan/bin/qvxfirminstaller ]; then \
@@ -93,6 +94,13 @@ test-windows: windows
 	else \
 	  cmake --build build -j $(JOBS) --target qvx-signsim qvxfirminstaller && scripts/wine-tests.sh build-win build/bin; \
 	fi
+
+# The Windows window's pictures (docs/screenshots/windows/), drawn under Wine on an Xvfb display
+# against the stand-in controller.
+screenshots-windows: windows
+	@scripts/deps.sh --wine
+	cmake --build build -j $(JOBS) --target qvx-signsim
+	scripts/wine-tests.sh build-win build/bin --screenshots docs/screenshots/windows
 
 clean:
 	rm -rf build build-asan build-fuzz build-win

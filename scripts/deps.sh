@@ -13,13 +13,14 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev b
 #   --bench  libpugixml-dev: the reference XML parser the XML benchmark measures against
 #   --fuzz   clang and libclang-rt-dev: libFuzzer and the sanitizer runtimes for `make fuzz`
 #   --windows  the mingw-w64 cross compiler, zlib for it, GoogleTest's sources, zip: `make windows`
-#   --wine   Wine, to run the Windows programs: `make test-windows`
+#   --wine   Wine, to run the Windows programs, and Xvfb, the display of the window's tests:
+#            `make test-windows`, `make screenshots-windows`
 for option in "$@"; do
   case "$option" in
     --bench) packages+=(libpugixml-dev) ;;
     --fuzz) packages+=(clang libclang-rt-dev) ;;
     --windows) packages+=(g++-mingw-w64-x86-64 libz-mingw-w64-dev googletest zip) ;;
-    --wine) packages+=(wine64) ;;
+    --wine) packages+=(wine64 xvfb) ;;
     *) echo "usage: $0 [--bench] [--fuzz] [--windows] [--wine]" >&2; exit 2 ;;
   esac
 done

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # Runs the Windows build under Wine against the stand-in controller, through Wine's COM ports:
-# the Windows test programs (ctest in the Windows build), then the Windows tool itself: -info, and
-# the unattended job over a small store, whose log must read line for line as the Linux tool's
-# (times aside) and whose exit status must be the same.
+# the Windows test programs (ctest in the Windows build), the window's test programs on an Xvfb
+# display, then the Windows tool itself: -info, and the unattended job over a small store, whose
+# log must read line for line as the Linux tool's (times aside) and whose exit status must be the
+# same.
 #
-#   scripts/wine-tests.sh WIN_BUILD_DIR LINUX_BIN_DIR
+#   scripts/wine-tests.sh WIN_BUILD_DIR LINUX_BIN_DIR [--screenshots FOLDER]
+#
+# With --screenshots it only draws the window's pictures into FOLDER (make screenshots-windows).
 set -euo pipefail
 win=$(cd "${1:-build-win}" && pwd)
 linux=$(cd "${2:-build/bin}" && pwd)
+pictures=""
+if [ "${3:-}" = "--screenshots" ]; then
+  mkdir -p "$4"
+  pictures=$(cd "$4" && pwd)
+fi
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || { echo "no $wine: install wine64 (scripts/deps.sh --wine)" >&2; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvx-wine.XXXXXX")
 sim_pid=""
+xvfb_pid=""
 stop_sim() {
   if [ -n "$sim_pid" ]; then
     kill "$sim_pid" 2>/dev/null || true
@@ -22,6 +31,7 @@ stop_sim() {
 }
 cleanup() {
   stop_sim
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   WINEPREFIX=$work/prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
@@ -32,6 +42,17 @@ export QVX_TIME_SCALE=${QVX_TIME_SCALE:-0.1}
 export QVX_PORT_DIR=$work/ports # the Linux tool's COM ports; Wine's are its dosdevices links
 echo "== Wine prefix (QVX_TIME_SCALE=$QVX_TIME_SCALE)"
 started=$(date +%s)
+# The window's display: a virtual X server of its own, on the first free display number.
+command -v Xvfb >/dev/null || { echo "no Xvfb: install xvfb (scripts/deps.sh --wine)" >&2; exit 2; }
+for n in $(seq 90 140); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+  if kill -0 "$xvfb_pid" 2>/dev/null; then export DISPLAY=":$n"; break; fi
+  xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || { cat "$work/xvfb.out" >&2; echo "Xvfb did not start" >&2; exit 2; }
 "$wine" wineboot -i >/dev/null 2>&1 || true
 # A server that stays up, and one program run through it: a starting server puts its own COM links
 # back (com1 -> /dev/ttyS0), which would replace ours.
@@ -57,18 +78,43 @@ start_sim() {
     [ -e "$link" ] || continue
     n=${link##*/COM}
     ln -s "$(readlink -f "$link")" "$WINEPREFIX/dosdevices/com$n"
+    # Listed where Windows lists its serial ports, as a plugged-in adapter is.
+    "$wine" reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v "\\Device\\QvxSerial$n" /t REG_SZ /d "COM$n" /f \
+      >/dev/null 2>&1 || true
   done
 }
 
 status=0
 fail() { echo "FAILED: $*"; status=1; }
 
+# The window tests' line (tests/winwindow/WindowLine.h): COM1 with a display on the recommended
+# firmware at 1 and one on older firmware in zone +06:30 at 4, every block taking its wire time;
+# COM2 a loop-back plug.
+window_line=(--port 1 --rate 115200 --line-time --addr 1 --addr 4 --firmware FX40211-1.01.05 --zone 390
+             --port 2 --rate 19200 --loopback)
+
+if [ -n "$pictures" ]; then
+  start_sim "${window_line[@]}"
+  echo "== the window's pictures into $pictures"
+  # On a desktop of Wine's own, which draws the windows' frames and title bars (Xvfb alone has no
+  # window manager to draw them).
+  "$wine" explorer /desktop=pictures,1280x1024 "$win/bin/qvx_win_screenshots.exe" "$(echo "Z:$pictures" | tr / '\\')" || fail "the window's pictures"
+  exit $status
+fi
+
 # 1. The Windows test programs. COM1: a display at address 1 and a silent one at 2; no COM9.
 start_sim --port 1 --rate 115200 --addr 1,2 --fault 2:drop-reply
 echo "== Windows test programs (ctest under Wine)"
-(cd "$win" && QVX_WINE_TESTS=1 ctest --output-on-failure -j 2) || fail "Windows test programs"
+(cd "$win" && QVX_WINE_TESTS=1 ctest --output-on-failure -j 2 -LE wine-window) || fail "Windows test programs"
 
-# 2. The Windows tool against the same store as the Linux tool.
+# 2. The window's test programs, one at a time (they share the line), on the Xvfb display.
+if (cd "$win" && ctest -N -L wine-window | grep -q "Test *#"); then
+  start_sim "${window_line[@]}"
+  echo "== the window's test programs (ctest under Wine, Xvfb display $DISPLAY)"
+  (cd "$win" && QVX_WINE_TESTS=1 ctest --output-on-failure -j 1 -L wine-window) || fail "the window's test programs"
+fi
+
+# 3. The Windows tool against the same store as the Linux tool.
 source "$(dirname "$0")/demo-store.sh"
 write_demo_display_list "$work/Displays.dat"
 store=("${demo_store[@]}")

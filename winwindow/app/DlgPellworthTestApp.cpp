@@ -31,6 +31,9 @@ const char* const kPageTitles[CDlgPellworthTestApp::kPageCount] = {
 constexpr int kAddressDigits = 9;
 constexpr int kAddressLowest = 1;
 constexpr int kAddressHighest = 240;
+// How often an Exit that waits for an operation or a question is tried again.
+constexpr UINT_PTR kExitRetryTimer = 5001;
+constexpr UINT kExitRetryMs = 100;
 
 struct ModalSearch {
     HWND main;
@@ -329,6 +332,12 @@ void CDlgPellworthTestApp::ClearMessageLines()
 
 void CDlgPellworthTestApp::OnCommand(int id, int code, HWND control)
 {
+    // Enter on a page's focused button comes here with the page's id for it (the System page's
+    // 1017 is also the loop-back's): it goes to its page.
+    if (control != nullptr && GetParent(control) != Hwnd()) {
+        SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+        return;
+    }
     if (id == IDC_COM_PORTS && code == CBN_DROPDOWN) {
         FillPorts(); // an adapter plugged in since is there to choose
         return;
@@ -426,6 +435,12 @@ bool CDlgPellworthTestApp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_CLOSE:
         OnExit(); // the close box is Exit
         return true;
+    case WM_TIMER:
+        if (wParam != kExitRetryTimer)
+            return false;
+        KillTimer(Hwnd(), kExitRetryTimer);
+        OnExit();
+        return true;
     default:
         return false;
     }
@@ -435,6 +450,7 @@ void CDlgPellworthTestApp::OnAutoConnect()
 {
     m_firmwarePage.SetCurrentFirmware(std::string());
     const int result = AutoConnect(m_core, m_firmware, m_config, SelectedPort(), Address(), m_parts.baud);
+    ++m_nAutoConnects;
     if (result != CONNECT_OK)
         return;
     m_firmwarePage.SetCurrentFirmware(m_core.Session().GetFirmwareVersion());
@@ -481,16 +497,35 @@ void CDlgPellworthTestApp::OnStartWizard()
 
 void CDlgPellworthTestApp::OnExit()
 {
-    // A stop signal or the close box during an operation: the operation is cancelled and the
-    // window closes once its worker has ended.
-    if (m_progress != nullptr) {
-        m_bExitPending = true;
-        m_core.Cancel();
+    if (m_progress != nullptr || !IsWindowEnabled(Hwnd())) {
+        ExitWhenIdle();
         return;
     }
     StopLoopBack();
     m_core.Session().Disconnect();
     End(IDOK);
+}
+
+void CDlgPellworthTestApp::ExitWhenIdle()
+{
+    // A stop signal or the close box while the window waits on something: nothing may be left
+    // waiting for an operator who is gone.
+    m_core.Cancel();
+    std::vector<HWND> modal;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&modal));
+    for (HWND window : modal) {
+        if (window == Hwnd() || !IsWindowVisible(window) || (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0)
+            continue;
+        PostMessageW(window, WM_COMMAND, IDNO, 0);
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    }
+    SetTimer(Hwnd(), kExitRetryTimer, kExitRetryMs, nullptr);
 }
 
 void CDlgPellworthTestApp::RunAutomaticJob()
@@ -619,8 +654,6 @@ void CDlgPellworthTestApp::RunProgressHere(const std::function<void()>& work, Pr
     if (ended != nullptr)
         CloseHandle(ended);
     m_progress = outer;
-    if (outer == nullptr && m_bExitPending)
-        PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
 }
 
 void CDlgPellworthTestApp::SetProgressText(const std::string& text)

@@ -52,11 +52,13 @@ public:
     void ShowSessionState(const SessionState& state) override;
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override;
 
-    // For tests and pictures (window's thread): a page's window, the running progress window,
-    // and the "a" job's result once it has ended (-1 before).
+    // For tests and pictures: a page's window and the running progress window (window's thread);
+    // the "a" job's result once it has ended (-1 before) and the number of Auto Connects that
+    // have ended, questions and all (any thread).
     HWND Page(int index) const;
     CDlgProgress* Progress() const { return m_progress; }
     int AutomaticJobResult() const { return m_nJobResult.load(); }
+    int AutoConnectsEnded() const { return m_nAutoConnects.load(); }
 
 private:
     bool OnInitDialog() override;
@@ -79,6 +81,9 @@ private:
     void OnAutoConnect();
     void OnDisconnect();
     void OnExit();
+    // Exit while an operation or a question is under way: the operation is cancelled, the
+    // questions and dialogs answered No / Cancel, and Exit tried again until they are gone.
+    void ExitWhenIdle();
     void OnDownloadFirmware(bool other);
     void OnFirmwareFileChanged();
     void OnCheckConfiguration(int key);
@@ -118,10 +123,10 @@ private:
     int m_nWidest = 0;                // the list's horizontal extent, window's thread only
 
     std::function<void(HWND)> m_opened;
-    bool m_bExitPending = false; // Exit came while an operation ran: it closes once that has ended
     bool m_bConnected = false;
     SessionState m_session; // as last shown (window's thread)
     std::atomic<int> m_nJobResult{-1};
+    std::atomic<int> m_nAutoConnects{0};
 
     bool m_bLoopRunning = false;
     std::thread m_loopThread;

@@ -11,12 +11,12 @@
 
 namespace {
 
+// The core's first row is its heading ("Attribute"): the list has headings of its own.
 std::vector<std::pair<std::string, std::string>> ListRows(const std::vector<InfoRow>& rows)
 {
     std::vector<std::pair<std::string, std::string>> converted;
-    converted.reserve(rows.size());
-    for (const InfoRow& row : rows)
-        converted.emplace_back(row.strTag, row.strValue);
+    for (std::size_t at = 1; at < rows.size(); ++at)
+        converted.emplace_back(rows[at].strTag, rows[at].strValue);
     return converted;
 }
 

@@ -12,6 +12,7 @@ class CConfigDownloader;
 class CDlgConfigDownload final : public CPage {
 public:
     explicit CDlgConfigDownload(CConfigDownloader& config) : m_config(config) {}
+    ~CDlgConfigDownload() override;
     bool Create(HWND pageArea, HWND notify);
     void EnablePage(bool enable) override;
 
@@ -22,6 +23,13 @@ public:
 private:
     bool OnInitDialog() override;
     void OnCommand(int id, int code, HWND control) override;
+    void SetTemplateFont();
+    void FillTimeZones();
+    // The type list of the selected filter, with the page's selection, and its template.
+    void FillTypes();
+    void ShowTemplate();
+    int SelectedKey() const; // -1: none
 
     CConfigDownloader& m_config;
+    HFONT m_templateFont = nullptr;
 };

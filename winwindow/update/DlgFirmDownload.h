@@ -26,4 +26,13 @@ public:
 private:
     bool OnInitDialog() override;
     void OnCommand(int id, int code, HWND control) override;
+    // Path and Browse are on only with the box checked, on an enabled page.
+    void UpdateEnabled() const;
+    void OnOtherToggled();
+    void OnPathChanged();
+    void OnBrowse();
+    void OnDownload();
+
+    std::string m_strName;
+    bool m_bEnabled = false;
 };

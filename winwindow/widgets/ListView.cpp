@@ -8,17 +8,19 @@ namespace listview {
 
 void SetColumns(HWND list, const std::string& first, const std::string& second)
 {
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
     RECT client{};
     GetClientRect(list, &client);
-    const int half = (client.right - client.left - GetSystemMetrics(SM_CXVSCROLL)) / 2;
+    // The tags are short, the values long: two fifths for the tag, the rest for the value.
+    const int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    const int widths[] = {width * 2 / 5, width - width * 2 / 5};
     const std::string* headings[] = {&first, &second};
     for (int column = 0; column < 2; ++column) {
         std::wstring text = WideText(*headings[column]);
         LVCOLUMNW spec{};
         spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         spec.pszText = text.data();
-        spec.cx = half > 40 ? half : 120;
+        spec.cx = widths[column] > 40 ? widths[column] : 120;
         spec.iSubItem = column;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&spec));
     }

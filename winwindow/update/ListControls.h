@@ -1,0 +1,27 @@
+#pragma once
+// Filling and reading the combo boxes and list boxes of the configuration page and dialog: items
+// with their key as item data, the widest item for a drop-down list.
+
+#include "update/DisplayTypes.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace lists {
+// Replaces a combo box's items; each item's data is its key.
+void FillCombo(HWND combo, const std::vector<ConfigListItem>& items);
+void FillComboTexts(HWND combo, const std::vector<std::string>& texts);
+// Replaces a list box's items; each item's data is its key.
+void FillListBox(HWND list, const std::vector<ConfigListItem>& items);
+// Selects the item whose text is text exactly (case counts); none when no item has it.
+void SelectComboText(HWND combo, const std::vector<std::string>& texts, const std::string& text);
+// The selected item's text and data; empty and -1 without a selection.
+std::string ComboSelectedText(HWND combo);
+int ComboSelectedData(HWND combo);
+std::string ListBoxSelectedText(HWND list);
+int ListBoxSelectedData(HWND list);
+// Lets the drop-down list be as wide as the widest item, so that none is cut off when open.
+void FitDroppedWidth(HWND combo);
+} // namespace lists
