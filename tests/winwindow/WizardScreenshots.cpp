@@ -2,11 +2,11 @@
 //
 //   qvx_win_wizard_screenshots <folder>
 //
-// writes wizard-<n>-<page>.bmp: the run on a standard 32 x 80 monochrome display (both messages
+// writes wizard-<n>-<page>.png: the run on a standard 32 x 80 monochrome display (both messages
 // sent, the factory messages restored), over a core without a connection whose last STATUS.XML
 // said 21 C; then the pages a display that is not standard adds or changes, and a hold time
 // refused. Exit status 0 when every picture was written.
-#include "WizardCapture.h"
+#include "WindowCapture.h"
 
 #include "connection/InstallerCore.h"
 #include "connection/InstallerView.h"
@@ -49,22 +49,23 @@ void Pump()
 
 class CShots {
 public:
-    explicit CShots(std::wstring folder) : m_folder(std::move(folder)) {}
+    explicit CShots(std::string folder) : m_folder(std::move(folder)) {}
 
     void Save(HWND sheet, const char* page)
     {
         Pump();
-        const std::wstring name = L"wizard-" + std::to_wstring(++m_nNumber) + L"-" +
-                                  std::wstring(page, page + std::char_traits<char>::length(page)) + L".bmp";
-        if (!SaveWizardPicture(sheet, m_folder + L"\\" + name)) {
-            std::fprintf(stderr, "could not write %ls\n", name.c_str());
+        const std::string name = "wizard-" + std::to_string(++m_nNumber) + "-" + page + ".png";
+        if (!SaveWindowPicture(sheet, m_folder + "\\" + name)) {
+            std::fprintf(stderr, "could not draw %s\n", name.c_str());
             m_bFailed = true;
+        } else {
+            std::printf("%s\n", name.c_str());
         }
     }
     bool Failed() const { return m_bFailed; }
 
 private:
-    std::wstring m_folder;
+    std::string m_folder;
     int m_nNumber = 0;
     bool m_bFailed = false;
 };
@@ -127,15 +128,11 @@ void NotStandardRun(CUiCalls& calls, CInstallerCore& core, CShots& shots)
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv)
+int main(int argc, char* argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: qvx_win_wizard_screenshots <folder>\n");
-        return 2;
-    }
+    const std::string folder = argc > 1 ? argv[1] : ".";
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    CreateDirectoryW(argv[1], nullptr);
     CQuietView view;
     CInstallerCore core(view);
     {
@@ -143,7 +140,7 @@ int wmain(int argc, wchar_t** argv)
         core.Session().StatusDoc().SetDocument(R"(<STATUS temp="21"><TIME zn="0" dsta="0"/></STATUS>)");
     }
     CUiCalls calls;
-    CShots shots(argv[1]);
+    CShots shots(folder);
     StandardRun(calls, core, shots);
     NotStandardRun(calls, core, shots);
     return shots.Failed() ? 1 : 0;

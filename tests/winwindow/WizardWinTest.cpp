@@ -1,11 +1,18 @@
 // The verification test wizard on Windows, driven with window messages as a technician's keys and
 // clicks arrive: its pages, texts and buttons, the store number box, the hold-time rules, the link
-// handed back; and the check pages' pictures. The core has no connection: each step runs (and its
-// link operations fail) and the wizard goes on, as it does whatever the link did.
+// handed back; and the check pages' pictures. Most cases run the wizard over a core without a
+// connection: each step runs (and its link operations fail) and the wizard goes on, as it does
+// whatever the link did. The last ones open it from the main window over the harness's stand-in
+// controller (WindowLine.h).
+#include "WindowLine.h"
+#include "WindowRig.h"
+
 #include "connection/CapturingView.h"
 #include "connection/InstallerCore.h"
+#include "winwindow/app/AppResources.h"
 #include "winwindow/verify/BoardPicture.h"
 #include "winwindow/verify/VerificationTestWizard.h"
+#include "winwindow/verify/VerifyResources.h"
 #include "winwindow/verify/WizardResources.h"
 #include "winwindow/widgets/UiCalls.h"
 #include "winwindow/widgets/WinText.h"
@@ -505,6 +512,75 @@ TEST(BoardPicture, ScaleFollowsTheScreenAndFitsTheArea)
     EXPECT_EQ(info.bmWidth, 49);
     EXPECT_EQ(info.bmHeight, 49);
     DeleteObject(header);
+}
+
+// ---- From the main window, against the stand-in controller -------------------------------------
+
+HWND CurrentPageOf(HWND sheet)
+{
+    return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool WaitForPage(HWND sheet, int index)
+{
+    return CWindowRig::WaitUntil([&] {
+        return SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPageOf(sheet)), 0) == index;
+    });
+}
+
+constexpr int kVerificationPage = 3;
+
+// Auto Connect to the display with the recommended firmware, then "Start Wizard..." and the sheet
+// it opens.
+HWND OpenWizard(CWindowRig& rig)
+{
+    if (!rig.AutoConnect(windowline::kCom, windowline::kCurrentAddress))
+        return nullptr;
+    CWindowRig::Click(rig.Page(kVerificationPage), IDC_START_WIZARD);
+    return rig.WaitForWindow(Wizard::kSheetTitle);
+}
+
+class WizardLineTest : public WindowLineTest {};
+
+// Each step behind the progress window, on to the next page; Finish closes the connection.
+TEST_F(WizardLineTest, WholeWizardThenDisconnected)
+{
+    CWindowRig rig;
+    rig.Run([](CWindowRig& rig) {
+        const HWND sheet = OpenWizard(rig);
+        ASSERT_NE(sheet, nullptr);
+        CWindowRig::Click(CurrentPageOf(sheet), IDC_SEND_MSG_ONE);
+        ASSERT_TRUE(WaitForPage(sheet, 1));
+        PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        ASSERT_TRUE(WaitForPage(sheet, 2));
+        CWindowRig::SetText(CurrentPageOf(sheet), IDC_STORE_NUMBER, "4711");
+        CWindowRig::Click(CurrentPageOf(sheet), IDC_SEND_MSG_TWO);
+        ASSERT_TRUE(WaitForPage(sheet, 3));
+        PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        ASSERT_TRUE(WaitForPage(sheet, 4));
+        CWindowRig::Click(CurrentPageOf(sheet), IDC_RESTORE);
+        ASSERT_TRUE(CWindowRig::WaitUntil([&] { return CWindowRig::IsEnabled(sheet, kFinish); }));
+        PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+        EXPECT_TRUE(CWindowRig::WaitUntilGone(sheet));
+        EXPECT_TRUE(CWindowRig::WaitUntil([&] { return !CWindowRig::IsEnabled(rig.Main(), IDC_DISCONNECT); }));
+        EXPECT_TRUE(CWindowRig::IsEnabled(rig.Main(), IDC_AUTO_CONNECT));
+    });
+}
+
+// Cancel leaves the display connected.
+TEST_F(WizardLineTest, CancelKeepsTheConnection)
+{
+    CWindowRig rig;
+    rig.Run([](CWindowRig& rig) {
+        const HWND sheet = OpenWizard(rig);
+        ASSERT_NE(sheet, nullptr);
+        CWindowRig::Click(CurrentPageOf(sheet), IDC_SEND_MSG_ONE);
+        ASSERT_TRUE(WaitForPage(sheet, 1));
+        PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        EXPECT_TRUE(CWindowRig::WaitUntilGone(sheet));
+        EXPECT_TRUE(CWindowRig::IsEnabled(rig.Main(), IDC_DISCONNECT));
+        EXPECT_TRUE(CWindowRig::IsEnabled(rig.Page(kVerificationPage), IDC_START_WIZARD));
+    });
 }
 
 } // namespace
