@@ -3,10 +3,8 @@
 // handed back on Cancel and a controller that does not answer. The core's view runs steps inline.
 #include "WizardRig.h"
 
-#include "files/XmlDoc.h"
 #include "verify/FactoryMessages.h"
 #include "verify/VerificationMessages.h"
-#include "qtwindow/verify/MessagePictures.h"
 #include "qtwindow/verify/VerificationTestWizard.h"
 
 #include <QAbstractButton>
@@ -335,79 +333,6 @@ private slots:
         QCOMPARE(value->text() + ' ' + unit->currentText(), restored);
         const std::vector<unsigned char> order = BuildPlayOrder(ms);
         QCOMPARE(m_rig->Stored("PLAYORDER.DAT"), std::string(order.begin(), order.end()));
-    }
-
-    // Message two's lines from what was sent: the clock set, moved into the display's zone (and its
-    // daylight saving) from its STATUS.XML, and the temperature reported there.
-    void MessageTwoLinesFollowWhatWasSent_data()
-    {
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<qint64>("clockSet");
-        QTest::addColumn<QString>("lines");
-        const qint64 evening = QDateTime(QDate(2025, 7, 4), QTime(23, 30), Qt::UTC).toSecsSinceEpoch();
-        QTest::newRow("UTC") << R"(<STATUS temp="21"><TIME sec="5" zn="0" dsta="0"/></STATUS>)" << evening
-                             << "Store: 4711|07/04/2025|69\u00B0F";
-        QTest::newRow("west, with daylight saving") << R"(<STATUS temp="-40"><TIME zn="-300" dsta="1"/></STATUS>)"
-                                                    << evening + 5 * 3600 << "Store: 4711|07/05/2025|-40\u00B0F";
-        QTest::newRow("east, past midnight") << R"(<STATUS temp="0"><TIME zn="330" dsta="0"/></STATUS>)" << evening
-                                             << "Store: 4711|07/05/2025|32\u00B0F";
-        QTest::newRow("no temperature") << R"(<STATUS><TIME zn="0"/></STATUS>)" << evening
-                                        << "Store: 4711|07/04/2025";
-    }
-
-    void MessageTwoLinesFollowWhatWasSent()
-    {
-        QFETCH(QString, status);
-        QFETCH(qint64, clockSet);
-        QFETCH(QString, lines);
-        CXmlDoc doc;
-        QVERIFY(doc.SetDocument(status.toStdString()));
-        QStringList shown;
-        for (const std::string& line : SentMessageTwoLines(doc, "4711", clockSet))
-            shown << QString::fromLatin1(line.c_str());
-        QCOMPARE(shown.join('|'), lines);
-    }
-
-    // Only whole characters, centred: the outermost LED columns stay dark where a row is longer
-    // than the display; a message two line too long shows its middle and says so.
-    void PicturesDrawWholeCharacters_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<QString>("store"); // empty: message one
-        QTest::addColumn<QString>("lines");
-        QTest::addColumn<bool>("cut");
-        QTest::newRow("32 x 80") << 80 << 32 << "" << "1111111111111|2222222222222|3333333333333|4444444444444"
-                                 << false;
-        QTest::newRow("32 x 128") << 128 << 32 << "" << "111111111111111111111|222222222222222222222|"
-                                                      "333333333333333333333|444444444444444444444"
-                                  << false;
-        QTest::newRow("short store number") << 80 << 32 << "4711" << "Store: 4711|07/04/2025|69\u00B0F" << false;
-        QTest::newRow("long store number") << 80 << 32 << "1234567890123456"
-                                           << ": 12345678901|07/04/2025|69\u00B0F" << true;
-        QTest::newRow("long store number, wide display") << 160 << 48 << "1234567890123456"
-                                                         << "Store: 1234567890123456|07/04/2025|69\u00B0F" << false;
-    }
-
-    void PicturesDrawWholeCharacters()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(QString, store);
-        QFETCH(QString, lines);
-        QFETCH(bool, cut);
-        const VerificationDisplay display{width, height, 6, false, false};
-        const qint64 day = QDateTime(QDate(2025, 7, 4), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
-        const LedBoard board =
-            store.isEmpty() ? MessageOneBoard(display)
-                            : MessageTwoBoard(display, MessageTwoLines(store.toStdString(), day, "21"));
-        QStringList drawn;
-        for (const std::string& line : board.lines)
-            drawn << QString::fromLatin1(line.c_str());
-        QCOMPARE(drawn.join('|'), lines);
-        QCOMPARE(board.bCut, cut);
-        for (int y = 0; y < board.nHeight; ++y)
-            QVERIFY2(!board.IsLit(0, y) && !board.IsLit(board.nWidth - 1, y), qPrintable(QString::number(y)));
     }
 
     void CancelKeepsTheConnectionAndHandsTheLinkBack()
