@@ -98,7 +98,10 @@ if [ -n "$pictures" ]; then
   echo "== the window's pictures into $pictures"
   # On a desktop of Wine's own, which draws the windows' frames and title bars (Xvfb alone has no
   # window manager to draw them).
-  "$wine" explorer /desktop=pictures,1280x1024 "$win/bin/qvx_win_screenshots.exe" "$(echo "Z:$pictures" | tr / '\\')" || fail "the window's pictures"
+  for program in qvx_win_screenshots qvx_win_wizard_screenshots; do
+    "$wine" explorer /desktop=pictures,1280x1024 "$win/bin/$program.exe" "$(echo "Z:$pictures" | tr / '\\')" ||
+      fail "the window's pictures ($program)"
+  done
   exit $status
 fi
 
