@@ -117,7 +117,8 @@ window_tests=$(cd "$win" && ctest -N -L wine-window | grep -c "Test *#" || true)
 if [ "$window_tests" -gt 0 ]; then
   # The program's own test starts the packaged program, as a technician unzips and starts it.
   scripts_dir=$(cd "$(dirname "$0")" && pwd)
-  zip=$("$scripts_dir/windows-package.sh" "$win" "$work/package" | head -n 1)
+  packaged=$("$scripts_dir/windows-package.sh" "$win" "$work/package")
+  zip=${packaged%%$'\n'*}
   mkdir -p "$work/unzipped" && (cd "$work/unzipped" && unzip -q "$zip")
   tool=$(ls "$work"/unzipped/*/bin/qvxfirminstaller.exe)
   start_sim "${window_line[@]}"
