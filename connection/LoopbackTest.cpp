@@ -66,3 +66,11 @@ const char* CLoopbackTest::ResultText(Result result)
     }
     return "Test Failed";
 }
+
+int CLoopbackTest::ProgressPercent(unsigned long done, unsigned long total)
+{
+    if (total == 0)
+        return 0;
+    const unsigned long shown = done < total ? done : total;
+    return static_cast<int>(shown * 100.0 / static_cast<double>(total));
+}

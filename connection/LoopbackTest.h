@@ -42,6 +42,8 @@ public:
 
     // The window's words for a result: "Test Passed", "Test Failed", "Test Cancelled".
     static const char* ResultText(Result result);
+    // The window's bar for the progress reported: 0 to 100, done above total counting as total.
+    static int ProgressPercent(unsigned long done, unsigned long total);
 
 private:
     CInstallerCore& m_core;

@@ -453,8 +453,7 @@ void CDlgPellworthTestApp::OnLoopBackProgress(unsigned long done, unsigned long 
 {
     if (!m_bLoopRunning)
         return;
-    const unsigned long shown = std::min(done, total);
-    m_loopProgress->setValue(total == 0 ? 0 : static_cast<int>(shown * 100.0 / static_cast<double>(total)));
+    m_loopProgress->setValue(CLoopbackTest::ProgressPercent(done, total));
 }
 
 void CDlgPellworthTestApp::OnCancelLoopBack()

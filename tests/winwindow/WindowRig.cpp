@@ -1,6 +1,7 @@
 #include "WindowRig.h"
 
 #include "app/WindowParts.h"
+#include "winwindow/widgets/Dialog.h"
 #include "winwindow/widgets/WinText.h"
 
 #include <commctrl.h>
@@ -40,12 +41,7 @@ BOOL CALLBACK FindTitled(HWND window, LPARAM data)
 CWindowRig::CWindowRig(RigOptions options)
     : m_options(std::move(options)), m_app(std::make_unique<CPellworthTestApp>(std::vector<std::string>{}, m_out, m_out))
 {
-    static const bool controls = [] {
-        INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                   ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
-        return InitCommonControlsEx(&init) != FALSE;
-    }();
-    (void)controls;
+    InitWindowControls();
     m_app->GetCore().Runner().SetMode(RunMode::InView);
 }
 

@@ -12,6 +12,7 @@
 #include "connection/InstallerView.h"
 #include "winwindow/verify/VerificationTestWizard.h"
 #include "winwindow/verify/WizardResources.h"
+#include "winwindow/widgets/Dialog.h"
 #include "winwindow/widgets/UiCalls.h"
 
 #include <commctrl.h>
@@ -20,23 +21,6 @@
 #include <string>
 
 namespace {
-
-// Runs the core's jobs inline and shows nothing.
-class CQuietView final : public IInstallerView {
-public:
-    void ShowMessageLine(const std::string&) override {}
-    void ClearMessageLines() override {}
-    void RunWithProgress(const std::function<void()>& work, ProgressKind) override { work(); }
-    void SetProgressText(const std::string&) override {}
-    void SetProgressSteps(int) override {}
-    void StepProgress() override {}
-    void EnableAbort(bool) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-    void ShowMessageBox(const std::string&) override {}
-    bool ChooseConfiguration(const ConfigurationLists&, ConfigurationChoice&) override { return false; }
-    void ShowSessionState(const SessionState&) override {}
-    void ShowDisplayLists(const std::vector<InfoRow>&, const std::vector<InfoRow>&) override {}
-};
 
 void Pump()
 {
@@ -131,9 +115,8 @@ void NotStandardRun(CUiCalls& calls, CInstallerCore& core, CShots& shots)
 int main(int argc, char* argv[])
 {
     const std::string folder = argc > 1 ? argv[1] : ".";
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    CQuietView view;
+    InitWindowControls();
+    CNoView view; // jobs inline, nothing shown
     CInstallerCore core(view);
     {
         auto hold = core.Session().HoldLink();

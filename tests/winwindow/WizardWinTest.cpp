@@ -14,6 +14,7 @@
 #include "winwindow/verify/VerificationTestWizard.h"
 #include "winwindow/verify/VerifyResources.h"
 #include "winwindow/verify/WizardResources.h"
+#include "winwindow/widgets/Dialog.h"
 #include "winwindow/widgets/UiCalls.h"
 #include "winwindow/widgets/WinText.h"
 
@@ -42,8 +43,7 @@ class CControlsEnvironment final : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
+        InitWindowControls();
     }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new CControlsEnvironment);

@@ -11,6 +11,7 @@
 #include "winwindow/update/ConfigDownloadDialog.h"
 #include "winwindow/update/DlgProgress.h"
 #include "winwindow/verify/VerificationTestWizard.h"
+#include "winwindow/widgets/ListControls.h"
 #include "winwindow/widgets/UiCalls.h"
 #include "winwindow/widgets/WinText.h"
 #include "winwindow/widgets/WindowMessages.h"
@@ -31,6 +32,9 @@ const char* const kPageTitles[CDlgPellworthTestApp::kPageCount] = {
 constexpr int kAddressDigits = 9;
 constexpr int kAddressLowest = 1;
 constexpr int kAddressHighest = 240;
+// The loop-back types' values in their list.
+constexpr int kShortLoopBack = 0;
+constexpr int kLongLoopBack = 1;
 // How often an Exit that waits for an operation or a question is tried again.
 constexpr UINT_PTR kExitRetryTimer = 5001;
 constexpr UINT kExitRetryMs = 100;
@@ -178,26 +182,20 @@ void CDlgPellworthTestApp::ShowPage(int index)
 
 void CDlgPellworthTestApp::FillPorts()
 {
-    std::vector<ComPortChoice> ports = CInstallerCore::FillComPortList();
+    std::vector<lists::KeyedItem> ports;
+    for (const ComPortChoice& port : CInstallerCore::FillComPortList())
+        ports.emplace_back(port.nNumber, port.strName);
     const int chosen = SelectedPort();
-    const HWND list = Item(IDC_COM_PORTS);
-    SendMessageW(list, CB_RESETCONTENT, 0, 0);
     // The list sorts as text, as it always did: COM10 before COM2.
-    for (const ComPortChoice& port : ports) {
-        const LRESULT at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(port.strName).c_str()));
-        if (at >= 0)
-            SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), port.nNumber);
-    }
+    lists::FillCombo(Item(IDC_COM_PORTS), ports);
     // Read again with the machine's ports of now: the chosen port stays chosen while it is there.
     ShowComPort(chosen > 0 ? chosen : 0);
 }
 
 void CDlgPellworthTestApp::FillLoopTypes()
 {
-    const HWND list = Item(IDC_LOOP_TYPE);
-    for (const wchar_t* type : {L"Short", L"Long"})
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
-    SendMessageW(list, CB_SETCURSEL, 0, 0);
+    lists::FillCombo(Item(IDC_LOOP_TYPE), {{kShortLoopBack, "Short"}, {kLongLoopBack, "Long"}});
+    SendMessageW(Item(IDC_LOOP_TYPE), CB_SETCURSEL, 0, 0);
 }
 
 int CDlgPellworthTestApp::Address() const
@@ -209,26 +207,17 @@ int CDlgPellworthTestApp::Address() const
 
 int CDlgPellworthTestApp::SelectedPort() const
 {
-    const HWND list = Item(IDC_COM_PORTS);
-    const LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    return at < 0 ? -1 : static_cast<int>(SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+    return lists::ComboSelectedData(Item(IDC_COM_PORTS));
 }
 
 void CDlgPellworthTestApp::ShowComPort(int port)
 {
     const HWND list = Item(IDC_COM_PORTS);
-    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
     if (port == 0) {
-        SendMessageW(list, CB_SETCURSEL, count > 0 ? 0 : static_cast<WPARAM>(-1), 0);
+        SendMessageW(list, CB_SETCURSEL, SendMessageW(list, CB_GETCOUNT, 0, 0) > 0 ? 0 : static_cast<WPARAM>(-1), 0);
         return;
     }
-    for (LRESULT at = 0; at < count; ++at) {
-        if (SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(at), 0) == port) {
-            SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-            return;
-        }
-    }
-    if (port < 0)
+    if (port < 0 || lists::SelectComboData(list, port))
         return;
     // A port the list did not have when it was read: shown all the same, since it is worked.
     const LRESULT at =
@@ -550,7 +539,7 @@ void CDlgPellworthTestApp::OnStartLoopBack()
     EnableWindow(Item(IDC_LOOP_START), FALSE);
     EnableWindow(Item(IDC_LOOP_CANCEL), TRUE);
     SetItemText(Hwnd(), IDC_LOOP_RESULT, "Testing...");
-    const bool longTest = SendMessageW(Item(IDC_LOOP_TYPE), CB_GETCURSEL, 0, 0) == 1;
+    const bool longTest = lists::ComboSelectedData(Item(IDC_LOOP_TYPE)) == kLongLoopBack;
     m_bLoopCancel = false;
     SendMessageW(Item(IDC_LOOP_PROGRESS), PBM_SETPOS, 0, 0);
     m_bLoopRunning = true;
@@ -571,9 +560,8 @@ void CDlgPellworthTestApp::OnLoopBackProgress(unsigned long done, unsigned long 
 {
     if (!m_bLoopRunning)
         return;
-    const unsigned long shown = std::min(done, total);
-    const int percent = total == 0 ? 0 : static_cast<int>(shown * 100.0 / static_cast<double>(total));
-    SendMessageW(Item(IDC_LOOP_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    SendMessageW(Item(IDC_LOOP_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(CLoopbackTest::ProgressPercent(done, total)),
+                 0);
 }
 
 void CDlgPellworthTestApp::OnCancelLoopBack()
@@ -667,7 +655,7 @@ void CDlgPellworthTestApp::SetProgressText(const std::string& text)
 void CDlgPellworthTestApp::SetProgressSteps(int steps)
 {
     if (Hwnd() != nullptr)
-        PostMessageW(Hwnd(), winmsg::kSetProgressSteps, static_cast<WPARAM>(std::max(0, steps)), 0);
+        PostMessageW(Hwnd(), winmsg::kSetProgressSteps, static_cast<WPARAM>(steps), 0); // the window clamps it
 }
 
 void CDlgPellworthTestApp::StepProgress()

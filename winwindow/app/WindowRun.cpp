@@ -3,6 +3,7 @@
 #include "app/PellworthTestApp.h"
 #include "app/WindowParts.h"
 #include "winwindow/app/DlgPellworthTestApp.h"
+#include "winwindow/widgets/Dialog.h"
 #include "winwindow/widgets/UiCalls.h"
 
 #include <commctrl.h>
@@ -28,9 +29,7 @@ void LeaveOwnConsole()
 
 int RunMainWindow(CPellworthTestApp& app)
 {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                       ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&controls);
+    InitWindowControls();
     LeaveOwnConsole();
     // A stop signal that came before the window was up found nothing to close: the run ends here.
     if (app.GetCore().IsInterrupted())

@@ -2,8 +2,8 @@
 
 #include "connection/DisplayActions.h"
 #include "winwindow/connection/ConnectionResources.h"
+#include "winwindow/widgets/ListControls.h"
 #include "winwindow/widgets/ListView.h"
-#include "winwindow/widgets/WinText.h"
 #include "winwindow/widgets/WindowMessages.h"
 
 #include <string>
@@ -30,10 +30,8 @@ bool CDlgActionsPage::Create(HWND pageArea, HWND notify)
 bool CDlgActionsPage::OnInitDialog()
 {
     // The position is the pattern number the controller gets: the list keeps the table's order.
-    const HWND patterns = Item(IDC_PATTERNS);
-    for (const std::string& name : CDisplayActions::TestPatternNames())
-        SendMessageW(patterns, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(name).c_str()));
-    SendMessageW(patterns, CB_SETCURSEL, 0, 0);
+    lists::FillComboTexts(Item(IDC_PATTERNS), CDisplayActions::TestPatternNames());
+    SendMessageW(Item(IDC_PATTERNS), CB_SETCURSEL, 0, 0);
     // The lists' own headings, kept while displays come and go.
     listview::SetColumns(Item(IDC_CONFIG_LIST), "Configuration Tag", "Attribute");
     listview::SetColumns(Item(IDC_STATUS_LIST), "Status Tag", "Attributes");

@@ -1,6 +1,7 @@
 #include "winwindow/update/ConfigDownloadDialog.h"
 
-#include "winwindow/update/ListControls.h"
+#include "update/DisplayTypes.h"
+#include "winwindow/widgets/ListControls.h"
 #include "winwindow/update/UpdateResources.h"
 
 INT_PTR CConfigDownload::Run(HWND owner)

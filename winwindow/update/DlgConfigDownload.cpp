@@ -1,7 +1,7 @@
 #include "winwindow/update/DlgConfigDownload.h"
 
 #include "update/ConfigDownload.h"
-#include "winwindow/update/ListControls.h"
+#include "winwindow/widgets/ListControls.h"
 #include "winwindow/update/UpdateResources.h"
 #include "winwindow/widgets/WinText.h"
 #include "winwindow/widgets/WindowMessages.h"

@@ -131,7 +131,7 @@ bool CDlgProgress::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& resul
         Step();
         return true;
     case winmsg::kSetProgressSteps:
-        m_nSteps = static_cast<int>(std::max<long long>(0, static_cast<long long>(static_cast<int>(wParam))));
+        m_nSteps = std::max(0, static_cast<int>(wParam));
         if (m_bStepped && m_bar != nullptr)
             SendMessageW(m_bar, PBM_SETRANGE32, static_cast<WPARAM>(m_nLower), m_nSteps);
         return true;

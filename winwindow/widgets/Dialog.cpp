@@ -1,8 +1,17 @@
 #include "winwindow/widgets/Dialog.h"
 
+#include <commctrl.h>
+
 HINSTANCE ProgramInstance()
 {
     return GetModuleHandleW(nullptr);
+}
+
+void InitWindowControls()
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
+                                                       ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
 }
 
 RECT DialogUnitsRect(HWND dialog, int left, int top, int width, int height)

@@ -53,6 +53,10 @@ private:
 // The module the resources are in (the program).
 HINSTANCE ProgramInstance();
 
+// Registers the common controls the window's dialogs use (tab control, list views, progress bars,
+// up-down controls, the wizard's sheet); once, before the first dialog.
+void InitWindowControls();
+
 // Dialog units to pixels in the dialog's own font (so a layout made in code scales with the
 // template's).
 RECT DialogUnitsRect(HWND dialog, int left, int top, int width, int height);

@@ -17,12 +17,12 @@ void SetColumns(HWND list, const std::string& first, const std::string& second)
     const std::string* headings[] = {&first, &second};
     for (int column = 0; column < 2; ++column) {
         std::wstring text = WideText(*headings[column]);
-        LVCOLUMNW spec{};
-        spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        spec.pszText = text.data();
-        spec.cx = widths[column] > 40 ? widths[column] : 120;
-        spec.iSubItem = column;
-        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&spec));
+        LVCOLUMNW heading{};
+        heading.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        heading.pszText = text.data();
+        heading.cx = widths[column] > 40 ? widths[column] : 120;
+        heading.iSubItem = column;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&heading));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "winwindow/update/ListControls.h"
+#include "winwindow/widgets/ListControls.h"
 
 #include "winwindow/widgets/WinText.h"
 
@@ -33,7 +33,7 @@ int ItemDataOf(HWND control, UINT dataMessage, LRESULT index)
 
 } // namespace
 
-void FillCombo(HWND combo, const std::vector<ConfigListItem>& items)
+void FillCombo(HWND combo, const std::vector<KeyedItem>& items)
 {
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (const auto& [key, name] : items) {
@@ -51,7 +51,7 @@ void FillComboTexts(HWND combo, const std::vector<std::string>& texts)
     FitDroppedWidth(combo);
 }
 
-void FillListBox(HWND list, const std::vector<ConfigListItem>& items)
+void FillListBox(HWND list, const std::vector<KeyedItem>& items)
 {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -86,6 +86,18 @@ std::string ComboSelectedText(HWND combo)
 int ComboSelectedData(HWND combo)
 {
     return ItemDataOf(combo, CB_GETITEMDATA, SendMessageW(combo, CB_GETCURSEL, 0, 0));
+}
+
+bool SelectComboData(HWND combo, int key)
+{
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT at = 0; at < count; ++at) {
+        if (ItemDataOf(combo, CB_GETITEMDATA, at) == key) {
+            SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string ListBoxSelectedText(HWND list)
