@@ -9,6 +9,12 @@ endif()
 # and the firmware package tool. Installed without the build tree's RUNPATH: the library is then
 # found in the system's library folder.
 install(TARGETS qvxfirminstaller qvx-signsim qvx-zlb RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Under another prefix (make install PREFIX=/opt/qvx) the tool finds the library from its own place;
+# under /usr the system's folder is searched anyway, and the Debian package carries no run path.
+if(NOT CMAKE_INSTALL_PREFIX MATCHES "^/usr/?$")
+  file(RELATIVE_PATH _qvx_bin_to_lib "/p/${CMAKE_INSTALL_BINDIR}" "/p/${CMAKE_INSTALL_LIBDIR}")
+  set_target_properties(qvxfirminstaller PROPERTIES INSTALL_RPATH "$ORIGIN/${_qvx_bin_to_lib}")
+endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/qvxfirminstaller)
 
