@@ -58,8 +58,10 @@ for file in usr/bin/qvxfirminstaller usr/bin/qvx-signsim usr/bin/qvx-zlb \
   [ -e "$root/$file" ] || fail "missing /$file"
 done
 gzip -t "$root/usr/share/man/man1/qvxfirminstaller.1.gz" || fail "the manual page is not a sound gzip file"
-zcat "$root/usr/share/man/man1/qvxfirminstaller.1.gz" | grep -q '^\.TH QVXFIRMINSTALLER 1 ' ||
-  fail "the manual page has no section 1 title line"
+# Its title line names section 1 and the project's version (the page is written by hand).
+title=$(zcat "$root/usr/share/man/man1/qvxfirminstaller.1.gz" | grep -m 1 '^\.TH ' || true)
+[[ $title == ".TH QVXFIRMINSTALLER 1 "*" \"QVXFirmInstaller $version\" "* ]] ||
+  fail "the manual page's title line is '$title' (version $version, section 1 expected)"
 # No run path (the build tree's lib/ would be one) and no path of this checkout anywhere.
 for elf in "$root"/usr/bin/* "$libdir"/libs22network.so.0; do
   dynamic=$(readelf -d "$elf")
