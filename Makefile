@@ -6,7 +6,7 @@ JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows screenshots \
-        screenshots-windows
+        screenshots-windows package test-package
 
 all: build
 
@@ -61,10 +61,29 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS) --target qvx_fuzzers
 	tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
-# The protocol library for other programs: library, headers and CMake package (find_package(S22Network)).
+# The protocol library for other programs (library, headers, CMake package: find_package(S22Network),
+# pkg-config file), the tool, the stand-in controller, qvx-zlb, the manual page and the README.
+# build/ is configured for PREFIX first: the library's folder under it depends on the prefix
+# (lib/, or lib/<multiarch> for /usr on Debian).
 PREFIX ?= /usr/local
 install: build
-	cmake --install build --prefix $(PREFIX)
+	cmake -S . -B build -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --install build
+
+# The Debian package, build/qvxfirminstaller_<version>_<arch>.deb: the Release build of `make build`
+# installed under /usr (the library in /usr/lib/<multiarch>), its Depends found by dpkg-shlibdeps.
+package: deps
+	@scripts/deps.sh --package
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQVX_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build -j $(JOBS)
+	rm -f build/qvxfirminstaller_*.deb
+	cd build && cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	@ls "$(CURDIR)"/build/qvxfirminstaller_*.deb
+
+# The package unpacked (dpkg-deb -x, nothing installed into the system) into a scratch folder: its
+# control fields, files and permissions, and the unpacked tool's job against the stand-in controller.
+test-package: package
+	scripts/package-test.sh $$(ls build/qvxfirminstaller_*.deb)
 
 # The Windows build, cross-compiled with mingw-w64 into build-win/ (tool, protocol library, tests).
 # qvx-mkfirm and qvx-zlb run during the build, so they are built for this machine first.

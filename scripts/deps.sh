@@ -15,13 +15,16 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev b
 #   --windows  the mingw-w64 cross compiler, zlib for it, GoogleTest's sources, zip: `make windows`
 #   --wine   Wine, to run the Windows programs, and Xvfb, the display of the window's tests:
 #            `make test-windows`, `make screenshots-windows`
+#   --package  dpkg-dev (dpkg-shlibdeps) and file, which CPack's Debian package needs to work out
+#            its Depends: `make package`
 for option in "$@"; do
   case "$option" in
     --bench) packages+=(libpugixml-dev) ;;
     --fuzz) packages+=(clang libclang-rt-dev) ;;
     --windows) packages+=(g++-mingw-w64-x86-64 libz-mingw-w64-dev googletest zip) ;;
     --wine) packages+=(wine64 xvfb) ;;
-    *) echo "usage: $0 [--bench] [--fuzz] [--windows] [--wine]" >&2; exit 2 ;;
+    --package) packages+=(dpkg-dev file) ;;
+    *) echo "usage: $0 [--bench] [--fuzz] [--windows] [--wine] [--package]" >&2; exit 2 ;;
   esac
 done
 
