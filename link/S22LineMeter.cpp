@@ -122,7 +122,8 @@ S22LineFigures CS22LineMeter::Since(const S22LineMark& mark) const
         figures.bytesSent = After(m_counts.bytesSent, mark.bytesSent);
         figures.replies = After(m_counts.replies, mark.replies);
         // The newest samples, as many as came after the mark and are still in the ring.
-        const std::size_t kept = static_cast<std::size_t>(std::min<unsigned long long>(figures.replies, m_samples.size()));
+        const auto kept =
+            static_cast<std::size_t>(std::min<unsigned long long>(figures.replies, m_samples.size()));
         replies.reserve(kept);
         excesses.reserve(kept);
         for (std::size_t i = 0; i < kept; ++i) {

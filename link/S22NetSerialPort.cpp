@@ -133,7 +133,8 @@ S22Result CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
     const unsigned long max = *count;
     *count = 0;
     const unsigned long long before = m_nBytesRead;
-    const S22Result result = max == 0 ? ERR_SIGN_NO_RESPONSE : ReadBurst(static_cast<unsigned char*>(buffer), max, count);
+    const S22Result result =
+        max == 0 ? ERR_SIGN_NO_RESPONSE : ReadBurst(static_cast<unsigned char*>(buffer), max, count);
     NoteReply(result, before);
     return result;
 }
