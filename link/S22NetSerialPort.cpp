@@ -23,6 +23,7 @@ S22Result CS22NetSerialPort::Connect()
 {
     m_bTimeOutsStale = true;
     m_echoes.Restart();
+    m_meter.ReplyMissed(); // nothing written on the old line is answered on the new one
     if (!m_device.Open(m_nComPort, m_nBaud))
         return ERR_NETWORK_CONNECT_FAILED;
     return S22NET_OK;
@@ -41,6 +42,22 @@ S22Result CS22NetSerialPort::SendPacket(const CS22NetPacket& frame)
 }
 
 S22Result CS22NetSerialPort::ReceivePacket(CS22NetPacket& frame)
+{
+    const unsigned long long before = m_nBytesRead;
+    const S22Result result = ReadFrame(frame);
+    NoteReply(result, before);
+    return result;
+}
+
+void CS22NetSerialPort::NoteReply(S22Result result, unsigned long long readBefore)
+{
+    if (result == S22NET_OK)
+        m_meter.ReplyRead(static_cast<std::size_t>(m_nBytesRead - readBefore), m_nBaud, m_lastByteAt);
+    else
+        m_meter.ReplyMissed();
+}
+
+S22Result CS22NetSerialPort::ReadFrame(CS22NetPacket& frame)
 {
     frame.Clear();
     unsigned char* bytes = frame.Bytes();
@@ -77,20 +94,24 @@ S22Result CS22NetSerialPort::WriteBlock(const void* bytes, short count, unsigned
     if (count < 0)
         return ERR_NETWORK_NO_WRITE;
     // The next write tries again when the driver would not take them.
-    if (m_bTimeOutsStale && !RefreshTimeOuts())
+    if (m_bTimeOutsStale && !RefreshTimeOuts()) {
+        m_meter.Wrote(0, false);
         return ERR_NETWORK_NO_WRITE;
+    }
     const auto deadline = CSerialDevice::Clock::now() + std::chrono::milliseconds(ScaledMs(m_nTimeOut));
     std::size_t sent = 0;
     const bool complete = m_device.Write(bytes, static_cast<std::size_t>(count), &sent, deadline);
     *written = static_cast<unsigned long>(sent);
     m_nBytesWritten += sent;
     // A partial frame is never reported as sent.
-    if (!complete)
+    if (!complete) {
+        m_meter.Wrote(sent, false);
         return ERR_NETWORK_NO_WRITE;
+    }
     m_echoes.Sent({static_cast<const unsigned char*>(bytes), sent});
-    if (m_device.OverrunSinceLastCheck())
-        return ERR_NETWORK_NO_WRITE;
-    return S22NET_OK;
+    const bool overrun = m_device.OverrunSinceLastCheck();
+    m_meter.Wrote(sent, !overrun);
+    return overrun ? ERR_NETWORK_NO_WRITE : S22NET_OK;
 }
 
 bool CS22NetSerialPort::RefreshTimeOuts()
@@ -111,9 +132,15 @@ S22Result CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
 {
     const unsigned long max = *count;
     *count = 0;
-    if (max == 0)
-        return ERR_SIGN_NO_RESPONSE;
-    auto* bytes = static_cast<unsigned char*>(buffer);
+    const unsigned long long before = m_nBytesRead;
+    const S22Result result =
+        max == 0 ? ERR_SIGN_NO_RESPONSE : ReadBurst(static_cast<unsigned char*>(buffer), max, count);
+    NoteReply(result, before);
+    return result;
+}
+
+S22Result CS22NetSerialPort::ReadBurst(unsigned char* bytes, unsigned long max, unsigned long* count)
+{
     const auto started = CSerialDevice::Clock::now();
     const S22Result result = ReadWithin(bytes, max, count);
     if (result != S22NET_OK)
@@ -135,6 +162,8 @@ S22Result CS22NetSerialPort::ReadBlock(void* buffer, unsigned long* count)
             m_device.ClearWake();
         *count += static_cast<unsigned long>(n);
         m_nBytesRead += n;
+        if (n > 0)
+            m_lastByteAt = CSerialDevice::Clock::now();
     }
     m_echoes.Received({bytes, *count});
     return S22NET_OK;
@@ -154,6 +183,7 @@ S22Result CS22NetSerialPort::ReadWithin(unsigned char* buffer, unsigned long max
         if (status == CSerialDevice::ReadStatus::Data) {
             *got = static_cast<unsigned long>(n);
             m_nBytesRead += n;
+            m_lastByteAt = CSerialDevice::Clock::now();
             return S22NET_OK;
         }
         if (status == CSerialDevice::ReadStatus::TimedOut)

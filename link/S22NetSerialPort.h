@@ -3,6 +3,7 @@
 // an abort word that cuts a waiting read short.
 
 #include "link/LineEchoWatch.h"
+#include "link/S22LineMeter.h"
 #include "link/S22NetAbstractPort.h"
 #include "link/SerialDevice.h"
 
@@ -49,8 +50,15 @@ public:
     unsigned long long BytesRead() const { return m_nBytesRead; }
     // Replies (whole frames and block reads) compared with what was written last, since Connect.
     const CLineEchoWatch& Echoes() const { return m_echoes; }
+    // Frames, repeats, bytes and reply times since this object was made, across reopening.
+    const CS22LineMeter& LineMeter() const { return m_meter; }
+    CS22LineMeter& LineMeter() { return m_meter; }
 
 private:
+    // The reads behind ReceivePacket and ReadBlock, which tell the meter how they ended.
+    S22Result ReadFrame(CS22NetPacket& frame);
+    S22Result ReadBurst(unsigned char* bytes, unsigned long max, unsigned long* count);
+    void NoteReply(S22Result result, unsigned long long readBefore);
     // Reads what arrives before a fresh per-call deadline; 0, -6, -11 or -15.
     S22Result ReadWithin(unsigned char* buffer, unsigned long max, unsigned long* got);
     // Hands the time-out to the driver where it keeps read time-outs (Windows); reads take their
@@ -63,6 +71,8 @@ private:
     std::atomic<unsigned long long> m_nBytesRead{0};
     CSerialDevice m_device;
     CLineEchoWatch m_echoes;
+    CSerialDevice::Clock::time_point m_lastByteAt{}; // when the last read took bytes
+    CS22LineMeter m_meter;
     unsigned long m_nBaud = 0;
     short m_nComPort = 0;
     unsigned char m_nFlag = 0;

@@ -98,6 +98,7 @@ S22Result CS22SignLink::PellworthExchange(unsigned char address, unsigned char c
     short retries = 0;
     const S22Result result = RunExchangeTries(policy, m_bAbort, retries, send, awaitPingReply, [](short) {});
     m_nActualRetries = retries;
+    m_port.LineMeter().Repeated(retries > 0 ? static_cast<unsigned long>(retries) : 0);
     m_sequence.Advance(address);
     return result;
 }

@@ -110,6 +110,7 @@ S22Result CS22SignLink::Exchange(const S22Request& request)
         policy, m_bAbort, retries, [&] { return SendRequest(m_port, m_sent, request, sequence); },
         [&] { return AwaitReply(m_port, m_received, request, sequence); }, [](short) {});
     m_nActualRetries = retries;
+    m_port.LineMeter().Repeated(retries > 0 ? static_cast<unsigned long>(retries) : 0);
     m_sequence.Advance(request.address);
     return result;
 }

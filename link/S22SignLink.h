@@ -130,6 +130,8 @@ public:
 
     void GetLastPacket(const unsigned char** sent, const unsigned char** received) const;
     CS22NetSerialPort& Port() { return m_port; }
+    // The line's frames, repeats, bytes and reply times for as long as this link exists.
+    const CS22LineMeter& LineMeter() const { return m_port.LineMeter(); }
 
 private:
     // Ends a busy period on every path of the operation that began it.
