@@ -2,9 +2,8 @@
 #include "link/S22SignLink.h"
 
 #include "link/S22CommandBuffer.h"
+#include "link/S22Compress.h"
 #include "link/S22ExtendedRequests.h"
-
-#include <zlib.h>
 
 
 namespace {
@@ -142,11 +141,8 @@ S22Result CS22SignLink::SendCompressedFile(unsigned char address, const char* na
         return ERR_COMMAND_BAD_ARGUMENT;
     std::vector<unsigned char> sent;
     if (compress) {
-        uLongf packed = compressBound(size);
-        sent.resize(packed);
-        if (::compress(sent.data(), &packed, data, size) != Z_OK)
+        if (!S22CompressStream(data, size, sent))
             return ERR_COMMAND_BAD_ARGUMENT;
-        sent.resize(packed);
     } else if (size > 0) {
         sent.assign(data, data + size);
     }

@@ -332,6 +332,7 @@ ControllerStats Controller::Stats() const
 {
     ControllerStats stats = m_stats;
     stats.speaksS2200 = m_speaksS2200;
+    stats.filesStored = m_state.FilesStored();
     stats.down = m_downtime.Down(MonotonicNow());
     return stats;
 }

@@ -187,6 +187,7 @@ struct ControllerStats {
     bool speaksS2200 = true;            // false: Pellworth not yet switched, or HITECH
     unsigned char lastStatus = 0;       // status byte of the last command reply
     unsigned long reboots = 0;
+    unsigned long filesStored = 0;      // files stored since power-up (sent to it, or put in place)
     unsigned long framesWhileDown = 0;  // frames to it (either protocol) that went unheard during a reboot
     bool down = false;                  // rebooting now, or silent for good
     std::string bootedImage{};          // the image whose firmware it runs; empty: the one it powered up with

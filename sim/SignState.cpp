@@ -83,6 +83,7 @@ bool SignState::Store(FileArea area, const std::string& name, Bytes bytes)
 {
     if (!Area(area).Put(name, std::move(bytes), m_clock.Now()))
         return false;
+    ++m_filesStored;
     if (area == FileArea::Files && UpperCase(name) == kConfigFile)
         m_receivedConfig.reset(); // the one put in place now is the newer
     if (area == FileArea::Files && IsFirmwareImage(name)) {

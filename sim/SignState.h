@@ -88,6 +88,8 @@ public:
     // images have been stored in all; a boot takes the image.
     const std::optional<std::string>& NewImage() const { return m_newImage; }
     unsigned long ImagesStored() const { return m_imagesStored; }
+    // Files of any kind stored since power-up (sent, renamed into place or made by a command).
+    unsigned long FilesStored() const { return m_filesStored; }
     std::optional<std::string> TakeNewImage() { return std::exchange(m_newImage, std::nullopt); }
 
 private:
@@ -118,6 +120,7 @@ private:
     std::optional<StoredFile> m_receivedConfig; // waits for the next start
     std::optional<std::string> m_newImage;
     unsigned long m_imagesStored = 0;
+    unsigned long m_filesStored = 0;
 };
 
 } // namespace qvxsim
