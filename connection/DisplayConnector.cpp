@@ -100,7 +100,7 @@ ConnectResult CDisplayConnector::TryConnections(const std::vector<CONNECTION_INF
         if (result == CONNECT_OK) {
             outcome = entry;
         } else if (result == CONNECT_NOT_OUR_DISPLAY) {
-            Error(101, "Display is not a Quorvantix Reader Board");
+            Error(101, "Display is not a Quorvantix Reader Board", entry.nAddress);
             Link().ClosePort();
         }
     }
@@ -111,7 +111,7 @@ ConnectResult CDisplayConnector::TryConnections(const std::vector<CONNECTION_INF
         return CONNECT_ABORTED;
     }
     if (result == CONNECT_NO_ANSWER) {
-        Error(510, "Could not connect to display");
+        Error(510, "Could not connect to display", previous != nullptr ? previous->nAddress : 0);
         Status("The display may not have power or a connectivity problem exists");
     }
     return result;
@@ -127,7 +127,7 @@ bool CDisplayConnector::OpenForAttempt(const CONNECTION_INFO& entry)
 {
     if (Link().OpenPort(static_cast<short>(entry.nPort), static_cast<unsigned long>(entry.nBaud), 0) == S22NET_OK)
         return true;
-    Error(500, Format("Serial COM%d is busy.", static_cast<short>(entry.nPort)));
+    Error(500, Format("Serial COM%d is busy.", static_cast<short>(entry.nPort)), entry.nAddress);
     ReportOpenFailure(static_cast<short>(entry.nPort), Link().Port().LastOpenFailure());
     return false;
 }
@@ -265,7 +265,7 @@ bool CDisplayConnector::RetrieveFile(CXmlDoc& doc, int address, const char* name
     }
     if (result == ERR_SIGN_ABORT && abortedLine != nullptr)
         Status(abortedLine);
-    Error(taskCode, failure);
+    Error(taskCode, failure, address);
     return false;
 }
 
@@ -290,7 +290,7 @@ bool CDisplayConnector::ValidateDisplayAddress(bool silent, int address)
     if (!silent)
         m_view.ShowMessageBox("You have entered an invalid display address.  A valid display\n"
                               "address is between 1 and 240.");
-    Error(300, "Invalid network address for a Quorvantix Reader Board");
+    Error(300, "Invalid network address for a Quorvantix Reader Board", address);
     return false;
 }
 

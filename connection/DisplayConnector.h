@@ -88,7 +88,11 @@ private:
     bool RetrieveFile(CXmlDoc& doc, int address, const char* name, const char* retrieving, const char* retrieved,
                       const char* abortedLine, int taskCode, const char* failure);
     void Status(const std::string& text) { m_store.AddStatusMessage(text); }
-    void Error(int taskCode, const std::string& text) { m_store.AddErrorMessage(taskCode, text); }
+    // address: the display the line concerns.
+    void Error(int taskCode, const std::string& text, int address)
+    {
+        m_store.AddErrorMessage(taskCode, text, address);
+    }
     CS22SignLink& Link() { return m_session.Link(); }
 
     CDisplaySession& m_session;

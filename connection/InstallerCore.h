@@ -44,7 +44,10 @@ public:
 
     // Reporting: the lines go to the view, the job log and the operation under way.
     void AddStatusMessage(const std::string& text) { m_messages.AddStatusMessage(text); }
-    void AddErrorMessage(int taskCode, const std::string& text) { m_messages.AddErrorMessage(taskCode, text); }
+    void AddErrorMessage(int taskCode, const std::string& text, int address = 0)
+    {
+        m_messages.AddErrorMessage(taskCode, text, address);
+    }
     // Hands every later line to the job log manager ("l1") and opens its file; false when the file
     // cannot be opened (the lines are still kept for the job's result).
     bool OpenLog(const std::string& path);

@@ -14,12 +14,12 @@ void CMessageStore::AddStatusMessage(const std::string& text)
     Append(text, guard);
 }
 
-void CMessageStore::AddErrorMessage(int taskCode, const std::string& text)
+void CMessageStore::AddErrorMessage(int taskCode, const std::string& text, int address)
 {
     std::unique_lock guard(m_lock);
     CLogErrorMsg error(text, taskCode);
     if (m_errorSink)
-        m_errorSink({taskCode, text});
+        m_errorSink({taskCode, text, address});
     const std::string line = CLogMsgMng::LineOf(error);
     if (m_bLogging)
         m_log.AddMessage(std::make_unique<CLogErrorMsg>(error));

@@ -10,10 +10,13 @@
 class CLogMsgMng;
 class IInstallerView;
 
-// An error line as reported: its task code and text (without the line's prefix).
+// An error line as reported: its task code and text (without the line's prefix), and the display
+// address it concerns where the reporter knows it (a connection attempt, a file read); 0 where it
+// is the display being worked on.
 struct ErrorLine {
     int nCode = 0;
     std::string strText;
+    int nAddress = 0;
     bool operator==(const ErrorLine&) const = default;
 };
 
@@ -23,7 +26,7 @@ public:
 
     void AddStatusMessage(const std::string& text);
     // The line stored and shown is "[*TASK ERROR <code>*]  " followed by the text.
-    void AddErrorMessage(int taskCode, const std::string& text);
+    void AddErrorMessage(int taskCode, const std::string& text, int address = 0);
 
     // A line the job log writes by itself (the job line): stored and shown, not handed to the log.
     void AddShownLine(const std::string& text);

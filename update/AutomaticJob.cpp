@@ -1,6 +1,6 @@
 #include "update/AutomaticJob.h"
 
-#include "base/LocalTime.h"
+#include "link/PortFailure.h"
 #include "update/DisplayList.h"
 #include "update/FirmwareInstaller.h"
 #include "update/package/FirmwareLine.h"
@@ -29,31 +29,21 @@ std::string Format(const char* pattern, ...)
     return line;
 }
 
-// Local time as 2026-12-08T14:03:07+01:00. The offset is worked out from the local and UTC
-// times, since strftime's %z gives the zone's name in some Windows C libraries.
-std::string LocalTimestamp()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    std::tm utc{};
-    if (!qvxbase::LocalTimeOf(now, local) || !qvxbase::UtcTimeOf(now, utc))
-        return {};
-    char time[32];
-    if (std::strftime(time, sizeof time, "%Y-%m-%dT%H:%M:%S", &local) == 0)
-        return {};
-    // The two dates are at most a day apart.
-    int days = local.tm_yday - utc.tm_yday;
-    if (local.tm_year != utc.tm_year)
-        days = local.tm_year > utc.tm_year ? 1 : -1;
-    const int minutes = (days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
-    const int offset = minutes < 0 ? -minutes : minutes;
-    char stamp[48];
-    std::snprintf(stamp, sizeof stamp, "%s%c%02d:%02d", time, minutes < 0 ? '-' : '+', offset / 60, offset % 60);
-    return stamp;
-}
-
 const char kJobStartLine[] = "***   Starting automatic updates   ***";
 const char kJobEndLine[] = "***   Automatic updates are complete   ***";
+
+LineFigures FiguresOf(const S22LineFigures& meter)
+{
+    LineFigures figures;
+    figures.bKnown = true;
+    figures.nFramesSent = meter.framesSent;
+    figures.nFramesRepeated = meter.framesRepeated;
+    figures.nBytesSent = meter.bytesSent;
+    figures.nReplies = meter.replies;
+    figures.dMedianReplyMs = meter.medianReplyMs;
+    figures.dMedianExcessMs = meter.medianExcessMs;
+    return figures;
+}
 
 const char* ProtocolName(int protocol)
 {
@@ -90,9 +80,12 @@ int CAutomaticUpdateJob::RunAutomaticUpdates()
 {
     const auto started = Clock::now();
     m_report = JobReport{};
-    m_report.strStarted = LocalTimestamp();
+    m_report.strStarted = ReportTimestamp();
     m_report.strDisplayList = m_strDisplaysLookedAt;
     m_report.strDisplayListAsGiven = m_strDisplaysAsGiven;
+
+    m_unreached.clear();
+    m_nDisplayNumber = 0;
 
     // The job is one operation: an Abort in any of its steps, or a stop signal, ends all of it.
     COperationScope job(m_core.Runner());
@@ -100,28 +93,16 @@ int CAutomaticUpdateJob::RunAutomaticUpdates()
     Log(kJobStartLine);
     CMapControllerComBus ports;
     std::vector<DisplayInfo> entries;
-    if (LoadDisplayList(ports, entries)) {
-        if (entries.empty()) {
+    const bool loaded = LoadDisplayList(ports, entries);
+    if (m_pEvents != nullptr)
+        m_pEvents->JobStarted(m_report, entries.size() + m_unreached.size());
+    if (loaded) {
+        if (entries.empty())
             m_core.AddErrorMessage(105, "Zero (0) displays configured in Displays.dat");
-        } else {
-            std::vector<unsigned> numbers;
-            ports.GetPorts(numbers);
-            for (const unsigned port : numbers) {
-                // After an abort the other ports are not even opened to see whether they are free.
-                if (Aborted())
-                    break;
-                SerialOpenFailure why;
-                if (CDisplayConnector::IsPortBusy(static_cast<int>(port), &why)) {
-                    m_core.AddErrorMessage(500, Format("Serial COM%d port is busy", static_cast<short>(port)));
-                    m_core.Connector().ReportOpenFailure(static_cast<int>(port), why);
-                    continue;
-                }
-                std::vector<DisplayInfo> onPort;
-                ports.GetEntriesOnPort(port, onPort);
-                UpdateDisplaysOnPort(onPort);
-            }
-        }
+        else
+            WorkPorts(ports);
     }
+    ReportUnreachedEntries();
     // An operator's Abort, or a signal to an unattended run: either way not every display was done.
     const bool aborted = Aborted();
     if (aborted) {
@@ -145,7 +126,69 @@ int CAutomaticUpdateJob::RunAutomaticUpdates()
             m_report.nWorstTaskCode = std::max(m_report.nWorstTaskCode, line.nCode);
     m_report.nJobResult = result;
     m_report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    if (m_pEvents != nullptr)
+        m_pEvents->JobFinished(m_report);
     return result;
+}
+
+void CAutomaticUpdateJob::WorkPorts(const CMapControllerComBus& ports)
+{
+    std::vector<unsigned> numbers;
+    ports.GetPorts(numbers);
+    for (const unsigned port : numbers) {
+        std::vector<DisplayInfo> onPort;
+        ports.GetEntriesOnPort(port, onPort);
+        // After an abort the other ports are not even opened to see whether they are free.
+        if (Aborted()) {
+            for (const DisplayInfo& entry : onPort)
+                NotTried(entry, -1, "the job was aborted before this display");
+            continue;
+        }
+        SerialOpenFailure why;
+        if (CDisplayConnector::IsPortBusy(static_cast<int>(port), &why)) {
+            const std::string busy = Format("Serial COM%d port is busy", static_cast<short>(port));
+            m_core.AddErrorMessage(500, busy);
+            const std::vector<std::string> reasons = DescribeOpenFailure(static_cast<int>(port), why);
+            m_core.Connector().ReportOpenFailure(static_cast<int>(port), why);
+            for (const DisplayInfo& entry : onPort)
+                NotTried(entry, 500, reasons.empty() ? busy : busy + ": " + reasons.front());
+            continue;
+        }
+        UpdateDisplaysOnPort(onPort);
+    }
+}
+
+DisplayReport CAutomaticUpdateJob::ReportOf(const DisplayInfo& entry)
+{
+    DisplayReport report;
+    report.strName = entry.strName;
+    report.nPort = entry.nComPort;
+    report.nAddress = entry.nAddress;
+    report.nBaud = entry.nBaudRate;
+    return report;
+}
+
+void CAutomaticUpdateJob::NotTried(const DisplayInfo& entry, int code, const std::string& reason)
+{
+    DisplayReport report = ReportOf(entry);
+    report.nOutcomeCode = code;
+    report.strReason = reason;
+    NotTried(std::move(report));
+}
+
+void CAutomaticUpdateJob::NotTried(DisplayReport display)
+{
+    display.outcome = DisplayOutcome::NotTried;
+    m_report.displays.push_back(std::move(display));
+    if (m_pEvents != nullptr)
+        m_pEvents->DisplayFinished(m_report.displays.back(), ++m_nDisplayNumber);
+}
+
+void CAutomaticUpdateJob::ReportUnreachedEntries()
+{
+    for (DisplayReport& display : m_unreached)
+        NotTried(std::move(display));
+    m_unreached.clear();
 }
 
 int CAutomaticUpdateJob::RecordRefusedStart(CInstallerCore& core, const std::string& problem)
@@ -174,6 +217,13 @@ bool CAutomaticUpdateJob::LoadDisplayList(CMapControllerComBus& ports, std::vect
             "\") ends before its COM port and baud rate lines; its displays cannot be reached");
         m_core.AddErrorMessage(kTaskListRecordCut, "Displays.dat ends inside the record of display " + name);
     }
+    for (const RefusedRecord& refused : parser.GetRefusedRecords()) {
+        DisplayReport display;
+        display.strName = refused.strName;
+        display.nOutcomeCode = refused.strWhy.starts_with("its record ends") ? kTaskListRecordCut : -1;
+        display.strReason = "the display list's line " + std::to_string(refused.nLine) + ": " + refused.strWhy;
+        m_unreached.push_back(std::move(display));
+    }
     parser.GetDisplays(entries);
     DropRepeatedDisplays(entries);
     ports.Build(entries);
@@ -196,20 +246,16 @@ void CAutomaticUpdateJob::ReportListFault(const CSilentConfigFileParser& parser)
 
 void CAutomaticUpdateJob::DropRepeatedDisplays(std::vector<DisplayInfo>& entries)
 {
-    std::vector<DisplayInfo> kept;
-    for (const DisplayInfo& entry : entries) {
-        const auto first = std::find_if(kept.begin(), kept.end(), [&](const DisplayInfo& other) {
-            return other.nComPort == entry.nComPort && other.nAddress == entry.nAddress;
-        });
-        if (first == kept.end()) {
-            kept.push_back(entry);
-            continue;
-        }
+    for (const RepeatedDisplay& repeated : RemoveRepeatedDisplays(entries)) {
+        const DisplayInfo& entry = repeated.entry;
         Log(Format("Display list: COM%d address %u is listed again (as %s, first as %s); it is worked once",
                    static_cast<int>(entry.nComPort), static_cast<unsigned>(entry.nAddress),
-                   qvxpkg::Printable(entry.strName).c_str(), qvxpkg::Printable(first->strName).c_str()));
+                   qvxpkg::Printable(entry.strName).c_str(), qvxpkg::Printable(repeated.strFirstName).c_str()));
+        DisplayReport display = ReportOf(entry);
+        display.strReason = "listed again: the display at this port and address is worked as " +
+                            qvxpkg::Printable(repeated.strFirstName);
+        m_unreached.push_back(std::move(display));
     }
-    entries = std::move(kept);
 }
 
 void CAutomaticUpdateJob::BuildDisplayConnectionList(std::vector<CONNECTION_INFO>& list, int address, int port,
@@ -241,8 +287,10 @@ void CAutomaticUpdateJob::UpdateDisplaysOnPort(const std::vector<DisplayInfo>& e
     std::vector<DisplayInfo> reachable;
     std::copy_if(entries.begin(), entries.end(), std::back_inserter(reachable), IsReachableAddress);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (Aborted())
-            return;
+        if (Aborted()) {
+            NotTried(entries[i], -1, "the job was aborted before this display");
+            continue;
+        }
         const bool anotherFollows = std::any_of(entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, entries.end(),
                                                 IsReachableAddress);
         WorkDisplay(reachable, entries[i], anotherFollows);
@@ -255,26 +303,48 @@ void CAutomaticUpdateJob::WorkDisplay(const std::vector<DisplayInfo>& reachable,
     const auto started = Clock::now();
     COperationScope task(m_core.Runner(), NestedLines::KeptApart);
     m_core.BeginTask();
-    DisplayReport report;
-    report.strName = entry.strName;
-    report.nPort = entry.nComPort;
-    report.nAddress = entry.nAddress;
-    report.nBaud = entry.nBaudRate;
+    DisplayReport report = ReportOf(entry);
+    const std::size_t number = ++m_nDisplayNumber;
+    if (m_pEvents != nullptr)
+        m_pEvents->DisplayStarted(report, number);
+    m_bInstallSent = false;
     m_core.Session().ShowLine(entry.nComPort); // from its refresh on, the line being worked
+    OutcomeFacts facts;
     if (!IsReachableAddress(entry)) {
         RefuseAddress(entry);
     } else {
         RefreshDisplays(reachable);
         // A display reset after its check restarts for a while; the next display's refresh on
         // the same line must not meet it half booted and call that a connection failure.
-        if (!Aborted() && UpdateDisplay(entry, report) && anotherFollows && !Aborted())
-            AwaitRestart(entry);
+        if (!Aborted()) {
+            facts.bWorked = true;
+            const S22LineMark mark = m_core.Session().Link().LineMeter().Mark();
+            if (UpdateDisplay(entry, report) && anotherFollows && !Aborted())
+                AwaitRestart(entry);
+            report.line = FiguresOf(m_core.Session().Link().LineMeter().Since(mark));
+        }
     }
     m_core.EndTask();
     for (const ErrorLine& error : task.Outcome().lines)
-        report.tasks.push_back({error.nCode, error.strText});
+        report.tasks.push_back({error.nCode, error.strText,
+                                static_cast<unsigned>(error.nAddress != 0 ? error.nAddress : static_cast<int>(entry.nAddress))});
     report.dSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+    facts.bInstallSent = m_bInstallSent;
+    facts.bAborted = Aborted();
+    if (facts.bWorked) {
+        DecideOutcome(report, facts);
+    } else {
+        // Its address is refused, or the job was aborted during its refresh.
+        const auto refused = std::find_if(report.tasks.begin(), report.tasks.end(),
+                                          [](const TaskLine& line) { return line.nCode == 300; });
+        report.nOutcomeCode = refused != report.tasks.end() ? 300 : -1;
+        report.strReason = refused != report.tasks.end()
+                               ? Format("its address %u is not one of 1 to 240", static_cast<unsigned>(entry.nAddress))
+                               : std::string("the job was aborted before this display");
+    }
     m_report.displays.push_back(std::move(report));
+    if (m_pEvents != nullptr)
+        m_pEvents->DisplayFinished(m_report.displays.back(), number);
 }
 
 void CAutomaticUpdateJob::RefuseAddress(const DisplayInfo& entry)
@@ -335,6 +405,7 @@ bool CAutomaticUpdateJob::InstallOnDisplay(const DisplayInfo& entry, DisplayRepo
     Log("CURRENT CONTROLLER FIRMWARE VERSION: " + current);
     if (!m_firmware.IsFirmwareUpdateNeeded())
         return false;
+    report.strFirmwareTarget = target;
     Log("ATTEMPTING TO UPDATE TO FIRMWARE VERSION: " + target);
     if (Aborted())
         return false;
@@ -345,6 +416,7 @@ bool CAutomaticUpdateJob::InstallOnDisplay(const DisplayInfo& entry, DisplayRepo
     if (!m_firmware.InstallFirmware(switches.bFirmwareFile, switches.strFirmwarePath,
                                     switches.strFirmwareFileName, installed, address))
         return false;
+    m_bInstallSent = true;
     if (Aborted())
         return false;
     const VerifyOutcome verified =

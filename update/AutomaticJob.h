@@ -9,6 +9,7 @@
 #include "files/DisplayInfo.h"
 #include "files/MapControllerComBus.h"
 #include "update/DisplayList.h"
+#include "update/JobEvents.h"
 #include "update/JobReport.h"
 
 #include <chrono>
@@ -49,6 +50,8 @@ public:
 
     // What the last run did, display by display.
     const JobReport& Report() const { return m_report; }
+    // Told as the job and each display start and end; null (the default) for nobody.
+    void SetEvents(IJobEvents* events) { m_pEvents = events; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -58,7 +61,15 @@ private:
     void ReportListFault(const CSilentConfigFileParser& parser);
     // Drops a display listed again on the same port at the same address, with a line.
     void DropRepeatedDisplays(std::vector<DisplayInfo>& entries);
+    // The ports of the list in the job's order, each worked unless it is busy or the job aborted.
+    void WorkPorts(const CMapControllerComBus& ports);
     void WorkDisplay(const std::vector<DisplayInfo>& reachable, const DisplayInfo& entry, bool anotherFollows);
+    // A display the job leaves alone, in the report with the reason (and the code, -1 for none).
+    void NotTried(const DisplayInfo& entry, int code, const std::string& reason);
+    void NotTried(DisplayReport display);
+    // The displays the list names but the job never reaches: repeated, or their records refused.
+    void ReportUnreachedEntries();
+    static DisplayReport ReportOf(const DisplayInfo& entry);
     void RefuseAddress(const DisplayInfo& entry);
     void RefreshPass(const std::vector<DisplayInfo>& entries);
     void RefreshDisplay(const DisplayInfo& entry);
@@ -77,4 +88,10 @@ private:
     std::string m_strDisplaysAsGiven;
     std::string m_strDisplaysLookedAt;
     JobReport m_report;
+    IJobEvents* m_pEvents = nullptr;
+    // Of the run under way: the displays the list names and were left out before the ports were
+    // worked, and the running number of the next display.
+    std::vector<DisplayReport> m_unreached;
+    std::size_t m_nDisplayNumber = 0;
+    bool m_bInstallSent = false; // the display being worked was sent its image
 };

@@ -3,8 +3,10 @@
 #include "base/WholeFile.h"
 #include "update/package/PackageFiles.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <optional>
 
 namespace {
@@ -122,6 +124,7 @@ void CSilentConfigFileParser::Parse(std::string_view text)
 {
     m_arrDisplays.clear();
     m_arrSkipped.clear();
+    m_arrRefused.clear();
     m_strCutRecordName.clear();
     m_nCutRecordLine = 0;
     m_strFault.clear();
@@ -147,6 +150,9 @@ void CSilentConfigFileParser::Parse(std::string_view text)
         if (!baud) {
             m_strCutRecordName = std::string(record.name);
             m_nCutRecordLine = record.nFirstLine;
+            if (!record.name.empty())
+                m_arrRefused.push_back({record.nFirstLine, m_strCutRecordName,
+                                        "its record ends before its COM port and baud rate lines"});
             break;
         }
         record.height = *height;
@@ -194,6 +200,7 @@ void CSilentConfigFileParser::AddRecord(const RecordLines& record)
         // A wrapped number would point the job at the wrong display or line; leave the record out.
         m_arrSkipped.push_back("the record at line " + std::to_string(record.nFirstLine) + " (\"" +
                                qvxpkg::Printable(record.name) + "\") is left out: " + problems);
+        m_arrRefused.push_back({record.nFirstLine, std::string(record.name), "its record is left out: " + problems});
         return;
     }
     for (const std::uint32_t address : addresses) {
@@ -233,4 +240,21 @@ std::size_t CSilentConfigFileParser::GetCutRecordLine() const
 const std::string& CSilentConfigFileParser::GetFault() const
 {
     return m_strFault;
+}
+
+std::vector<RepeatedDisplay> RemoveRepeatedDisplays(std::vector<DisplayInfo>& entries)
+{
+    std::vector<DisplayInfo> kept;
+    std::vector<RepeatedDisplay> repeated;
+    for (const DisplayInfo& entry : entries) {
+        const auto first = std::find_if(kept.begin(), kept.end(), [&](const DisplayInfo& other) {
+            return other.nComPort == entry.nComPort && other.nAddress == entry.nAddress;
+        });
+        if (first == kept.end())
+            kept.push_back(entry);
+        else
+            repeated.push_back({entry, first->strName});
+    }
+    entries = std::move(kept);
+    return repeated;
 }

@@ -11,6 +11,13 @@
 #include <string_view>
 #include <vector>
 
+// A record of the list that names displays the job cannot work: where it starts, its name, why.
+struct RefusedRecord {
+    std::size_t nLine = 0;
+    std::string strName;
+    std::string strWhy;
+};
+
 class CSilentConfigFileParser {
 public:
     // No real list comes near this; a larger file is refused before it is read.
@@ -32,6 +39,9 @@ public:
     // for its field (its first line number, its name and every such field), or the displays past
     // kMaxEntries.
     const std::vector<std::string>& GetSkippedRecords() const;
+    // The records left out for a number out of range, and the record cut before its line settings,
+    // in file order, for the job report (which lists every display the list names).
+    const std::vector<RefusedRecord>& GetRefusedRecords() const { return m_arrRefused; }
     // The name of a display whose record the file cut before its COM port and baud rate lines
     // (only the last record can be), so that none of its displays can be reached; empty when
     // there is none. A cut record without a name is an unused slot, as whole ones are.
@@ -48,7 +58,16 @@ private:
 
     std::vector<DisplayInfo> m_arrDisplays;
     std::vector<std::string> m_arrSkipped;
+    std::vector<RefusedRecord> m_arrRefused;
     std::string m_strCutRecordName;
     std::size_t m_nCutRecordLine = 0;
     std::string m_strFault;
 };
+
+// A display listed again on the same port at the same address, and the name it was first listed as.
+struct RepeatedDisplay {
+    DisplayInfo entry;
+    std::string strFirstName;
+};
+// Keeps the first entry of each port and address; returns the others, in file order.
+std::vector<RepeatedDisplay> RemoveRepeatedDisplays(std::vector<DisplayInfo>& entries);

@@ -185,6 +185,20 @@ TEST_F(AutomaticJob, MixedStoreEndsWithACriticalJobLine)
     const auto hitech = TaskCodes(2);
     EXPECT_NE(std::find(hitech.begin(), hitech.end(), 101), hitech.end());
     EXPECT_EQ(TaskCodes(3).back(), 510) << "the job's own line after the attempt loop's";
+    const DisplayOutcome outcomes[] = {DisplayOutcome::Updated, DisplayOutcome::Current, DisplayOutcome::NotOurs,
+                                       DisplayOutcome::NoAnswer};
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(report.displays[i].outcome, outcomes[i]) << report.displays[i].nAddress;
+    // The refresh passes in Gate 9's task meet address 7: those lines say so, and 9 stays not ours.
+    for (const TaskLine& line : report.displays[2].tasks)
+        EXPECT_EQ(line.nAddress, line.nCode == 510 ? 7u : 9u) << line.strText;
+    EXPECT_EQ(report.displays[2].nOutcomeCode, 101);
+    EXPECT_EQ(report.displays[0].strFirmwareTarget, "FX40211-1.02.11");
+    EXPECT_EQ(NormalFirmwareVersion(report.displays[0].strFirmwareTarget), report.displays[0].strFirmwareAfter);
+    // Lobby's own exchanges: every block of its image, each answered.
+    EXPECT_TRUE(report.displays[0].line.bKnown);
+    EXPECT_GT(report.displays[0].line.nFramesSent, 2500u);
+    EXPECT_GE(report.displays[0].line.nReplies + 5, report.displays[0].line.nFramesSent);
     EXPECT_EQ(report.nJobResult, 9);
     EXPECT_EQ(report.nWorstTaskCode, 510);
     EXPECT_FALSE(report.bAborted);
@@ -212,6 +226,7 @@ struct MixCase {
     const char* file; // the "f" file name, or none
     int jobResult;
     int code;
+    DisplayOutcome outcome;
 };
 
 struct AbortPoint {
@@ -219,6 +234,7 @@ struct AbortPoint {
     const char* at; // a line or progress text; null: the transfer
     bool fileSent;  // the image reached the controller before the Abort
     unsigned long reboots; // restarts of the first display: none is started after the Abort
+    DisplayOutcome first;  // the first display's outcome in the report
 };
 
 // An Abort at any point of a display's work ends the job there: 601, nothing more is installed
@@ -226,13 +242,13 @@ struct AbortPoint {
 TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
 {
     const AbortPoint points[] = {
-        {"first refresh pass", "Refreshing displays", false, 0},
-        {"second refresh pass", "Refreshing display Door", false, 0},
-        {"connection", "Attempting to connect with COM3", false, 0},
-        {"decision", "CURRENT CONTROLLER FIRMWARE VERSION", false, 0},
-        {"transfer", nullptr, false, 0},
-        {"waits", "Retrieving File Directory of Sign", true, 0},
-        {"verification", "Attempting to reconnect to display Door", true, 1},
+        {"first refresh pass", "Refreshing displays", false, 0, DisplayOutcome::NotTried},
+        {"second refresh pass", "Refreshing display Door", false, 0, DisplayOutcome::NotTried},
+        {"connection", "Attempting to connect with COM3", false, 0, DisplayOutcome::Failed},
+        {"decision", "CURRENT CONTROLLER FIRMWARE VERSION", false, 0, DisplayOutcome::Failed},
+        {"transfer", nullptr, false, 0, DisplayOutcome::Failed},
+        {"waits", "Retrieving File Directory of Sign", true, 0, DisplayOutcome::Failed},
+        {"verification", "Attempting to reconnect to display Door", true, 1, DisplayOutcome::Failed},
     };
     for (const AbortPoint& point : points) {
         m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
@@ -257,6 +273,12 @@ TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
         EXPECT_EQ(m_sim->Stats(3, 4).reboots, point.reboots) << point.where;
         EXPECT_EQ(m_sim->Stats(3, 5).reboots, 0u) << point.where;
         EXPECT_TRUE(m_job->Report().bAborted) << point.where;
+        // Every display of the list is in the report: the one under way, and the one never reached.
+        const JobReport& report = m_job->Report();
+        ASSERT_EQ(report.displays.size(), 2u) << point.where;
+        EXPECT_EQ(report.displays[0].outcome, point.first) << point.where;
+        EXPECT_EQ(report.displays[1].outcome, DisplayOutcome::NotTried) << point.where;
+        EXPECT_EQ(report.displays[1].strReason, "the job was aborted before this display") << point.where;
     }
 }
 
@@ -282,10 +304,17 @@ TEST_F(AutomaticJob, AddressesOutsideTheRangeAndRepeatsAreNotWorked)
     AddPort(3, {Display(4, "FX40211-1.02.11")});
     Start();
     EXPECT_EQ(Run(WriteList(Record("Door", "0, 4, 241", 3, 115200) + Record("Again", "4", 3, 115200))), 4);
-    ASSERT_EQ(m_job->Report().displays.size(), 3u);
+    const JobReport& report = m_job->Report();
+    ASSERT_EQ(report.displays.size(), 4u) << "the repeat too, as not tried";
     EXPECT_EQ(TaskCodes(0), std::vector<int>{300});
     EXPECT_EQ(TaskCodes(1), std::vector<int>{100});
     EXPECT_EQ(TaskCodes(2), std::vector<int>{300});
+    EXPECT_EQ(report.displays[0].outcome, DisplayOutcome::NotTried);
+    EXPECT_EQ(report.displays[0].strReason, "its address 0 is not one of 1 to 240");
+    EXPECT_EQ(report.displays[1].outcome, DisplayOutcome::Current);
+    EXPECT_EQ(report.displays[3].strName, "Again");
+    EXPECT_EQ(report.displays[3].outcome, DisplayOutcome::NotTried);
+    EXPECT_EQ(report.displays[3].strReason, "listed again: the display at this port and address is worked as Door");
     for (const char* line : {"Connecting to Sign at address 0...", "Connecting to Sign at address 241...",
                              "Updating display Again 16X80 at address 4"})
         EXPECT_FALSE(Has(line)) << line;
@@ -307,16 +336,22 @@ TEST_F(AutomaticJob, ACutRecordIsNamedAndCritical)
                     "its displays cannot be reached"));
     EXPECT_TRUE(Has("[*TASK ERROR 603*]  Displays.dat ends inside the record of display Hall"));
     EXPECT_EQ(TaskCodes(0), std::vector<int>{100}) << "the whole record is still worked";
+    ASSERT_EQ(m_job->Report().displays.size(), 2u);
+    const DisplayReport& hall = m_job->Report().displays[1];
+    EXPECT_EQ(hall.strName, "Hall");
+    EXPECT_EQ(hall.nPort, 0u) << "no line to reach it on";
+    EXPECT_EQ(hall.nOutcomeCode, kTaskListRecordCut);
+    EXPECT_EQ(hall.strReason, "the display list's line 49: its record ends before its COM port and baud rate lines");
 }
 
 TEST_F(AutomaticJob, OneDisplayEachOutcome)
 {
     const MixCase cases[] = {
-        {"current", "FX40211-1.02.11", false, nullptr, 4, 100},
-        {"updated", "FX40211-1.01.05", false, nullptr, 0, 0},
-        {"anyfirm", "FX40211-1.02.11", true, nullptr, 0, 0},
-        {"wrong family file", "FX40211-1.01.05", false, "FP9023417.EXE", 4, 301},
-        {"other firmware", "HT3100-2.04", false, nullptr, 9, 511},
+        {"current", "FX40211-1.02.11", false, nullptr, 4, 100, DisplayOutcome::Current},
+        {"updated", "FX40211-1.01.05", false, nullptr, 0, 0, DisplayOutcome::Updated},
+        {"anyfirm", "FX40211-1.02.11", true, nullptr, 0, 0, DisplayOutcome::Updated},
+        {"wrong family file", "FX40211-1.01.05", false, "FP9023417.EXE", 4, 301, DisplayOutcome::Failed},
+        {"other firmware", "HT3100-2.04", false, nullptr, 9, 511, DisplayOutcome::Failed},
     };
     for (const MixCase& c : cases) {
         m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
@@ -331,6 +366,8 @@ TEST_F(AutomaticJob, OneDisplayEachOutcome)
         }
         EXPECT_EQ(Run(WriteList(Record("Door", "4", 3, 115200)), switches), c.jobResult) << c.name;
         EXPECT_EQ(TaskCodes(0), std::vector<int>{c.code}) << c.name;
+        EXPECT_EQ(m_job->Report().displays[0].outcome, c.outcome) << c.name;
+        EXPECT_EQ(m_job->Report().displays[0].nOutcomeCode, c.code) << c.name;
     }
 }
 
@@ -342,6 +379,7 @@ TEST_F(AutomaticJob, FailureToTakeEffectIsCritical)
     Start();
     EXPECT_EQ(Run(WriteList(Record("Door", "4", 3, 115200))), 9);
     EXPECT_EQ(TaskCodes(0), std::vector<int>{514});
+    EXPECT_EQ(m_job->Report().displays[0].outcome, DisplayOutcome::NotTakingEffect);
     EXPECT_EQ(m_job->Report().displays[0].strFirmwareAfter, "FX40211-1.01.05");
 }
 
@@ -354,8 +392,13 @@ TEST_F(AutomaticJob, BusyPortIsSkippedAndTheOthersAreUpdated)
     ASSERT_EQ(other.OpenPort(2, 115200, 0), S22NET_OK);
     EXPECT_EQ(Run(WriteList(Record("A", "1", 1, 115200) + Record("B", "1", 2, 115200))), 9);
     EXPECT_TRUE(Has("[*TASK ERROR 500*]  Serial COM2 port is busy"));
-    ASSERT_EQ(m_job->Report().displays.size(), 1u);
+    ASSERT_EQ(m_job->Report().displays.size(), 2u);
     EXPECT_EQ(TaskCodes(0), std::vector<int>{100});
+    const DisplayReport& held = m_job->Report().displays[1];
+    EXPECT_EQ(held.strName, "B");
+    EXPECT_EQ(held.outcome, DisplayOutcome::NotTried);
+    EXPECT_EQ(held.nOutcomeCode, 500);
+    EXPECT_TRUE(held.strReason.starts_with("Serial COM2 port is busy")) << held.strReason;
     ASSERT_EQ(m_job->Report().jobLines.size(), 1u);
     EXPECT_EQ(m_job->Report().jobLines[0].nCode, 500);
 }

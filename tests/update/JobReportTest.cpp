@@ -30,10 +30,15 @@ const JobReport kMixed{
     .jobLines = {{600, "COM4 is busy"}},
     .displays = {{.strName = "Kasse \"1\"", .nPort = 3, .nAddress = 5, .nBaud = 115200, .strProtocol = "S2200 Protocol",
                   .nConnectionResult = 0, .strFirmwareBefore = "FX40211-1.01.05", .strFirmwareAfter = "FX40211-1.2.11",
-                  .tasks = {{105, "Temperature 41\xB0"}}, .dSeconds = 61.0004},
-                 // Never connected: no protocol or firmware (null), no tasks.
+                  .tasks = {{105, "Temperature 41\xB0", 5}, {510, "Could not connect to display", 7}},
+                  .dSeconds = 61.0004, .strFirmwareTarget = "FX40211-1.02.11", .outcome = DisplayOutcome::Updated,
+                  .nOutcomeCode = 0, .strReason = {},
+                  .line = {true, 2549, 3, 668478, 2546, 24.3456, 1.5}, .bPlanned = false, .plan = {}},
+                 // Never tried: no protocol, firmware or line figures (null), no tasks.
                  {.strName = "Eingang", .nPort = 4, .nAddress = 1, .nBaud = 19200, .strProtocol = {},
-                  .nConnectionResult = 2, .strFirmwareBefore = {}, .strFirmwareAfter = {}, .tasks = {}}},
+                  .nConnectionResult = -1, .strFirmwareBefore = {}, .strFirmwareAfter = {}, .tasks = {},
+                  .dSeconds = 0, .strFirmwareTarget = {}, .outcome = DisplayOutcome::NotTried, .nOutcomeCode = 500,
+                  .strReason = "Serial COM4 port is busy", .line = {}, .bPlanned = false, .plan = {}}},
     .bAborted = true,
     .nJobResult = 9,
     .nWorstTaskCode = 600,
@@ -41,7 +46,8 @@ const JobReport kMixed{
 
 const char* const kMixedJson = R"({
   "format": "qvxfirminstaller-job-report",
-  "version": 1,
+  "version": 2,
+  "plan": false,
   "started": "2026-12-08T14:03:07+01:00",
   "display_list": "C:\\Store\\Displays.dat",
   "display_list_as_given": "Displays.dat",
@@ -50,6 +56,16 @@ const char* const kMixedJson = R"({
   "job_result": 9,
   "worst_task_code": 600,
   "seconds": 95.250,
+  "outcomes": {
+    "updated": 1,
+    "current": 0,
+    "not_taking_effect": 0,
+    "unchecked": 0,
+    "failed": 0,
+    "not_ours": 0,
+    "no_answer": 0,
+    "not_tried": 1
+  },
   "job_lines": [
     {
       "code": 600,
@@ -65,13 +81,34 @@ const char* const kMixedJson = R"({
       "protocol": "S2200 Protocol",
       "connection_result": 0,
       "firmware_before": "FX40211-1.01.05",
+      "firmware_before_normal": "FX40211-1.1.5",
       "firmware_after": "FX40211-1.2.11",
+      "firmware_after_normal": "FX40211-1.2.11",
+      "firmware_target": "FX40211-1.02.11",
+      "firmware_target_normal": "FX40211-1.2.11",
+      "outcome": "updated",
+      "outcome_code": 0,
+      "reason": null,
       "tasks": [
         {
           "code": 105,
-          "text": "Temperature 41)" "\xC2\xB0" R"("
+          "text": "Temperature 41)" "\xC2\xB0" R"(",
+          "address": 5
+        },
+        {
+          "code": 510,
+          "text": "Could not connect to display",
+          "address": 7
         }
       ],
+      "line": {
+        "frames_sent": 2549,
+        "frames_repeated": 3,
+        "bytes_sent": 668478,
+        "replies": 2546,
+        "median_reply_ms": 24.346,
+        "median_excess_ms": 1.500
+      },
       "seconds": 61.000
     },
     {
@@ -80,10 +117,18 @@ const char* const kMixedJson = R"({
       "address": 1,
       "baud": 19200,
       "protocol": null,
-      "connection_result": 2,
+      "connection_result": -1,
       "firmware_before": null,
+      "firmware_before_normal": null,
       "firmware_after": null,
+      "firmware_after_normal": null,
+      "firmware_target": null,
+      "firmware_target_normal": null,
+      "outcome": "not_tried",
+      "outcome_code": 500,
+      "reason": "Serial COM4 port is busy",
       "tasks": [],
+      "line": null,
       "seconds": 0.000
     }
   ]
@@ -217,4 +262,57 @@ TEST_F(JobReportWrite, FailureLeavesEverythingAsItWas)
     }
 }
 
+// One version, one normal form, however its numbers are padded; anything else has none.
+TEST(JobReport, NormalFirmwareVersion)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"FX40211-1.02.11", "FX40211-1.2.11"}, {"FX40211-1.2.11", "FX40211-1.2.11"},
+        {"FP9023417-01.00.007", "FP9023417-1.0.7"}, {"FX40211-1.2", ""}, {"FX40211-1.2.11.4", ""},
+        {"FX40211-1.x.11", ""}, {"-1.2.3", ""}, {"FX40211", ""}, {"", ""}, {"FX40211-1..3", ""},
+        {"FX40211-9999999999.1.1", ""}, // more digits than a version has
+    };
+    for (const auto& [reported, normal] : cases)
+        EXPECT_EQ(NormalFirmwareVersion(reported), normal) << reported;
+}
+
+struct OutcomeCase {
+    const char* name;
+    int connection;
+    std::vector<TaskLine> tasks;
+    OutcomeFacts facts;
+    DisplayOutcome outcome;
+    int code;
+};
+
+// The outcome comes from the lines that concern the display itself; another display's 510 met by
+// a refresh pass never makes it "no answer".
+TEST(JobReport, OutcomeFromTheDisplaysOwnLines)
+{
+    const OutcomeCase cases[] = {
+        {"updated", 0, {{0, "updated", 5}}, {true, true, false}, DisplayOutcome::Updated, 0},
+        {"current despite another's 510", 0, {{510, "x", 7}, {100, "current", 5}}, {true}, DisplayOutcome::Current, 100},
+        {"not taking effect", 0, {{514, "failed to take effect", 5}}, {true, true}, DisplayOutcome::NotTakingEffect, 514},
+        {"not ours", 5, {{101, "not ours", 5}, {101, "not ours", 5}}, {true}, DisplayOutcome::NotOurs, 101},
+        {"no answer", 1, {{510, "x", 5}, {510, "x", 5}}, {true}, DisplayOutcome::NoAnswer, 510},
+        {"a file that could not be read says more than not ours", 5, {{512, "config", 5}, {101, "not ours", 5}},
+         {true}, DisplayOutcome::Failed, 512},
+        {"a send that failed", 0, {{503, "Transmission failed", 5}}, {true}, DisplayOutcome::Failed, 503},
+        {"the wrong firmware file", 0, {{301, "not FX40211", 5}}, {true}, DisplayOutcome::Failed, 301},
+        {"aborted under way", 0, {{510, "x", 7}}, {true, false, true}, DisplayOutcome::Failed, 601},
+        {"sent, never read back", 0, {}, {true, true, false}, DisplayOutcome::Unchecked, -1},
+    };
+    for (const OutcomeCase& c : cases) {
+        DisplayReport display;
+        display.nAddress = 5;
+        display.nConnectionResult = c.connection;
+        display.tasks = c.tasks;
+        DecideOutcome(display, c.facts);
+        EXPECT_EQ(display.outcome, c.outcome) << c.name;
+        EXPECT_EQ(display.nOutcomeCode, c.code) << c.name;
+        EXPECT_EQ(display.strReason.empty(), c.outcome == DisplayOutcome::Updated || c.outcome == DisplayOutcome::Current)
+            << c.name;
+    }
+}
+
 } // namespace
+
