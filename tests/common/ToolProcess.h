@@ -16,7 +16,9 @@
 
 extern char** environ;
 
-inline pid_t StartTool(std::vector<std::string> args, const std::string& stderrPath)
+// Standard output goes to stdoutPath (by default nowhere).
+inline pid_t StartTool(std::vector<std::string> args, const std::string& stderrPath,
+                       const std::string& stdoutPath = "/dev/null")
 {
     std::vector<char*> argv;
     for (std::string& arg : args)
@@ -24,7 +26,7 @@ inline pid_t StartTool(std::vector<std::string> args, const std::string& stderrP
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     EXPECT_EQ(posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0) << argv[0];
