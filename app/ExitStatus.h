@@ -23,6 +23,12 @@ constexpr int kEchoes = 11;    // the line echoes what is sent (a loop-back plug
 constexpr int kEchoDiffers = 12; // -loopback: the echo stopped or differed partway (a faulty cable,
                                  // plug or adapter)
 
+// -plan: every display read is current and nothing would be changed (kDone); the job would
+// install firmware on a display or switch one from the customer protocol; or some display (or the
+// list) could not be read, whatever else the plan found.
+constexpr int kPlanWorkToDo = 13;
+constexpr int kPlanUnread = 14;
+
 // The display answered and said no: an unknown or bad command, or an error status.
 inline bool IsRefusal(short result)
 {

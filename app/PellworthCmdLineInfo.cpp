@@ -75,6 +75,9 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {.word = "loopback", .mode = MODE_LOOPBACK, .option = &O::bLoopback, .optionParameter = &O::strLoopback,
          .valueForm = "COM<n>"},
         {.word = "long", .mode = MODE_LONG, .option = &O::bLongLoopback},
+        {.word = "plan", .mode = MODE_PLAN, .option = &O::bPlan},
+        {.word = "progress", .mode = MODE_PROGRESS, .option = &O::bProgress, .optionParameter = &O::strProgress,
+         .valueForm = "json"},
     };
     return kSwitches;
 }

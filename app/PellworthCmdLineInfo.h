@@ -35,7 +35,9 @@ public:
         MODE_TIME_ZONE = 16,
         MODE_HOLD_TIME = 17,
         MODE_LOOPBACK = 18,
-        MODE_LONG = 19
+        MODE_LONG = 19,
+        MODE_PLAN = 20,
+        MODE_PROGRESS = 21
     };
 
     // The command-line forms that act on one display (beside -ping and -info).
@@ -74,6 +76,11 @@ public:
         bool bReport = false;
         std::string strReport;
         bool bLogFileGiven = false;  // "lf" was written
+        // "plan": the job's dry run over the display list.
+        bool bPlan = false;
+        // "progress" and its form ("json" is the one there is).
+        bool bProgress = false;
+        std::string strProgress;
         // The display actions given, each once, in the order of ActionForm (more than one is a
         // usage error), and their COM<n>[:<address>].
         std::vector<ActionForm> actionForms;

@@ -6,10 +6,12 @@
 #include "app/ActionCommand.h"
 #include "app/InfoCommand.h"
 #include "app/SignalWatch.h"
+#include "app/ProgressJsonView.h"
 #include "app/TerminalJobView.h"
 #include "app/Version.h"
 #include "base/TimeScale.h"
 #include "update/AutomaticJob.h"
+#include "update/JobPlan.h"
 
 #include <algorithm>
 #include <iterator>
@@ -70,6 +72,8 @@ int CPellworthTestApp::RunForm()
     const CPellworthCmdLineInfo::Options& options = m_cmdInfo.GetOptions();
     if (m_cmdInfo.IsSilent())
         return RunUnattendedJob();
+    if (options.bPlan)
+        return RunPlan();
     if (options.bPing)
         return RunPing(m_cmdInfo, m_out, m_core);
     if (options.bInfo)
@@ -114,9 +118,11 @@ bool CPellworthTestApp::CheckUsage(std::string& problem)
     const CPellworthCmdLineInfo::Options& options = m_cmdInfo.GetOptions();
     const std::size_t actions = options.actionForms.size();
     const std::size_t forms = (m_cmdInfo.IsSilent() ? 1 : 0) + (options.bPing ? 1 : 0) +
-                              (options.bInfo ? 1 : 0) + (options.bLoopback ? 1 : 0) + actions;
+                              (options.bInfo ? 1 : 0) + (options.bLoopback ? 1 : 0) + (options.bPlan ? 1 : 0) +
+                              actions;
     if (forms > 1) {
-        problem = std::string("-s, -ping, -info, -loopback and the display actions are separate runs; give one of them") +
+        problem = std::string("-s, -plan, -ping, -info, -loopback and the display actions are separate runs; give one "
+                              "of them") +
                   (m_cmdInfo.IsSilent() ? "; the job was not started" : "") + " (see --help).";
         return false;
     }
@@ -129,7 +135,14 @@ bool CPellworthTestApp::CheckUsage(std::string& problem)
                   " (see --help).";
         return false;
     }
-    if (!m_cmdInfo.IsSilent() && actions == 0) {
+    if (options.bProgress && !options.strProgress.empty() && !EqualNoCase(options.strProgress, "json")) {
+        problem = "-progress takes json (one JSON object per line on standard output), not \"" +
+                  options.strProgress + "\"; " + (m_cmdInfo.IsSilent() ? "the job was not started" : "nothing was started") +
+                  " (see --help).";
+        return false;
+    }
+    const bool jobForm = m_cmdInfo.IsSilent() || options.bPlan;
+    if (!jobForm && actions == 0) {
         for (const std::string& word : options.unknownSwitches)
             m_err << "qvxfirminstaller: note: -" << word << " is not a switch of this tool and is ignored.\n";
         return true;
@@ -144,7 +157,8 @@ bool CPellworthTestApp::CheckUsage(std::string& problem)
     if (actions != 0)
         return true;
     if (options.bReport && m_cmdInfo.GetReportFilePath().empty()) {
-        problem = "-report needs the report's file name (not too long). The job was not started.";
+        problem = std::string("-report needs the report's file name (not too long). The ") +
+                  (options.bPlan ? "plan" : "job") + " was not started.";
         return false;
     }
     return true;
@@ -173,24 +187,31 @@ void CPellworthTestApp::NoteInputs()
         m_err << note << problem << "\n";
     if (!m_cmdInfo.IsLogging() && m_cmdInfo.GetOptions().bLogFileGiven)
         m_err << note << "-lf names a log file, but without -l1 no log is written.\n";
-    if (m_cmdInfo.GetOptions().bReport && !m_cmdInfo.IsSilent())
-        m_err << note << "-report is written by the unattended job (-s) only.\n";
+    const bool jobForm = m_cmdInfo.IsSilent() || m_cmdInfo.GetOptions().bPlan;
+    if (m_cmdInfo.GetOptions().bReport && !jobForm)
+        m_err << note << "-report is written by the unattended job (-s) and the plan (-plan) only.\n";
+    if (m_cmdInfo.GetOptions().bProgress && !m_cmdInfo.IsSilent())
+        m_err << note << "-progress is written by the unattended job (-s) only.\n";
 }
 
 int CPellworthTestApp::RunUnattendedJob()
 {
     // On a terminal the lines and a bar for each transfer; for schedulers nothing but the log,
-    // the report and the exit status.
+    // the report and the exit status, and with "-progress json" the progress lines on standard output.
     std::unique_ptr<IInstallerView> view;
     if (StandardErrorIsTerminal())
         view = std::make_unique<CTerminalJobView>(m_err);
     else
         view = std::make_unique<CNoView>();
-    m_view.Use(*view);
+    std::unique_ptr<CProgressJsonView> progress;
+    if (m_cmdInfo.GetOptions().bProgress)
+        progress = std::make_unique<CProgressJsonView>(m_out, *view);
+    m_view.Use(progress ? *progress : *view);
     // The job's result is kept (and is the exit status) even without a log file to write it to.
     m_core.Messages().SetLogging(true);
     CAutomaticUpdateJob job(m_core, m_firmware, m_cmdInfo.GetDisplaysFilePath());
     job.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());
+    job.SetEvents(progress.get());
     // A signal (see Run) is the operator's Abort: the exchange under way ends, nothing follows.
     const int result = job.RunAutomaticUpdates();
     m_core.Session().CloseLink();
@@ -206,6 +227,29 @@ int CPellworthTestApp::RunUnattendedJob()
     // A scheduler that reads the exit status alone must not take a job whose record is missing
     // for a success; a critical error says more than the missing record.
     return kept || result == CLogMsgMng::JOB_CRITICAL_ERROR ? result : exitstatus::kJobRecordLost;
+}
+
+int CPellworthTestApp::RunPlan()
+{
+    std::unique_ptr<IInstallerView> view;
+    if (StandardErrorIsTerminal())
+        view = std::make_unique<CTerminalJobView>(m_err);
+    else
+        view = std::make_unique<CNoView>();
+    m_view.Use(*view);
+    CJobPlanner planner(m_core, m_firmware, m_config, m_cmdInfo.GetDisplaysFilePath());
+    planner.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());
+    const PlanResult result = planner.Run(m_out);
+    m_core.Session().CloseLink();
+    m_view.Use(m_console);
+    const int status = result == PlanResult::AllCurrent ? exitstatus::kDone
+                       : result == PlanResult::WorkToDo ? exitstatus::kPlanWorkToDo
+                                                        : exitstatus::kPlanUnread;
+    JobReport report = planner.Report();
+    report.nPlanResult = status;
+    if (m_cmdInfo.GetOptions().bReport && !WriteReport(report))
+        return exitstatus::kJobRecordLost;
+    return status;
 }
 
 void CPellworthTestApp::LogRefusedJob(const std::string& problem)
@@ -271,7 +315,7 @@ const char* CPellworthTestApp::UsageText()
            "only for the words below, so absolute paths work as values. A value follows\n"
            "its switch; given twice, the second counts. A switch that needs a value and\n"
            "has none stops the run (exit status 2). Give one form at a time: the window,\n"
-           "-s, -ping, -info, -loopback or one display action.\n"
+           "-s, -plan, -ping, -info, -loopback or one display action.\n"
            "\n"
            "The window (Qt 6; a build without it says so)\n"
            "  (no switch), -a        open the window; -a also runs the update job in it\n"
@@ -286,7 +330,16 @@ const char* CPellworthTestApp::UsageText()
            "  -anyfirm               give every display the firmware, whatever it runs\n"
            "  -report <file>         also write a JSON report, one entry per display,\n"
            "                         replaced whole at the end of the run\n"
+           "  -progress json         one JSON object per line on standard output as the\n"
+           "                         job goes (job, display, step, transfer, outcome)\n"
            "  On a terminal -s shows its lines and a bar per transfer on standard error.\n"
+           "\n"
+           "The job's plan: what -s would do, with nothing changed on any display\n"
+           "  -plan -df <file> [-f <file>] [-anyfirm] [-report <file>]\n"
+           "                         read each display, print what the job would do to\n"
+           "                         it and how long it would take (exit status 0\n"
+           "                         nothing to do, 13 work to do, 14 some display\n"
+           "                         could not be read)\n"
            "\n"
            "One display: <port> is COM<n>[:<address>], address 1 to 240 (default 1)\n"
            "  -ping <port> [-b [rate]]\n"
@@ -380,6 +433,8 @@ const char* CPellworthTestApp::UsageText()
            "       echoing): every reply was the request's own bytes\n"
            "  12   -loopback: the echo stopped or differed partway (a faulty cable, plug\n"
            "       or adapter)\n"
+           "  13   -plan: the job would install firmware or switch a display's protocol\n"
+           "  14   -plan: some display, or the display list, could not be read\n"
            "  129, 130, 143\n"
            "       interrupted by SIGHUP, SIGINT, SIGTERM (-s: the job line's code)\n";
 }

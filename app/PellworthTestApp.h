@@ -58,6 +58,8 @@ private:
     int RunForm();
     // The automatic update job without a window ("s"): its job result code.
     int RunUnattendedJob();
+    // The job's plan ("plan"): the table on standard output, its exit status.
+    int RunPlan();
     // Switches that make the run pointless to start: false, with problem saying why (the line for
     // standard error, without the program's name). Notes on ignored switches are printed here.
     bool CheckUsage(std::string& problem);

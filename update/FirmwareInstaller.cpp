@@ -20,6 +20,7 @@ constexpr int kReconnectAttempts = 15;
 constexpr int kStatusReads = 2;
 constexpr int kDirectoryWaits = 30;
 constexpr unsigned long kRestartWaitMs = 20000;
+constexpr unsigned long kSettleMs = 500; // after a send, a reset, before the reboot wait
 
 std::string Format(const char* pattern, const std::string& text, int value)
 {
@@ -47,35 +48,44 @@ CFirmwareInstaller::CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches sw
 
 bool CFirmwareInstaller::IsFirmwareUpdateNeeded()
 {
-    const std::string current = m_core.Session().GetFirmwareVersion();
-    const std::string fileVersion =
-        m_switches.strFirmwarePath.empty() ? std::string() : GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
-    if (m_switches.bAnyFirmware)
-        return true;
-    if (NamesFirmwareFamily(current, true))
-        return IsUpdateNeeded(true, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFP9023417Version));
-    if (NamesFirmwareFamily(current, false))
-        return IsUpdateNeeded(false, current, fileVersion, qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version));
-    m_core.AddErrorMessage(511, "Display does not have FX40211 or FP9023417 firmware installed");
-    return false;
+    const FirmwareDecision decision = DecideFor(m_core.Session().GetFirmwareVersion());
+    if (decision.nCode >= 0)
+        m_core.AddErrorMessage(decision.nCode, decision.strLine);
+    return decision.bNeeded;
 }
 
-bool CFirmwareInstaller::IsUpdateNeeded(bool firmwareLine, const std::string& current,
-                                        const std::string& fileVersion, const std::string& resourceVersion)
+FirmwareDecision CFirmwareInstaller::DecideFor(const std::string& current) const
 {
-    std::string target = resourceVersion;
-    if (m_switches.bFirmwareFile) {
-        if (!NamesFirmwareFamily(m_switches.strFirmwareFileName, firmwareLine)) {
-            m_core.AddErrorMessage(301, "The selected firmware file is not " + FirmwareFamily(firmwareLine));
-            return false;
+    if (m_switches.bAnyFirmware)
+        return {true, -1, {}};
+    const std::string fileVersion =
+        m_switches.strFirmwarePath.empty() ? std::string() : GetFirmwareVersionFromFile(m_switches.strFirmwarePath);
+    for (const bool firmwareLine : {true, false}) {
+        if (!NamesFirmwareFamily(current, firmwareLine))
+            continue;
+        std::string target = qvxres::LoadEmbeddedString(firmwareLine ? qvxres::kStrFP9023417Version
+                                                                      : qvxres::kStrFX40211Version);
+        if (m_switches.bFirmwareFile) {
+            if (!NamesFirmwareFamily(m_switches.strFirmwareFileName, firmwareLine))
+                return {false, 301, "The selected firmware file is not " + FirmwareFamily(firmwareLine)};
+            target = fileVersion;
         }
-        target = fileVersion;
+        if (CompareFirmwareVersions(current, target) == 0)
+            return {false, 100, "Display already has the most current firmware installed"};
+        return {true, -1, {}};
     }
-    if (CompareFirmwareVersions(current, target) == 0) {
-        m_core.AddErrorMessage(100, "Display already has the most current firmware installed");
-        return false;
-    }
-    return true;
+    return {false, 511, "Display does not have FX40211 or FP9023417 firmware installed"};
+}
+
+unsigned long CFirmwareInstaller::InstallWaitsMs(bool firmwareLine, bool anotherFollows)
+{
+    unsigned long ms = kSettleMs;                              // after the send
+    if (!firmwareLine)
+        ms += kDirectoryWaits * 1000UL + kSettleMs;            // the directory, then the reset
+    ms += kSettleMs + kRestartWaitMs + kStatusReadWaitMs;      // the check: reboot, first status read
+    if (anotherFollows)
+        ms += kRestartWaitMs;                                  // the restart after the check's reset
+    return ms;
 }
 
 std::string CFirmwareInstaller::GetRecommendedFirmwareVersion()
@@ -86,6 +96,16 @@ std::string CFirmwareInstaller::GetRecommendedFirmwareVersion()
 }
 
 // Installing.
+
+bool CFirmwareInstaller::LoadFirmwareFor(bool firmwareLine, LoadedFirmware& firmware)
+{
+    if (m_switches.bFirmwareFile)
+        return LoadExternalFirmware(m_core.Messages(), m_switches.strFirmwarePath, firmwareLine, firmware);
+    const FirmwarePackageChoice choice = ChooseFirmwarePackage(firmwareLine);
+    firmware.strTargetVersion = choice.strTargetVersion;
+    firmware.strFileName = choice.strFileName;
+    return LoadFirmwareFromResource(m_core.Messages(), firmware.image, choice.nResourceId);
+}
 
 bool CFirmwareInstaller::LoadFirmware(bool external, const std::string& path, LoadedFirmware& firmware)
 {
@@ -133,7 +153,7 @@ bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int addres
         return false;
     }
     progress.AllowAbort(false);
-    if (!m_core.WaitUnlessCancelled(500)) {
+    if (!m_core.WaitUnlessCancelled(kSettleMs)) {
         m_core.AddStatusMessage(kAborted);
         return false;
     }
@@ -168,7 +188,7 @@ bool CFirmwareInstaller::ResetAfterDirectory(const std::string& fileName, int ad
     progress.Advance();
     progress.Text("Reseting display");
     ResetDisplay(address);
-    m_core.WaitUnlessCancelled(500);
+    m_core.WaitUnlessCancelled(kSettleMs);
     return true;
 }
 
@@ -230,7 +250,7 @@ VerifyOutcome CFirmwareInstaller::VerifyWork(unsigned short comPort, unsigned lo
         shown.Text(text);
     };
     shown.AllowAbort(false);
-    bool waited = m_core.WaitUnlessCancelled(500);
+    bool waited = m_core.WaitUnlessCancelled(kSettleMs);
     if (waited) {
         progress("Waiting for display to reboot");
         waited = m_core.WaitUnlessCancelled(kRestartWaitMs);
@@ -257,7 +277,7 @@ VerifyOutcome CFirmwareInstaller::CompareAfterReconnect(int address, const std::
 {
     bool read = false;
     for (int attempt = 0; attempt < kStatusReads && !read; ++attempt) {
-        if (!m_core.WaitUnlessCancelled(1500)) {
+        if (!m_core.WaitUnlessCancelled(kStatusReadWaitMs)) {
             m_core.AddStatusMessage(kCheckAborted);
             return VerifyOutcome::Aborted;
         }

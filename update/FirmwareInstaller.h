@@ -23,6 +23,14 @@ struct FirmwareSwitches {
 // restarting (it is reset once more at the end of the check).
 enum class VerifyOutcome { Verified, NotTakingEffect, Unchecked, NoReconnect, Aborted };
 
+// The firmware decision for a display that reports `current`, without reporting it: whether an
+// install is needed, and otherwise the task line the job would report (code -1: none).
+struct FirmwareDecision {
+    bool bNeeded = false;
+    int nCode = -1;
+    std::string strLine;
+};
+
 class CFirmwareInstaller {
 public:
     CFirmwareInstaller(CInstallerCore& core, FirmwareSwitches switches);
@@ -32,8 +40,15 @@ public:
 
     // The automatic job's decision for the connected display.
     bool IsFirmwareUpdateNeeded();
-    bool IsUpdateNeeded(bool firmwareLine, const std::string& current, const std::string& fileVersion,
-                        const std::string& resourceVersion);
+    // The same decision for a display that reports `current` (a plan reads it without connecting).
+    FirmwareDecision DecideFor(const std::string& current) const;
+    // Loads the image an install on a display of this line would send, reporting what fails.
+    bool LoadFirmwareFor(bool firmwareLine, LoadedFirmware& firmware);
+    // The fixed waits (unscaled ms) of an install, its check and, when another display of the line
+    // follows, the restart wait before it: what a plan adds to the transfer.
+    static unsigned long InstallWaitsMs(bool firmwareLine, bool anotherFollows);
+    // The status reads after the reconnection, each after its own wait.
+    static constexpr unsigned long kStatusReadWaitMs = 1500;
     // The version the job announces and verifies.
     std::string GetRecommendedFirmwareVersion();
 

@@ -1,6 +1,7 @@
 // The unattended job as store IT runs it: the real program in a process of its own against
 // stand-in controllers, its exit status, its log and report, and a SIGTERM in the middle of a
 // transfer.
+#include "common/JsonCheck.h"
 #include "common/TestPortDir.h"
 #include "common/ToolProcess.h"
 #include "sim/SignSim.h"
@@ -10,6 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -56,7 +58,20 @@ protected:
     pid_t Start(std::vector<std::string> args)
     {
         args.insert(args.begin(), QVX_TOOL_PATH);
-        return StartTool(std::move(args), (m_dir / "stderr.txt").string());
+        return StartTool(std::move(args), (m_dir / "stderr.txt").string(), (m_dir / "stdout.txt").string());
+    }
+    // The whole lines written to standard output so far.
+    std::vector<std::string> OutputLines()
+    {
+        std::vector<std::string> lines;
+        std::istringstream text(Slurp(m_dir / "stdout.txt"));
+        std::string line;
+        while (std::getline(text, line)) {
+            if (text.eof())
+                break; // not ended yet
+            lines.push_back(line);
+        }
+        return lines;
     }
     static int Wait(pid_t pid) { return WaitTool(pid); }
     int Run(std::vector<std::string> args) { return Wait(Start(std::move(args))); }
@@ -92,6 +107,62 @@ TEST_F(JobCommand, RunsThatCannotStartExit2)
     EXPECT_NE(Slurp(m_dir / "stderr.txt").find("unknown switch -dff"), std::string::npos);
     EXPECT_EQ(Run({"-s", "-info", "COM1"}), 2);
     EXPECT_EQ(m_sim->Stats(1, 1).framesReceived, 0u) << "nothing was sent";
+}
+
+// What a fleet agent relays: one JSON object per line, each whole and parseable as it comes.
+TEST_F(JobCommand, ProgressLinesParseOneByOneDuringTheTransfer)
+{
+    std::vector<std::string> args = JobArgs();
+    args.insert(args.end(), {"-progress", "json"});
+    const pid_t pid = Start(args);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    std::size_t transferLinesSeen = 0;
+    while (m_sim->Stats(1, 1).framesReceived < 1500 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        transferLinesSeen = 0;
+        for (const std::string& line : OutputLines()) {
+            ASSERT_TRUE(CJsonCheck::IsValid(line)) << line;
+            transferLinesSeen += line.find("\"event\": \"transfer\"") != std::string::npos ? 1 : 0;
+        }
+    }
+    EXPECT_GT(transferLinesSeen, 0u) << "transfer lines came while the image was on its way";
+    EXPECT_EQ(Wait(pid), 0);
+    const std::vector<std::string> lines = OutputLines();
+    ASSERT_GE(lines.size(), 4u);
+    for (const std::string& line : lines)
+        EXPECT_TRUE(CJsonCheck::IsValid(line)) << line;
+    EXPECT_TRUE(lines.front().starts_with("{\"event\": \"job_started\", \"t\": ")) << lines.front();
+    EXPECT_TRUE(lines.back().starts_with("{\"event\": \"job_finished\"")) << lines.back();
+    EXPECT_NE(lines.back().find("\"job_result\": 0"), std::string::npos) << lines.back();
+    const auto finished = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("\"display_finished\"") != std::string::npos;
+    });
+    ASSERT_NE(finished, lines.end());
+    EXPECT_NE(finished->find("\"outcome\": \"updated\", \"outcome_code\": 0"), std::string::npos) << *finished;
+    EXPECT_TRUE(CJsonCheck::IsValid(Slurp(m_dir / "job.json")));
+}
+
+// The plan reads and changes nothing, and says in its exit status that there is work to do.
+TEST_F(JobCommand, PlanChangesNothingAndExits13ForWork)
+{
+    const std::string report = (m_dir / "plan.json").string();
+    EXPECT_EQ(Run({"-plan", "-df", (m_dir / "Displays.dat").string(), "-report", report}), 13);
+    const qvxsim::ControllerStats stats = m_sim->Stats(1, 1);
+    EXPECT_EQ(stats.filesStored, 0u);
+    EXPECT_EQ(stats.reboots, 0u);
+    const std::string table = Slurp(m_dir / "stdout.txt");
+    EXPECT_NE(table.find("Lobby        COM1  1    115200 FX40211-1.01.05  FX40211-1.02.11  update"), std::string::npos)
+        << table;
+    const std::string document = Slurp(report);
+    EXPECT_TRUE(CJsonCheck::IsValid(document)) << document;
+    EXPECT_NE(document.find("\"plan\": true"), std::string::npos);
+    EXPECT_NE(document.find("\"plan_result\": 13"), std::string::npos);
+
+    // A plan is not a job: both at once, or a progress form there is not, start nothing.
+    EXPECT_EQ(Run({"-s", "-plan", "-df", (m_dir / "Displays.dat").string()}), 2);
+    EXPECT_EQ(Run({"-s", "-progress", "xml", "-df", (m_dir / "Displays.dat").string()}), 2);
+    EXPECT_NE(Slurp(m_dir / "stderr.txt").find("-progress takes json"), std::string::npos);
+    EXPECT_EQ(m_sim->Stats(1, 1).framesReceived, stats.framesReceived) << "nothing sent by the refused runs";
 }
 
 TEST_F(JobCommand, SigtermInTheMiddleOfATransferEndsTheJobCleanly)

@@ -125,8 +125,9 @@ TEST_F(JobLogStartTest, RefusedJobLeavesItsRunInTheLog)
     } cases[] = {
         {{"-s", "-dff", "x"}, "unknown switch -dff; the job was not started (see --help)."},
         {{"-s", "-report"}, "-report needs its value: -report <file>; the job was not started (see --help)."},
-        {{"-s", "-info", "COM1"}, "-s, -ping, -info, -loopback and the display actions are separate runs; give one of them; "
-                                  "the job was not started (see --help)."},
+        {{"-s", "-info", "COM1"},
+         "-s, -plan, -ping, -info, -loopback and the display actions are separate runs; give one of them; "
+         "the job was not started (see --help)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.problem);

@@ -142,7 +142,7 @@ TEST(PellworthTestApp, InputsReadUnexpectedlyGetOneNote)
         {{"-ping", "COM99", "-pnig"}, nullptr, exitstatus::kCannotOpen,
          note + "-pnig is not a switch of this tool and is ignored.\n"},
         {{"-ping", "COM3:1", "-info", "COM3:5"}, nullptr, exitstatus::kUsage,
-         "qvxfirminstaller: -s, -ping, -info, -loopback and the display actions are separate runs; give one of them "
+         "qvxfirminstaller: -s, -plan, -ping, -info, -loopback and the display actions are separate runs; give one of them "
          "(see --help).\n"},
     };
     UnsetEnv("QVX_PORT_DIR"); // COM99 is no port of this machine

@@ -13,5 +13,5 @@ qvx_add_test(test_firmware_soak
   LIBS qvx_update qvx_sim)
 
 qvx_add_test(test_automatic_job
-  SOURCES AutomaticJobTest.cpp
+  SOURCES AutomaticJobTest.cpp JobPlanTest.cpp
   LIBS qvx_update qvx_sim)
