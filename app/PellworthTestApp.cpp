@@ -43,7 +43,8 @@ int CPellworthTestApp::Run()
         return exitstatus::kUsage;
     }
     NoteInputs();
-    OpenJobLog();
+    if (!m_cmdInfo.GetOptions().bPlan)
+        OpenJobLog();
     m_firmware.SetSwitches(ReadFirmwareSwitches());
     // A signal aborts whatever runs through the link's abort; the port is closed on the way out,
     // so its settings come back and no exclusive hold outlives the run.
@@ -150,7 +151,8 @@ bool CPellworthTestApp::CheckUsage(std::string& problem)
     // A typo in a scheduler's command line must not run a different job, nor act on a display
     // with values other than those meant.
     for (const std::string& word : options.unknownSwitches) {
-        problem = "unknown switch -" + word + "; " + (actions ? "nothing was sent" : "the job was not started") +
+        problem = "unknown switch -" + word + "; " +
+                  (actions ? "nothing was sent" : options.bPlan ? "the plan was not started" : "the job was not started") +
                   " (see --help).";
         return false;
     }
@@ -190,6 +192,8 @@ void CPellworthTestApp::NoteInputs()
     const bool jobForm = m_cmdInfo.IsSilent() || m_cmdInfo.GetOptions().bPlan;
     if (m_cmdInfo.GetOptions().bReport && !jobForm)
         m_err << note << "-report is written by the unattended job (-s) and the plan (-plan) only.\n";
+    if (m_cmdInfo.GetOptions().bPlan && m_cmdInfo.IsLogging())
+        m_err << note << "-plan writes no job log (it is not a job); -l1 is ignored.\n";
     if (m_cmdInfo.GetOptions().bProgress && !m_cmdInfo.IsSilent())
         m_err << note << "-progress is written by the unattended job (-s) only.\n";
 }

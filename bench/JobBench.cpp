@@ -5,6 +5,8 @@
 // and CPU figures are the tool's alone. Reports where the time goes, display by display.
 #include "connection/InstallerCore.h"
 #include "update/AutomaticJob.h"
+#include "update/ConfigDownload.h"
+#include "update/JobPlan.h"
 #include "update/FirmwareInstaller.h"
 
 #include <sched.h>
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -174,6 +177,15 @@ int main()
     CFirmwareInstaller firmware(core, FirmwareSwitches{});
     CAutomaticUpdateJob job(core, firmware, (dir / "Displays.dat").string());
 
+    // The plan first: what it predicts for each display, against what the job then takes.
+    CConfigDownloader config(core);
+    CJobPlanner planner(core, firmware, config, (dir / "Displays.dat").string());
+    std::ostringstream table;
+    const auto planStarted = Clock::now();
+    planner.Run(table);
+    const double planSeconds = Seconds(Clock::now() - planStarted);
+    const JobReport plan = planner.Report();
+
     const double cpuBefore = CpuSeconds();
     const auto started = Clock::now();
     const int result = job.RunAutomaticUpdates();
@@ -201,6 +213,16 @@ int main()
         std::printf("%-22s %8.1f %8.1f %9.1f %8.1f %8.1f %8.1f\n", displays[i].strName.c_str(), refresh, connect, transfer,
                     waits, all - refresh - connect - transfer - waits, all);
     }
+    std::printf("\nthe plan (-plan) beforehand took %.1f s and predicted:\n", planSeconds);
+    std::printf("%-22s %9s %9s %7s\n", "display", "predicted", "measured", "error");
+    for (std::size_t i = 0; i < plan.displays.size() && i < displays.size(); ++i) {
+        const double predicted = plan.displays[i].plan.dEstimatedSeconds;
+        const double measured = displays[i].dSeconds;
+        std::printf("%-22s %9.1f %9.1f %6.1f%%\n", displays[i].strName.c_str(), predicted, measured,
+                    measured > 0 ? 100.0 * (predicted - measured) / measured : 0.0);
+    }
+    std::printf("%-22s %9.1f %9.1f %6.1f%%\n", "the job", plan.dEstimatedSeconds, total,
+                100.0 * (plan.dEstimatedSeconds - total) / total);
     std::printf("\nline time (every byte both ways at 10 bits): %.1f s (%.1f%%)\n", lineTime, 100.0 * lineTime / total);
     std::printf("fixed waits: %.1f s (%.1f%%)\n", waited, 100.0 * waited / total);
     std::printf("the rest (link time-outs: the refresh's customer-protocol query to displays that speak the\n"

@@ -30,6 +30,16 @@ done
 write_demo_display_list "$dir/Displays.dat"
 
 echo
+echo "== The plan first: what the job would do and how long it would take; nothing on a display changes"
+echo "\$ qvxfirminstaller -plan -df Displays.dat"
+set +e
+"$bin/qvxfirminstaller" -plan -df "$dir/Displays.dat"
+plan_status=$?
+set -e
+echo "== Exit status of the plan: $plan_status (0 nothing to do, 13 work to do, 14 some display could not be read:"
+echo "   here address 7 on COM2, which never answers)"
+
+echo
 echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json"
 set +e
 "$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/job.log" -report "$dir/job.json"

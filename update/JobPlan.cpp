@@ -140,9 +140,9 @@ bool CJobPlanner::LoadList(std::vector<std::vector<DisplayInfo>>& lines)
         ports.GetEntriesOnPort(port, lines.back());
     }
     // The displays the job would not reach, as the job's report lists them.
-    auto unreached = [this](DisplayReport display, std::string why) {
+    auto unreached = [this](DisplayReport display, std::string why, const char* state = "not_tried") {
         display.bPlanned = true;
-        display.plan.strState = "not_tried";
+        display.plan.strState = state;
         display.plan.strNote = std::move(why);
         m_report.displays.push_back(std::move(display));
     };
@@ -152,8 +152,9 @@ bool CJobPlanner::LoadList(std::vector<std::vector<DisplayInfo>>& lines)
         display.nPort = again.entry.nComPort;
         display.nAddress = again.entry.nAddress;
         display.nBaud = again.entry.nBaudRate;
-        unreached(std::move(display), "listed again: the job works this port and address as " +
-                                          qvxpkg::Printable(again.strFirstName));
+        unreached(std::move(display),
+                  "listed again: the job works this port and address as " + qvxpkg::Printable(again.strFirstName),
+                  "listed_again");
     }
     for (const RefusedRecord& refused : parser.GetRefusedRecords()) {
         DisplayReport display;

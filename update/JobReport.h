@@ -44,7 +44,7 @@ struct LineFigures {
 // What a plan found on one display and what the job would do to it.
 struct DisplayPlan {
     std::string strState;              // "read", "needs_switch", "not_ours", "no_answer", "port_busy",
-                                       // "not_tried"
+                                       // "not_tried", "listed_again"
     bool bWouldUpdate = false;         // the job would install firmware
     bool bWouldSwitch = false;         // the job would switch it from the customer protocol
     int nConfigMatches = -1;           // 1 matches the recommended configuration, 0 differs, -1 not read
