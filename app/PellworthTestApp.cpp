@@ -200,13 +200,9 @@ void CPellworthTestApp::NoteInputs()
 
 int CPellworthTestApp::RunUnattendedJob()
 {
-    // On a terminal the lines and a bar for each transfer; for schedulers nothing but the log,
-    // the report and the exit status, and with "-progress json" the progress lines on standard output.
-    std::unique_ptr<IInstallerView> view;
-    if (StandardErrorIsTerminal())
-        view = std::make_unique<CTerminalJobView>(m_err);
-    else
-        view = std::make_unique<CNoView>();
+    // For schedulers nothing but the log, the report and the exit status, and with "-progress
+    // json" the progress lines on standard output.
+    const std::unique_ptr<IInstallerView> view = TerminalView();
     std::unique_ptr<CProgressJsonView> progress;
     if (m_cmdInfo.GetOptions().bProgress)
         progress = std::make_unique<CProgressJsonView>(m_out, *view);
@@ -233,13 +229,18 @@ int CPellworthTestApp::RunUnattendedJob()
     return kept || result == CLogMsgMng::JOB_CRITICAL_ERROR ? result : exitstatus::kJobRecordLost;
 }
 
+std::unique_ptr<IInstallerView> CPellworthTestApp::TerminalView()
+{
+    // On a terminal the lines and a bar for each transfer; a progress line redrawn with '\r'
+    // would litter a file.
+    if (StandardErrorIsTerminal())
+        return std::make_unique<CTerminalJobView>(m_err);
+    return std::make_unique<CNoView>();
+}
+
 int CPellworthTestApp::RunPlan()
 {
-    std::unique_ptr<IInstallerView> view;
-    if (StandardErrorIsTerminal())
-        view = std::make_unique<CTerminalJobView>(m_err);
-    else
-        view = std::make_unique<CNoView>();
+    const std::unique_ptr<IInstallerView> view = TerminalView();
     m_view.Use(*view);
     CJobPlanner planner(m_core, m_firmware, m_config, m_cmdInfo.GetDisplaysFilePath());
     planner.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());

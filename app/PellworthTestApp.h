@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -60,6 +61,8 @@ private:
     int RunUnattendedJob();
     // The job's plan ("plan"): the table on standard output, its exit status.
     int RunPlan();
+    // What the job and the plan show on standard error while they run.
+    std::unique_ptr<IInstallerView> TerminalView();
     // Switches that make the run pointless to start: false, with problem saying why (the line for
     // standard error, without the program's name). Notes on ignored switches are printed here.
     bool CheckUsage(std::string& problem);

@@ -37,7 +37,9 @@ set +e
 plan_status=$?
 set -e
 echo "== Exit status of the plan: $plan_status (0 nothing to do, 13 work to do, 14 some display could not be read:"
-echo "   here address 7 on COM2, which never answers)"
+echo "   here address 7 on COM2, which never answers). The times are those of real lines at these rates; the"
+echo "   stand-in controllers here answer without the line's own time (qvx-signsim --line-time adds it), so the"
+echo "   job below takes less"
 
 echo
 echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json"
