@@ -52,8 +52,8 @@ TEST(Deflate, InflatesToTakesOnlyAWholeStreamOfExactlyTheData)
     longer.push_back(0);
     Bytes changed = data;
     changed[12345] ^= 1;
-    Bytes badCheck = stream;
-    badCheck.back() ^= 0x01; // the last byte of the Adler-32
+    Bytes badCheck(stream.begin(), stream.end() - 1); // the last byte of the Adler-32 changed
+    badCheck.push_back(static_cast<unsigned char>(stream.back() ^ 0x01));
     Bytes trailing = stream;
     trailing.push_back(0);
     const Bytes cut(stream.begin(), stream.end() - 1);
