@@ -90,8 +90,8 @@ bool ZlibCompressBest(std::span<const unsigned char> in, std::vector<unsigned ch
         return false;
     const bool done = CompressWithZlib(in, out);
 #ifdef QVX_HAVE_LIBDEFLATE
-    // libdeflate wins on anything of size; on a few bytes zlib's stream is up to 3 bytes shorter
-    // (libdeflate ends with a stored block), so the shorter of the two is kept.
+    // libdeflate wins on anything of size, but on a few bytes zlib's stream is up to 3 bytes
+    // shorter: the shorter of the two is kept.
     std::vector<unsigned char> other;
     if (CompressWithLibdeflate(in, other) && (!done || other.size() < out.size())) {
         out.swap(other);
