@@ -109,7 +109,8 @@ public:
     S22Result SendFile(unsigned char address, const std::string& name, const unsigned char* data, unsigned long size,
                        m2_resp_send_file_s* resp, unsigned char option);
     // Sends with a compressed start (code 20): the data zlib-compressed when compress is set (the
-    // smallest stream, S22Compress.h), else as it is. ERR_SIGN_UNSUPPORTED_COMMAND at once when the controller refuses the start.
+    // smallest stream, S22Compress.h), else as it is. ERR_SIGN_UNSUPPORTED_COMMAND at once when
+    // the controller refuses the start.
     S22Result SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
                                  unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
     S22Result SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,

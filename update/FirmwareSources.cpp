@@ -114,8 +114,9 @@ bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char
     if (!qvxbase::InflatesTo(stream, image)) {
         image.clear();
         stream.clear();
-        messages.AddErrorMessage(kTaskPackageDamaged,
-                                 std::string(what) + " is damaged (its stream does not inflate to its image); nothing was sent");
+        messages.AddErrorMessage(kTaskPackageDamaged, std::string(what) +
+                                                          " is damaged (its stream does not inflate to its image); "
+                                                          "nothing was sent");
         return false;
     }
     return true;
