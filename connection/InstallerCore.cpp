@@ -79,13 +79,16 @@ std::vector<ComPortChoice> CInstallerCore::FillComPortList()
 }
 
 bool CInstallerCore::SendFileToSign(int address, const std::string& name, const unsigned char* data,
-                                    unsigned long size, bool compress)
+                                    unsigned long size, bool compress, std::span<const unsigned char> packed)
 {
     auto hold = m_session.HoldLink();
     CS22SignLink& link = m_session.Link();
     m_strSending = name;
+    const auto to = static_cast<unsigned char>(address);
     const short result =
-        link.SendCompressedFile(static_cast<unsigned char>(address), name, data, size, nullptr, 0, compress);
+        packed.empty()
+            ? link.SendCompressedFile(to, name, data, size, nullptr, 0, compress)
+            : link.SendPackedFile(to, name, packed.data(), static_cast<unsigned long>(packed.size()), size, nullptr, 0);
     if (result == S22NET_OK)
         return true;
     if (result == ERR_SIGN_NO_RESPONSE && m_session.IsFirmwareLine() && NamesFirmwareFamily(name, true))

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,9 +75,10 @@ public:
     // The file send of every download: a compressed-start send with option 0, its progress shown
     // as steps. True when the controller took the file; on the firmware line an unanswered last
     // block of that line's firmware file also counts (those controllers restart as soon as they
-    // have it).
+    // have it). When packed is not empty it is data's zlib stream made beforehand (a package's
+    // own) and is sent as it stands instead of compressing data.
     bool SendFileToSign(int address, const std::string& name, const unsigned char* data, unsigned long size,
-                        bool compress);
+                        bool compress, std::span<const unsigned char> packed = {});
 
     static std::vector<ComPortChoice> FillComPortList();
 

@@ -2,19 +2,22 @@
 // The zlib stream a compressed send puts in its blocks. One function, so that whatever estimates
 // a send's size (a plan of the job) counts the very bytes the send would put on the line.
 
-#include <zlib.h>
+#include "base/Deflate.h"
 
+#include <span>
 #include <vector>
 
-// False when zlib cannot compress (no memory); out is then empty.
+// The smallest stream the build can make, checked to inflate back to exactly the data. False
+// (out empty) when it cannot be made (no memory) or does not check: nothing is to be sent then.
 inline bool S22CompressStream(const unsigned char* data, unsigned long size, std::vector<unsigned char>& out)
 {
-    uLongf packed = compressBound(size);
-    out.resize(packed);
-    if (::compress(out.data(), &packed, data, size) != Z_OK) {
+    out.clear();
+    if (size > 0 && data == nullptr)
+        return false;
+    const std::span<const unsigned char> in(data, size);
+    if (!qvxbase::ZlibCompressBest(in, out) || !qvxbase::InflatesTo(out, in)) {
         out.clear();
         return false;
     }
-    out.resize(packed);
     return true;
 }

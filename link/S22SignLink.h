@@ -108,12 +108,21 @@ public:
                        m2_resp_send_file_s* resp, unsigned char option);
     S22Result SendFile(unsigned char address, const std::string& name, const unsigned char* data, unsigned long size,
                        m2_resp_send_file_s* resp, unsigned char option);
-    // Sends with a compressed start (code 20): the data zlib-compressed when compress is set, else
-    // as it is. ERR_SIGN_UNSUPPORTED_COMMAND at once when the controller refuses the start.
+    // Sends with a compressed start (code 20): the data zlib-compressed when compress is set (the
+    // smallest stream, S22Compress.h), else as it is. ERR_SIGN_UNSUPPORTED_COMMAND at once when
+    // the controller refuses the start.
     S22Result SendCompressedFile(unsigned char address, const char* name, const unsigned char* data,
                                  unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
     S22Result SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
                                  unsigned long size, m2_resp_send_file_s* resp, unsigned char option, bool compress);
+    // The same compressed start for a stream made beforehand (a package's own): streamSize bytes
+    // of zlib stream sent as they stand, which the controller inflates to imageSize bytes.
+    S22Result SendPackedFile(unsigned char address, const char* name, const unsigned char* stream,
+                             unsigned long streamSize, unsigned long imageSize, m2_resp_send_file_s* resp,
+                             unsigned char option);
+    S22Result SendPackedFile(unsigned char address, const std::string& name, const unsigned char* stream,
+                             unsigned long streamSize, unsigned long imageSize, m2_resp_send_file_s* resp,
+                             unsigned char option);
     unsigned char* GetFile(unsigned char address, const char* name, short& result, m2_resp_retrieve_file_s* resp,
                            unsigned char option);
     unsigned char* GetFile(unsigned char address, const std::string& name, short& result,

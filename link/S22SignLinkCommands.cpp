@@ -146,9 +146,7 @@ S22Result CS22SignLink::SendCompressedFile(unsigned char address, const char* na
     } else if (size > 0) {
         sent.assign(data, data + size);
     }
-    auto start = S22FileSendStart(20, option, name, static_cast<unsigned long>(sent.size()));
-    start.PutDword(125, static_cast<std::uint32_t>(size));
-    return SendStarted(address, start, sent.data(), static_cast<unsigned long>(sent.size()), resp);
+    return SendPackedFile(address, name, sent.data(), static_cast<unsigned long>(sent.size()), size, resp, option);
 }
 
 S22Result CS22SignLink::SendCompressedFile(unsigned char address, const std::string& name, const unsigned char* data,
@@ -156,6 +154,25 @@ S22Result CS22SignLink::SendCompressedFile(unsigned char address, const std::str
                                            bool compress)
 {
     return SendCompressedFile(address, name.c_str(), data, size, resp, option, compress);
+}
+
+S22Result CS22SignLink::SendPackedFile(unsigned char address, const char* name, const unsigned char* stream,
+                                       unsigned long streamSize, unsigned long imageSize, m2_resp_send_file_s* resp,
+                                       unsigned char option)
+{
+    if (streamSize > 0 && stream == nullptr)
+        return ERR_COMMAND_BAD_ARGUMENT;
+    // The start gives the size on the line and, at 125, the size the controller inflates it to.
+    auto start = S22FileSendStart(20, option, name, streamSize);
+    start.PutDword(125, static_cast<std::uint32_t>(imageSize));
+    return SendStarted(address, start, stream, streamSize, resp);
+}
+
+S22Result CS22SignLink::SendPackedFile(unsigned char address, const std::string& name, const unsigned char* stream,
+                                       unsigned long streamSize, unsigned long imageSize, m2_resp_send_file_s* resp,
+                                       unsigned char option)
+{
+    return SendPackedFile(address, name.c_str(), stream, streamSize, imageSize, resp, option);
 }
 
 unsigned char* CS22SignLink::GetFile(unsigned char address, const char* name, short& result,

@@ -4,10 +4,12 @@
 set -euo pipefail
 
 # binutils-powerpc-linux-gnu: the tests build a real PowerPC executable to read its firmware version.
+# libdeflate-dev: the smallest zlib streams for sends and packages (zlib's level 9 without it); the
+# Debian package then depends on libdeflate0.
 # qt6-base-dev: the window; qt6-qpa-plugins (its offscreen platform) and fonts-dejavu-core: the
 # window tests and `make screenshots` run without a display server and need a font to draw with.
-packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev binutils-powerpc-linux-gnu
-          qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev zlib1g-dev libdeflate-dev
+          binutils-powerpc-linux-gnu qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 
 # Extras for targets outside `make test`:
 #   --bench  libpugixml-dev: the reference XML parser the XML benchmark measures against

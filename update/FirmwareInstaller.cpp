@@ -104,7 +104,7 @@ bool CFirmwareInstaller::LoadFirmwareFor(bool firmwareLine, LoadedFirmware& firm
     const FirmwarePackageChoice choice = ChooseFirmwarePackage(firmwareLine);
     firmware.strTargetVersion = choice.strTargetVersion;
     firmware.strFileName = choice.strFileName;
-    return LoadFirmwareFromResource(m_core.Messages(), firmware.image, choice.nResourceId);
+    return LoadFirmwareFromResource(m_core.Messages(), firmware.image, firmware.stream, choice.nResourceId);
 }
 
 bool CFirmwareInstaller::LoadFirmware(bool external, const std::string& path, LoadedFirmware& firmware)
@@ -114,7 +114,7 @@ bool CFirmwareInstaller::LoadFirmware(bool external, const std::string& path, Lo
     const FirmwarePackageChoice choice = ChooseFirmwarePackage(m_core.Session().IsFirmwareLine());
     firmware.strTargetVersion = choice.strTargetVersion;
     firmware.strFileName = choice.strFileName;
-    return LoadFirmwareFromResource(m_core.Messages(), firmware.image, choice.nResourceId);
+    return LoadFirmwareFromResource(m_core.Messages(), firmware.image, firmware.stream, choice.nResourceId);
 }
 
 bool CFirmwareInstaller::InstallFirmware(bool external, const std::string& path,
@@ -145,7 +145,8 @@ bool CFirmwareInstaller::DownloadWork(const LoadedFirmware& firmware, int addres
         m_core.AddStatusMessage(kAborted);
         return false;
     }
-    if (!m_core.SendFileToSign(address, firmware.strFileName, firmware.image.data(), size, true)) {
+    // A package's own stream is sent as it stands; a file from outside is compressed for the send.
+    if (!m_core.SendFileToSign(address, firmware.strFileName, firmware.image.data(), size, true, firmware.stream)) {
         if (m_core.IsCancelled())
             m_core.AddStatusMessage(kAborted);
         else

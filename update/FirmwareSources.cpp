@@ -1,5 +1,6 @@
 #include "update/FirmwareSources.h"
 
+#include "base/Deflate.h"
 #include "base/PathText.h"
 #include "base/WholeFile.h"
 #include "connection/MessageStore.h"
@@ -74,8 +75,11 @@ FirmwarePackageChoice ChooseFirmwarePackage(bool firmwareLine)
     return {qvxres::kFirmwareFX40211, qvxres::LoadEmbeddedString(qvxres::kStrFX40211Version), "FX40211.EXE"};
 }
 
-bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char>& image, int resourceId)
+bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char>& image,
+                              std::vector<unsigned char>& stream, int resourceId)
 {
+    image.clear();
+    stream.clear();
     const auto block = qvxres::FindEmbeddedResource("BIN", resourceId);
     char what[64];
     std::snprintf(what, sizeof what, "Firmware package %d", resourceId);
@@ -98,8 +102,21 @@ bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char
     try {
         const auto data = package.GetData();
         image.assign(data.begin(), data.end());
+        const auto packed = package.GetStream();
+        stream.assign(packed.begin(), packed.end());
     } catch (const std::bad_alloc&) {
+        image.clear();
+        stream.clear();
         messages.AddErrorMessage(kTaskNoMemory, kNoMemory);
+        return false;
+    }
+    // The stream goes to the controller as it stands: it must give back this very image.
+    if (!qvxbase::InflatesTo(stream, image)) {
+        image.clear();
+        stream.clear();
+        messages.AddErrorMessage(kTaskPackageDamaged, std::string(what) +
+                                                          " is damaged (its stream does not inflate to its image); "
+                                                          "nothing was sent");
         return false;
     }
     return true;
@@ -144,6 +161,7 @@ bool LoadExternalFirmware(CMessageStore& messages, const std::string& path, bool
                           LoadedFirmware& firmware)
 {
     firmware.strFileName = FirmwareFileNameOf(path);
+    firmware.stream.clear(); // compressed for the send
     const bool loaded = LoadFirmwareFromFile(messages, path, firmware.image);
     const ExternalFirmwareCheck check = CheckFirmwareImage(firmware.image, path, firmwareLine);
     firmware.strTargetVersion = check.strVersion;

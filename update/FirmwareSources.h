@@ -14,6 +14,9 @@ struct LoadedFirmware {
     std::vector<unsigned char> image; // byte for byte what is written to the controller
     std::string strFileName;          // the name it is stored under on the controller
     std::string strTargetVersion;     // what the display must report afterwards
+    // The package's own zlib stream of image, sent as it stands; empty for a file from outside,
+    // which is compressed for the send.
+    std::vector<unsigned char> stream;
 };
 
 // The embedded package for a firmware line, its target version and the name it is sent under.
@@ -27,9 +30,11 @@ FirmwarePackageChoice ChooseFirmwarePackage(bool firmwareLine);
 // Task code of a package carried in the program that is missing or damaged: it is never sent.
 constexpr int kTaskPackageDamaged = 507;
 
-// Inflates the embedded package `resourceId` into `image`. A damaged or missing package is
-// reported (507) and refused; no memory for the image is reported (501).
-bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char>& image, int resourceId);
+// Inflates the embedded package `resourceId` into `image` and copies its zlib stream, checked to
+// inflate to exactly the image, into `stream`. A damaged or missing package is reported (507) and
+// refused; no memory for the image is reported (501).
+bool LoadFirmwareFromResource(CMessageStore& messages, std::vector<unsigned char>& image,
+                              std::vector<unsigned char>& stream, int resourceId);
 
 // Reads the whole file at `path` into `image`. A file that cannot be opened or read, is empty, or
 // is larger than any firmware could be is reported (502, with the reason on the next line).

@@ -367,9 +367,13 @@ unsigned long CJobPlanner::StreamBytes(bool firmwareLine)
     LoadedFirmware firmware;
     std::vector<unsigned char> stream;
     unsigned long bytes = 0;
-    if (m_firmware.LoadFirmwareFor(firmwareLine, firmware) &&
-        S22CompressStream(firmware.image.data(), static_cast<unsigned long>(firmware.image.size()), stream))
-        bytes = static_cast<unsigned long>(stream.size());
+    // What the install sends: a package's own stream, or an outside file compressed for the send.
+    if (m_firmware.LoadFirmwareFor(firmwareLine, firmware)) {
+        if (!firmware.stream.empty())
+            bytes = static_cast<unsigned long>(firmware.stream.size());
+        else if (S22CompressStream(firmware.image.data(), static_cast<unsigned long>(firmware.image.size()), stream))
+            bytes = static_cast<unsigned long>(stream.size());
+    }
     m_streamBytes[firmwareLine] = bytes;
     return bytes;
 }

@@ -1,8 +1,11 @@
 // Block-wise transfers and the customer-protocol exchanges against the stand-in controller.
 #include "SimFixture.h"
 
+#include "link/S22Compress.h"
 #include "link/S22Network.h"
 #include "link/S22SignLink.h"
+
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -267,8 +270,29 @@ TEST_F(LinkTransfer, CompressedSendArrivesWhole)
     EXPECT_EQ(Sim().ReadFile(6, 4, "PACKED.BIN"), data);
     ASSERT_EQ(m_receiver.starts.size(), 1u);
     EXPECT_LT(m_receiver.starts[0], 20000u / 246u); // fewer blocks than the plain bytes would need
+    // The line carries the stream a plan counts, no other.
+    std::vector<unsigned char> stream;
+    ASSERT_TRUE(S22CompressStream(data.data(), 20000, stream));
+    EXPECT_EQ(m_link.GetTransferFigures().sendSize, stream.size());
     ASSERT_EQ(m_link.SendCompressedFile(4, "PLAIN.BIN", data.data(), 500, nullptr, 0, false), S22NET_OK);
     EXPECT_EQ(Sim().ReadFile(6, 4, "PLAIN.BIN"), std::vector<unsigned char>(data.begin(), data.begin() + 500));
+}
+
+TEST_F(LinkTransfer, PackedSendPutsTheStreamOnTheLineAsItStands)
+{
+    StartLine(6, 115200, {4});
+    ASSERT_EQ(m_link.OpenPort(6, 115200, 0), S22NET_OK);
+    const auto data = Pattern(30000);
+    // Made by another encoder than the link's: the controller takes any zlib stream.
+    uLongf size = compressBound(30000);
+    std::vector<unsigned char> stream(size);
+    ASSERT_EQ(compress2(stream.data(), &size, data.data(), 30000, 1), Z_OK);
+    stream.resize(size);
+    ASSERT_EQ(m_link.SendPackedFile(4, std::string("FW.EXE"), stream.data(), size, 30000, nullptr, 0), S22NET_OK);
+    EXPECT_EQ(Sim().ReadFile(6, 4, "FW.EXE"), data);
+    EXPECT_EQ(m_link.GetTransferFigures().sendSize, size);
+    EXPECT_EQ(m_link.GetTransferFigures().blocksDone, m_link.GetTransferFigures().blocksTotal);
+    EXPECT_EQ(m_link.SendPackedFile(4, "X.EXE", nullptr, 10, 30000, nullptr, 0), ERR_COMMAND_BAD_ARGUMENT);
 }
 
 TEST_F(LinkTransfer, CompressedStartRefusedSendsNoBlocks)

@@ -2,7 +2,9 @@
 // the exact lines and task codes of each outcome, and what the controller ends up holding.
 #include "FirmwareFixture.h"
 
+#include "link/S22Compress.h"
 #include "res/Resources.h"
+#include "update/package/ZlbFile.h"
 
 #include <atomic>
 #include <thread>
@@ -11,6 +13,14 @@ namespace {
 
 const char kMainName[] = "FX40211.EXE";
 const char kLineName[] = "FP9023417.EXE";
+
+// The length of the embedded package's own zlib stream.
+std::size_t PackageStreamLength(int resourceId)
+{
+    CZlbFile package;
+    EXPECT_EQ(package.LoadFromMemory(qvxres::FindEmbeddedResource("BIN", resourceId)), CZlbFile::kOk);
+    return package.GetStreamLength();
+}
 
 TEST_F(FirmwareTest, MainLineInstallsResetsAndVerifies)
 {
@@ -24,6 +34,8 @@ TEST_F(FirmwareTest, MainLineInstallsResetsAndVerifies)
     EXPECT_EQ(LinesSinceMark(), (Lines{"Downloading firmware...", "Firmware has been downloaded."}));
     EXPECT_EQ(Stats().reboots, 1u) << "the reset after the directory";
     EXPECT_EQ(StoredFile(kMainName), EmbeddedImage(qvxres::kFirmwareFX40211)) << "the image, byte for byte";
+    // The package's stream went as it stands: its blocks hold that many bytes.
+    EXPECT_EQ(m_core->Session().Link().GetTransferFigures().sendSize, PackageStreamLength(qvxres::kFirmwareFX40211));
 
     Mark();
     EXPECT_TRUE(Verify(target));
@@ -54,6 +66,7 @@ TEST_F(FirmwareTest, LineImageUnansweredAtTheEndCountsAsSent)
         << "no directory and no reset on this line";
     EXPECT_EQ(Stats().reboots, 1u) << "the controller restarted by itself";
     EXPECT_EQ(StoredFile(kLineName), EmbeddedImage(qvxres::kFirmwareFP9023417));
+    EXPECT_EQ(m_core->Session().Link().GetTransferFigures().sendSize, PackageStreamLength(qvxres::kFirmwareFP9023417));
     EXPECT_TRUE(Verify(target));
     EXPECT_TRUE(HasLine("[*TASK ERROR 0*]  Lobby has been updated successfully to firmware version: FP9023417-3.11.3"));
     EXPECT_EQ(RunningVersion(), "FP9023417-3.11.3");
@@ -214,6 +227,9 @@ TEST_F(FirmwareTest, ExternalFileGoesUnderItsOwnNameAndVersion)
     ASSERT_TRUE(m_firmware->InstallFirmware(true, path.string(), "ignored", target, kAddress));
     EXPECT_EQ(target, "FX40211-1.3.0");
     EXPECT_EQ(StoredFile("FX40211.EXE"), image);
+    std::vector<unsigned char> stream; // compressed for the send, as a plan counts it
+    ASSERT_TRUE(S22CompressStream(image.data(), static_cast<unsigned long>(image.size()), stream));
+    EXPECT_EQ(m_core->Session().Link().GetTransferFigures().sendSize, stream.size());
     EXPECT_TRUE(Verify(target));
     EXPECT_EQ(RunningVersion(), "FX40211-1.3.0");
 }

@@ -1,5 +1,7 @@
 #include "PackageTestSupport.h"
 
+#include "base/Deflate.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -71,9 +73,20 @@ Bytes Compress(const Bytes& image)
     return stream;
 }
 
+Bytes CompressBest(const Bytes& image)
+{
+    Bytes stream;
+    EXPECT_TRUE(qvxbase::ZlibCompressBest(image, stream));
+    return stream;
+}
+
 Bytes MakePackage(const std::string& name, const Bytes& image)
 {
-    const Bytes stream = Compress(image);
+    return MakePackage(name, image, CompressBest(image));
+}
+
+Bytes MakePackage(const std::string& name, const Bytes& image, const Bytes& stream)
+{
     Bytes bytes(8);
     PutLe32(bytes, 0, static_cast<std::uint32_t>(image.size()));
     PutLe32(bytes, 4, static_cast<std::uint32_t>(stream.size() + 16));

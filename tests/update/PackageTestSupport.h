@@ -32,8 +32,12 @@ Bytes TextLike(std::size_t size);
 void PutLe32(Bytes& bytes, std::size_t at, std::uint32_t value);
 // zlib's one-shot compress at the default level.
 Bytes Compress(const Bytes& image);
-// A package as the format lays it out: header, name and its 0, stream, 16 zeros.
+// The stream packages are made with (base/Deflate.h).
+Bytes CompressBest(const Bytes& image);
+// A package as the format lays it out: header, name and its 0, the CompressBest stream, 16 zeros.
 Bytes MakePackage(const std::string& name, const Bytes& image);
+// The same around a stream of the caller's.
+Bytes MakePackage(const std::string& name, const Bytes& image, const Bytes& stream);
 
 struct CommandResult {
     int status = -1;    // exit status, or -1 when it did not exit normally

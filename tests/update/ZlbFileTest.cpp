@@ -44,7 +44,17 @@ TEST(ZlbFile, PackWritesTheExactLayoutAndLoadsBack)
         ASSERT_EQ(loaded.LoadFromMemory(written), CZlbFile::kOk) << loaded.GetFault();
         EXPECT_EQ(DataOf(loaded), image);
         EXPECT_EQ(loaded.GetName(), "A.BIN");
-        EXPECT_EQ(loaded.GetStreamLength(), Compress(image).size());
+        const Bytes stream = CompressBest(image);
+        EXPECT_EQ(loaded.GetStreamLength(), stream.size());
+        EXPECT_EQ(Bytes(loaded.GetStream().begin(), loaded.GetStream().end()), stream);
+        EXPECT_EQ(package.GetStream().size(), stream.size());
+
+        // A package made by another encoder loads all the same, its own stream kept.
+        const Bytes other = Compress(image);
+        const Bytes otherPackage = MakePackage("A.BIN", image, other); // GetStream points into it
+        ASSERT_EQ(loaded.LoadFromMemory(otherPackage), CZlbFile::kOk) << loaded.GetFault();
+        EXPECT_EQ(DataOf(loaded), image);
+        EXPECT_EQ(Bytes(loaded.GetStream().begin(), loaded.GetStream().end()), other);
     }
 }
 
@@ -144,6 +154,7 @@ TEST(ZlbFile, DamagedPackagesAreRefusedWithTheirReasonAndNothingIsUnpacked)
         EXPECT_EQ(package.GetFault(), c.fault);
         EXPECT_TRUE(package.GetData().empty()); // never a zero-filled or partial image
         EXPECT_EQ(package.GetStreamLength(), 0u);
+        EXPECT_TRUE(package.GetStream().empty());
         ScratchDir dir;
         WriteFile(dir / "P.zlb", c.package);
         EXPECT_EQ(package.Unpack(dir / "P.zlb"), CZlbFile::kDamaged);

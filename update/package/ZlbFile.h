@@ -1,5 +1,6 @@
 #pragma once
-// A firmware package (.zlb): one image, zlib-compressed, behind a small header.
+// A firmware package (.zlb): one image, zlib-compressed, behind a small header. The stream is
+// made as small as the build can (base/Deflate.h) and sent to controllers as it stands.
 //
 //   offset 0   u32 LE  uncompressed size of the image
 //   offset 4   u32 LE  stored length = zlib stream size + 16
@@ -47,6 +48,9 @@ public:
     std::span<const unsigned char> GetData() const { return m_data; }
     // How many bytes of the stored region the zlib stream took (after a successful load).
     std::size_t GetStreamLength() const { return m_streamLength; }
+    // The zlib stream itself: after a load, inside the block loaded (valid as long as it is); after
+    // a pack, the stream written. Empty after an unpack or a failure.
+    std::span<const unsigned char> GetStream() const { return m_stream; }
     // Why the last operation failed; empty after a success.
     const std::string& GetFault() const { return m_fault; }
     // The file the last pack or unpack wrote.
@@ -62,6 +66,7 @@ private:
     std::string m_name;
     std::vector<unsigned char> m_data;
     std::string m_path;
+    std::span<const unsigned char> m_stream;
     std::size_t m_streamLength = 0;
     std::string m_fault;
 };
