@@ -18,6 +18,12 @@ endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/qvxfirminstaller)
 
+# The udev rule that sets an FTDI adapter's latency timer to 1 ms when it is plugged in (the tool
+# names it when replies come late). "lib", not the multiarch library folder: udev reads
+# /usr/lib/udev/rules.d.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/udev/99-qvxfirminstaller-latency.rules
+  DESTINATION lib/udev/rules.d)
+
 # The manual page, compressed as Debian keeps them (-n: no name or time stamp inside, so the same
 # page gives the same bytes).
 find_program(QVX_GZIP gzip REQUIRED)

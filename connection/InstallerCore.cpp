@@ -125,6 +125,7 @@ void CInstallerCore::OnTransferStart(unsigned long totalBlocks)
     COperationProgress& progress = m_runner.Progress();
     progress.BeginStep(0, totalBlocks);
     progress.Transfer(m_strSending, 0, m_session.Link().GetTransferFigures().sendSize);
+    m_adapterWatch.Start(m_session.Link().LineMeter(), totalBlocks);
 }
 
 void CInstallerCore::OnBlockSent()
@@ -137,6 +138,9 @@ void CInstallerCore::OnBlockSent()
     const unsigned long blocks = link.GetTransferFigures().blocksDone;
     const unsigned long done = blocks > 0 ? (blocks - 1) * 246 : 0;
     progress.Transfer(m_strSending, std::min(done, total), total);
+    const std::string slow = m_adapterWatch.BlockSent(link.LineMeter(), blocks, m_session.Link().Port().GetComPort());
+    if (!slow.empty())
+        AddStatusMessage(slow);
 }
 
 void CInstallerCore::OnKeepAlive()

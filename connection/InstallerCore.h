@@ -4,6 +4,7 @@
 // and the windows are views of it; everything they do goes through these parts. The core itself
 // keeps only what ties them: the lines, the file send's progress and the keep-alive.
 
+#include "connection/AdapterDelayWatch.h"
 #include "connection/DisplayConnector.h"
 #include "connection/DisplayLists.h"
 #include "connection/DisplaySession.h"
@@ -101,6 +102,7 @@ private:
     COperationRunner m_runner;
     CDisplayConnector m_connector;
     std::string m_strSending; // the file SendFileToSign is sending, for its progress
+    CAdapterDelayWatch m_adapterWatch; // says once per transfer when the adapter holds replies back
     std::atomic<bool> m_bClosing{false};
     std::unique_ptr<IKeepAliveTimer> m_keepAlive;
 };

@@ -54,7 +54,7 @@ for file in usr/bin/qvxfirminstaller usr/bin/qvx-signsim usr/bin/qvx-zlb \
             usr/include/s22network/S22NetworkVersion.h "usr/lib/$multiarch/pkgconfig/s22network.pc" \
             "usr/lib/$multiarch/cmake/S22Network/S22NetworkConfig.cmake" \
             usr/share/doc/qvxfirminstaller/README.md usr/share/doc/s22network/README.md \
-            usr/share/man/man1/qvxfirminstaller.1.gz; do
+            usr/share/man/man1/qvxfirminstaller.1.gz usr/lib/udev/rules.d/99-qvxfirminstaller-latency.rules; do
   [ -e "$root/$file" ] || fail "missing /$file"
 done
 gzip -t "$root/usr/share/man/man1/qvxfirminstaller.1.gz" || fail "the manual page is not a sound gzip file"

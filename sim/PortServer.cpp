@@ -19,6 +19,10 @@ namespace {
 // is lost, as it would be on a real wire.
 constexpr int kWriteStallMs = 1000;
 
+// Payload of one USB packet of an FTDI-style adapter (64 bytes less its two status bytes): a full
+// one goes to the host at once, a part-filled one waits for the adapter's latency timer.
+constexpr std::size_t kAdapterPacket = 62;
+
 // Wire time of `bytes` at 10 bits per byte (start, 8 data, stop).
 std::chrono::nanoseconds WireTime(std::size_t bytes, unsigned long rate)
 {
@@ -50,7 +54,7 @@ std::unique_ptr<PortServer> PortServer::Create(const PortConfig& config, const s
 
 PortServer::PortServer(const PortConfig& config, Pty pty, PortLink link)
     : m_pty(std::move(pty)), m_link(std::move(link)), m_bus(config), m_loopback(config.loopback),
-      m_lineTime(config.lineTime)
+      m_lineTime(config.lineTime), m_adapterLatencyMs(config.adapterLatencyMs < 255 ? config.adapterLatencyMs : 255)
 {
 }
 
@@ -122,7 +126,17 @@ bool PortServer::Answer(const ReadResult& request, MonoTime arrival)
         due += WireTime(request.WireSize() + reply->bytes.size(), reply->rate);
     if (!m_wakeup.SleepUntil(due))
         return false;
-    return WriteAll(reply->bytes);
+    const std::span<const unsigned char> bytes(reply->bytes);
+    const std::size_t held = bytes.size() % kAdapterPacket;
+    const unsigned latencyMs = m_adapterLatencyMs;
+    if (latencyMs == 0 || held == 0)
+        return WriteAll(bytes);
+    // The full packets go now; the adapter holds the last, part-filled one until its timer runs out.
+    if (!WriteAll(bytes.first(bytes.size() - held)))
+        return false;
+    if (!m_wakeup.SleepUntil(due + std::chrono::milliseconds(latencyMs)))
+        return false;
+    return WriteAll(bytes.last(held));
 }
 
 unsigned long PortServer::HostRate() const

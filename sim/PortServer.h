@@ -36,6 +36,7 @@ public:
     const ControllerBus& Bus() const { return m_bus; }
     void SetLoopback(bool on) { m_loopback = on; }
     void SetLineTime(bool on) { m_lineTime = on; }
+    void SetAdapterLatency(unsigned ms) { m_adapterLatencyMs = ms < 255 ? ms : 255; }
 
 private:
     PortServer(const PortConfig& config, Pty pty, PortLink link);
@@ -54,6 +55,7 @@ private:
     ControllerBus m_bus;
     std::atomic<bool> m_loopback;
     std::atomic<bool> m_lineTime;
+    std::atomic<unsigned> m_adapterLatencyMs;
     std::thread m_thread;
 };
 

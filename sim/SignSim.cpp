@@ -116,6 +116,12 @@ void SignSim::SetLineTime(int comNumber, bool on)
         server->SetLineTime(on);
 }
 
+void SignSim::SetAdapterLatency(int comNumber, unsigned ms)
+{
+    if (PortServer* server = m_impl->Find(comNumber))
+        server->SetAdapterLatency(ms);
+}
+
 void SignSim::SetControllerBaud(int comNumber, unsigned char address, unsigned long baud)
 {
     m_impl->With(comNumber, address, [&](Controller& c) { c.SetBaud(baud); });

@@ -160,6 +160,10 @@ struct PortConfig {
     bool lineTime = false; // delay each reply by the wire time of request + reply at 10 bits/byte
     bool loopback = false; // a loop-back plug: every byte is echoed, no controller answers
     std::vector<ControllerConfig> controllers;
+    // A USB-serial adapter's latency timer, 0..255 ms (0: none): the adapter passes on full 62-byte
+    // packets at once and the rest only when its timer runs out, so a reply whose length is not a
+    // multiple of 62 ends this much later. Not scaled by QVX_TIME_SCALE, as the line time is not.
+    unsigned adapterLatencyMs = 0;
 };
 
 // What a controller's display is doing, for tests.
@@ -220,6 +224,7 @@ public:
     void ClearFaults(int comNumber, unsigned char address);
     void SetLoopback(int comNumber, bool on);
     void SetLineTime(int comNumber, bool on);
+    void SetAdapterLatency(int comNumber, unsigned ms); // 0..255 ms, more is taken as 255
     void SetControllerBaud(int comNumber, unsigned char address, unsigned long baud);
     ControllerStats Stats(int comNumber, unsigned char address) const;
 

@@ -33,6 +33,7 @@ constexpr std::array<std::pair<std::string_view, Protocol>, 3> kProtocolNames{{
 }};
 
 constexpr std::size_t kMaxSignTypeText = 16;
+constexpr unsigned kMaxAdapterLatencyMs = 255; // the latency timer is one byte
 constexpr unsigned kMaxSignTypeReply = 86;
 
 std::vector<std::string_view> Split(std::string_view text, char separator)
@@ -199,7 +200,7 @@ private:
             return Value(name, &value) && Set(&m_options->portDir, value);
         if (name == "--port")
             return Value(name, &value) && NewPort(value);
-        if (name == "--rate" || name == "--addr" || name == "--fault")
+        if (name == "--rate" || name == "--adapter-latency" || name == "--addr" || name == "--fault")
             return Value(name, &value) && CurrentPort(name) && PortValue(name, value);
         if (name == "--line-time" || name == "--loopback") {
             if (!CurrentPort(name))
@@ -266,6 +267,10 @@ private:
     {
         if (name == "--rate")
             return ParseNumber<unsigned long>(value, 1, 4000000, &Port().baud) || Fail("bad rate '" + value + "'");
+        if (name == "--adapter-latency") {
+            return ParseNumber<unsigned>(value, 0, kMaxAdapterLatencyMs, &Port().adapterLatencyMs)
+                || Fail("bad adapter latency '" + value + "' (0..255 ms)");
+        }
         if (name == "--addr") {
             m_addrStart = Port().controllers.size();
             for (std::string_view item : Split(value, ',')) {
@@ -389,8 +394,8 @@ std::string SimUsage()
            "\n"
            "Stand-in sign controllers on pseudo-terminals, published as DIR/COM<n>.\n"
            "\n"
-           "  PORT  := --port N [--rate BAUD] [--line-time] [--loopback] [CONTROLLERS]... [--fault FAULT]...\n"
-           "           [--status STATUS]...; options after --port N apply to COM<N> (N = 1..255)\n"
+           "  PORT  := --port N [--rate BAUD] [--line-time] [--adapter-latency MS] [--loopback] [CONTROLLERS]...\n"
+           "           [--fault FAULT]... [--status STATUS]...; options after --port N apply to COM<N> (N = 1..255)\n"
            "  CONTROLLERS := --addr LIST [SETTING]...; settings apply to the controllers of that list\n"
            "  --port-dir DIR  where the COM<n> links go (default: $QVX_PORT_DIR; one of them is required)\n"
            "  --rate BAUD     the port's line rate (default 115200)\n"
@@ -399,6 +404,10 @@ std::string SimUsage()
            "                  A host within 2.5 % of a controller's rate reaches it, as on a real UART\n"
            "                  (56700 reaches 57600; 19200 does not reach 115200)\n"
            "  --line-time     delay each reply by the wire time of request + reply (10 bits per byte)\n"
+           "  --adapter-latency MS\n"
+           "                  a USB-serial adapter's latency timer, 0..255 ms (default 0): full 62-byte\n"
+           "                  packets of a reply go at once, the rest MS later (not scaled by\n"
+           "                  QVX_TIME_SCALE)\n"
            "  --loopback      loop-back plug: echo every byte, no controller answers (--addr optional)\n"
            "  --fault FAULT   ADDR:KIND[:COUNT[:PARAM]] for a controller on this port;\n"
            "                  COUNT = replies affected, -1 = all (default -1); PARAM default 0\n"

@@ -7,3 +7,6 @@ qvx_add_test(test_display_actions
 qvx_add_test(test_operations
   SOURCES OperationTest.cpp
   LIBS qvx_connection)
+qvx_add_test(test_adapter_delay
+  SOURCES AdapterDelayWatchTest.cpp
+  LIBS qvx_connection)

@@ -230,6 +230,17 @@ TEST_F(SimLine, LineTimeHoldsTheReplyBack)
     EXPECT_EQ(m_host.Read(kReset1.size()), kReset1);
 }
 
+TEST_F(SimLine, AdapterLatencyHoldsAShortReplyBack)
+{
+    // A 12-byte reply fills no USB packet: it waits the whole 255 ms, then arrives whole.
+    m_sim->SetAdapterLatency(3, 255);
+    m_host.Write(kReset1);
+    EXPECT_TRUE(m_host.Read(1, std::chrono::milliseconds(100)).empty());
+    EXPECT_EQ(m_host.Read(kReset1.size()), kReset1);
+    m_sim->SetAdapterLatency(3, 0);
+    ExpectReply(kReset1, kReset1);
+}
+
 TEST_F(SimLine, HostMayCloseAndReopen)
 {
     for (int i = 0; i < 3; ++i) {

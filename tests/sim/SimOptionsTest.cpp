@@ -23,6 +23,7 @@ TEST(SimOptions, PortsTakeTheOptionsThatFollowThem)
     qvxsim::SimOptions options;
     std::string error;
     ASSERT_TRUE(qvxsim::ParseSimOptions({"--port-dir", "/tmp/p", "--port", "3", "--rate", "19200", "--addr", "1,2@9600",
+                                         "--adapter-latency", "16",
                                          "--fault", "2:delay:3:250", "--port", "4", "--loopback", "--line-time",
                                          "--fault", "7:drop-reply", "--addr", "7"},
                                         nullptr, &options, &error))
@@ -32,12 +33,14 @@ TEST(SimOptions, PortsTakeTheOptionsThatFollowThem)
     const auto& com3 = options.ports[0];
     EXPECT_EQ(com3.baud, 19200u);
     EXPECT_FALSE(com3.loopback || com3.lineTime);
+    EXPECT_EQ(com3.adapterLatencyMs, 16u);
     ASSERT_EQ(com3.controllers.size(), 2u);
     EXPECT_EQ(com3.controllers[1].address, 2);
     EXPECT_EQ(com3.controllers[1].baud, 9600u);
     const auto& com4 = options.ports[1];
     EXPECT_EQ(com4.baud, 115200u);
     EXPECT_TRUE(com4.loopback && com4.lineTime);
+    EXPECT_EQ(com4.adapterLatencyMs, 0u);
     ASSERT_EQ(options.faults.size(), 2u);
     EXPECT_EQ(options.faults[0].comNumber, 3);
     EXPECT_EQ(options.faults[0].fault.kind, FaultKind::Delay);
@@ -151,6 +154,10 @@ TEST(SimOptions, BadCommandLinesAreRefused)
         {{"--port", "1", "--addr", "1@x"}, "bad address"},
         {{"--port", "1", "--addr", "1", "--rate", "fast"}, "bad rate"},
         {{"--port", "1", "--addr", "1", "--rate"}, "needs a value"},
+        {{"--port", "1", "--addr", "1", "--adapter-latency", "256"}, "bad adapter latency '256' (0..255 ms)"},
+        {{"--port", "1", "--addr", "1", "--adapter-latency", "-1"}, "bad adapter latency"},
+        {{"--port", "1", "--addr", "1", "--adapter-latency"}, "needs a value"},
+        {{"--adapter-latency", "16", "--port", "1", "--addr", "1"}, "must follow a --port"},
         {{"--port", "1", "--addr", "1", "--fault", "1:melt"}, "bad fault"},
         {{"--port", "1", "--addr", "1", "--fault", "1:noise:0"}, "bad fault"},
         {{"--port", "1", "--addr", "1", "--fault", "1:noise:1:2:3"}, "bad fault"},

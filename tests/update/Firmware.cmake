@@ -3,7 +3,7 @@ qvx_add_test(test_firmware_version
   LIBS qvx_update qvx_sim)
 
 qvx_add_test(test_firmware_install
-  SOURCES FirmwareFixture.cpp FirmwareInstallTest.cpp AutoConnectTest.cpp ExternalFirmwareTest.cpp
+  SOURCES FirmwareFixture.cpp FirmwareInstallTest.cpp AutoConnectTest.cpp ExternalFirmwareTest.cpp AdapterDelayTest.cpp
           ${PROJECT_SOURCE_DIR}/tests/sim/TestElf.cpp
   LIBS qvx_update qvx_sim)
 
