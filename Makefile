@@ -41,6 +41,7 @@ bench:
 	build/bin/bench_link
 	build/bin/bench_transfer
 	build/bin/bench_firmware
+	build/bin/bench_stream
 	build/bin/bench_job
 	build/bin/bench_xml
 

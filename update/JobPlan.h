@@ -61,6 +61,7 @@ private:
     std::map<bool, unsigned long> m_streamBytes; // by firmware line, for the run
 };
 
-// The bytes of a send block's frame and its reply, for the time of a block on the line.
+// The bytes of a send block's frame and of its reply (the header, 8 bytes of data, the checksum),
+// for the time of a block on the line.
 constexpr unsigned kSendBlockFrameBytes = 262;
-constexpr unsigned kSendBlockReplyBytes = 10;
+constexpr unsigned kSendBlockReplyBytes = 15;
