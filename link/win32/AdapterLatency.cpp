@@ -1,5 +1,6 @@
 #include "link/AdapterLatency.h"
 
+#include "link/win32/SystemText.h"
 #include "link/win32/WinHandle.h"
 
 #include <cctype>
@@ -13,17 +14,10 @@ constexpr const char* kFtdiBus = "SYSTEM\\CurrentControlSet\\Enum\\FTDIBUS";
 // Bounds on the walk: more adapters than this were never plugged into one machine.
 constexpr DWORD kMaxKeys = 1024;
 
-// The system's text for an error code, without the line end and full stop it comes with.
+// The system's text for an error code, with its number.
 std::string SystemText(LONG error)
 {
-    char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() &&
-           (std::isspace(static_cast<unsigned char>(message.back())) != 0 || message.back() == '.'))
-        message.pop_back();
-    return (message.empty() ? std::string("unknown reason") : message) + ", error " + std::to_string(error);
+    return qvxwin::SystemText(static_cast<DWORD>(error)) + ", error " + std::to_string(error);
 }
 
 // The names of a key's subkeys (at most kMaxKeys); an error other than the end in *error.

@@ -1,5 +1,6 @@
 #include "link/PortFailure.h"
 
+#include "link/win32/SystemText.h"
 #include "link/win32/WinHandle.h"
 
 #include <cctype>
@@ -11,17 +12,9 @@ std::string Prefix(int comNumber)
     return "COM" + std::to_string(comNumber) + ": ";
 }
 
-// The system's text for an error code, without the line end and full stop it comes with.
 std::string SystemText(int error)
 {
-    char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() &&
-           (std::isspace(static_cast<unsigned char>(message.back())) != 0 || message.back() == '.'))
-        message.pop_back();
-    return message.empty() ? std::string("unknown reason") : message;
+    return qvxwin::SystemText(static_cast<DWORD>(error));
 }
 
 } // namespace
