@@ -48,6 +48,9 @@ public:
     void RefreshDisplays(const std::vector<DisplayInfo>& entries);
     void UpdateDisplaysOnPort(const std::vector<DisplayInfo>& entries);
 
+    // A report entry for a display of the list: its name, port, address and rate.
+    static DisplayReport ReportOf(const DisplayInfo& entry);
+
     // What the last run did, display by display.
     const JobReport& Report() const { return m_report; }
     // Told as the job and each display start and end; null (the default) for nobody.
@@ -69,7 +72,6 @@ private:
     void NotTried(DisplayReport display);
     // The displays the list names but the job never reaches: repeated, or their records refused.
     void ReportUnreachedEntries();
-    static DisplayReport ReportOf(const DisplayInfo& entry);
     void RefuseAddress(const DisplayInfo& entry);
     void RefreshPass(const std::vector<DisplayInfo>& entries);
     void RefreshDisplay(const DisplayInfo& entry);

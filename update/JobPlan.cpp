@@ -3,6 +3,7 @@
 #include "base/TimeScale.h"
 #include "files/MapControllerComBus.h"
 #include "link/S22Compress.h"
+#include "update/AutomaticJob.h"
 #include "update/ConfigDownload.h"
 #include "update/DisplayList.h"
 #include "update/DisplayTypes.h"
@@ -147,12 +148,7 @@ bool CJobPlanner::LoadList(std::vector<std::vector<DisplayInfo>>& lines)
         m_report.displays.push_back(std::move(display));
     };
     for (const RepeatedDisplay& again : repeated) {
-        DisplayReport display;
-        display.strName = again.entry.strName;
-        display.nPort = again.entry.nComPort;
-        display.nAddress = again.entry.nAddress;
-        display.nBaud = again.entry.nBaudRate;
-        unreached(std::move(display),
+        unreached(CAutomaticUpdateJob::ReportOf(again.entry),
                   "listed again: the job works this port and address as " + qvxpkg::Printable(again.strFirstName),
                   "listed_again");
     }
@@ -175,11 +171,7 @@ void CJobPlanner::PlanLine(const std::vector<DisplayInfo>& entries)
     std::vector<DisplayReport> displays;
     const S22LineMark mark = m_core.Session().Link().LineMeter().Mark();
     for (const DisplayInfo& entry : entries) {
-        DisplayReport display;
-        display.strName = entry.strName;
-        display.nPort = entry.nComPort;
-        display.nAddress = entry.nAddress;
-        display.nBaud = entry.nBaudRate;
+        DisplayReport display = CAutomaticUpdateJob::ReportOf(entry);
         display.bPlanned = true;
         Probe probe;
         probe.nBaud = entry.nBaudRate;
