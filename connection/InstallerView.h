@@ -74,6 +74,26 @@ public:
         (void)bytesTotal;
     }
 
+    // The progress of one of several serial lines worked at once (a parallel job), port naming the
+    // line: its step text (allLines: every line's step, joined, for a view that has one place for
+    // text), its file send in wire bytes, and the end of its work. One line's calls come in order;
+    // several lines call at once.
+    virtual void SetLineProgressText(int port, const std::string& text, const std::string& allLines)
+    {
+        (void)port;
+        (void)text;
+        SetProgressText(allLines);
+    }
+    virtual void ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,
+                                          unsigned long bytesTotal)
+    {
+        (void)port;
+        (void)fileName;
+        (void)bytesDone;
+        (void)bytesTotal;
+    }
+    virtual void EndLineProgress(int port) { (void)port; }
+
     // Questions and message boxes. A view that cannot ask (unattended) answers false.
     virtual bool AskYesNo(const std::string& question) = 0;
     virtual void ShowMessageBox(const std::string& text) = 0;
