@@ -6,7 +6,7 @@ JOBS ?= 2
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
 .PHONY: all build test demo bench soak fuzz install deps clean host-tools windows windows-package test-windows screenshots \
-        screenshots-windows package test-package
+        screenshots-windows package test-package test-tsan
 
 all: build
 
@@ -83,6 +83,14 @@ package: deps
 
 # The package unpacked (dpkg-deb -x, nothing installed into the system) into a scratch folder: its
 # control fields, files and permissions, and the unpacked tool's job against the stand-in controller.
+# The jobs that work several COM ports at once, under ThreadSanitizer (build-tsan/): the job and
+# the plan against stand-in controllers, and the real program's parallel job with a SIGTERM.
+test-tsan: deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQVX_TSAN=ON -DQVX_BUILD_BENCH=OFF
+	cmake --build build-tsan -j $(JOBS) --target test_parallel_job test_job_command qvxfirminstaller qvx-signsim
+	cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) --timeout 300 -R 'ParallelJob\.|JobCommand\..*Parallel'
+
 test-package: package
 	scripts/package-test.sh $$(ls build/qvxfirminstaller_*.deb)
 

@@ -76,6 +76,7 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
          .valueForm = "COM<n>"},
         {.word = "long", .mode = MODE_LONG, .option = &O::bLongLoopback},
         {.word = "plan", .mode = MODE_PLAN, .option = &O::bPlan},
+        {.word = "parallel", .mode = MODE_PARALLEL, .option = &O::bParallel},
         {.word = "progress", .mode = MODE_PROGRESS, .option = &O::bProgress, .optionParameter = &O::strProgress,
          .valueForm = "json"},
     };

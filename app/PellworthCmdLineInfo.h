@@ -37,7 +37,8 @@ public:
         MODE_LOOPBACK = 18,
         MODE_LONG = 19,
         MODE_PLAN = 20,
-        MODE_PROGRESS = 21
+        MODE_PROGRESS = 21,
+        MODE_PARALLEL = 22
     };
 
     // The command-line forms that act on one display (beside -ping and -info).
@@ -78,6 +79,8 @@ public:
         bool bLogFileGiven = false;  // "lf" was written
         // "plan": the job's dry run over the display list.
         bool bPlan = false;
+        // "parallel": the job's (and the plan's) COM ports worked at the same time.
+        bool bParallel = false;
         // "progress" and its form ("json" is the one there is).
         bool bProgress = false;
         std::string strProgress;

@@ -194,6 +194,8 @@ void CPellworthTestApp::NoteInputs()
         m_err << note << "-report is written by the unattended job (-s) and the plan (-plan) only.\n";
     if (m_cmdInfo.GetOptions().bPlan && m_cmdInfo.IsLogging())
         m_err << note << "-plan writes no job log (it is not a job); -l1 is ignored.\n";
+    if (m_cmdInfo.GetOptions().bParallel && !jobForm && !m_cmdInfo.IsAuto())
+        m_err << note << "-parallel is for the job (-s, -a) and the plan (-plan) only; it is ignored.\n";
     if (m_cmdInfo.GetOptions().bProgress && !m_cmdInfo.IsSilent())
         m_err << note << "-progress is written by the unattended job (-s) only.\n";
 }
@@ -212,6 +214,7 @@ int CPellworthTestApp::RunUnattendedJob()
     CAutomaticUpdateJob job(m_core, m_firmware, m_cmdInfo.GetDisplaysFilePath());
     job.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());
     job.SetEvents(progress.get());
+    job.SetParallel(m_cmdInfo.GetOptions().bParallel);
     // A signal (see Run) is the operator's Abort: the exchange under way ends, nothing follows.
     const int result = job.RunAutomaticUpdates();
     m_core.Session().CloseLink();
@@ -244,6 +247,7 @@ int CPellworthTestApp::RunPlan()
     m_view.Use(*view);
     CJobPlanner planner(m_core, m_firmware, m_config, m_cmdInfo.GetDisplaysFilePath());
     planner.SetDisplayListNames(m_cmdInfo.GetDisplaysFileAsGiven(), m_cmdInfo.GetDisplaysFileLookedAt());
+    planner.SetParallel(m_cmdInfo.GetOptions().bParallel);
     const PlanResult result = planner.Run(m_out);
     m_core.Session().CloseLink();
     m_view.Use(m_console);
@@ -337,6 +341,10 @@ const char* CPellworthTestApp::UsageText()
            "                         replaced whole at the end of the run\n"
            "  -progress json         one JSON object per line on standard output as the\n"
            "                         job goes (job, display, step, transfer, outcome)\n"
+           "  -parallel              work the list's COM ports at the same time, each\n"
+           "                         on a link of its own (also with -a and -plan);\n"
+           "                         each display's lines reach the log whole as it\n"
+           "                         finishes\n"
            "  On a terminal -s shows its lines and a bar per transfer on standard error.\n"
            "\n"
            "The job's plan: what -s would do, with nothing changed on any display\n"

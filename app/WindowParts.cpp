@@ -8,6 +8,7 @@ WindowParts WindowPartsOf(CPellworthTestApp& app)
     WindowParts parts{app.GetCore(), app.GetFirmware(), app.GetConfig(), false, std::string(), BaudChoice{}, {}, {}};
     parts.bAutoJob = cmd.IsAuto();
     parts.strDisplaysFile = cmd.GetDisplaysFilePath();
+    parts.bParallel = cmd.GetOptions().bParallel;
     parts.strDisplaysAsGiven = cmd.GetDisplaysFileAsGiven();
     parts.strDisplaysLookedAt = cmd.GetDisplaysFileLookedAt();
     parts.baud = BaudChoice{cmd.IsBaudGiven(), cmd.GetBaudRate()};

@@ -21,6 +21,7 @@ struct WindowParts {
     BaudChoice baud{};               // "b": the rates Auto Connect tries
     std::string strDisplaysAsGiven;  // "df" as written
     std::string strDisplaysLookedAt; // the path it names
+    bool bParallel = false;          // "parallel": its COM ports worked at the same time
 };
 
 WindowParts WindowPartsOf(CPellworthTestApp& app);

@@ -60,6 +60,12 @@ bool CInstallerCore::EndTask()
     return m_logManager.EndTask();
 }
 
+std::vector<std::unique_ptr<ILogMsg>> CInstallerCore::TakeLoggedMessages()
+{
+    std::lock_guard guard(m_messages.Lock());
+    return m_logManager.TakeMessages();
+}
+
 int CInstallerCore::EndJob()
 {
     std::lock_guard guard(m_messages.Lock());

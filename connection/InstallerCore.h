@@ -60,6 +60,10 @@ public:
     bool EndTask();
     int EndJob();
 
+    // The job log's messages kept since the last call, handed over (a line of a parallel job:
+    // its display's task, for the job's own log).
+    std::vector<std::unique_ptr<ILogMsg>> TakeLoggedMessages();
+
     // The operation under way, through the runner.
     OperationOutcome RunJob(const std::function<void()>& work, ProgressKind kind = ProgressKind::Running)
     {

@@ -26,6 +26,26 @@ void CMessageStore::AddErrorMessage(int taskCode, const std::string& text, int a
     Append(line, guard);
 }
 
+void CMessageStore::AddTask(std::vector<std::unique_ptr<ILogMsg>> messages)
+{
+    std::unique_lock guard(m_lock);
+    if (m_bLogging)
+        m_log.BeginTask();
+    std::vector<std::string> lines;
+    for (std::unique_ptr<ILogMsg>& message : messages) {
+        lines.push_back(CLogMsgMng::LineOf(*message));
+        if (m_bLogging)
+            m_log.AddMessage(std::move(message));
+    }
+    if (m_bLogging)
+        m_log.EndTask();
+    m_lines.insert(m_lines.end(), lines.begin(), lines.end());
+    std::lock_guard show(m_showLock);
+    guard.unlock();
+    for (const std::string& line : lines)
+        m_view.ShowMessageLine(line);
+}
+
 void CMessageStore::SetErrorSink(std::function<void(const ErrorLine&)> sink)
 {
     std::lock_guard guard(m_lock);

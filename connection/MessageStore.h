@@ -3,11 +3,13 @@
 // while the job log is on, handed to the log manager. Safe from any thread.
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 class CLogMsgMng;
+class ILogMsg;
 class IInstallerView;
 
 // An error line as reported: its task code and text (without the line's prefix), and the display
@@ -30,6 +32,11 @@ public:
 
     // A line the job log writes by itself (the job line): stored and shown, not handed to the log.
     void AddShownLine(const std::string& text);
+
+    // A display's task worked on another core (a line of a parallel job), written whole: the
+    // job log's task begun, its messages written and kept in order, the task ended, and the
+    // lines stored and shown. They are the task's lines, so no operation of this store's hears them.
+    void AddTask(std::vector<std::unique_ptr<ILogMsg>> messages);
 
     // While on, every line also goes to the job log.
     void SetLogging(bool on);

@@ -77,6 +77,14 @@ bool CLogMsgMng::WriteLine(const std::string& text)
     return m_log.Write(text.c_str(), 1) == CGXLogFile::LOG_OK;
 }
 
+std::vector<std::unique_ptr<ILogMsg>> CLogMsgMng::TakeMessages()
+{
+    std::vector<std::unique_ptr<ILogMsg>> taken = std::move(m_messages);
+    m_messages.clear();
+    m_taskStarts.clear();
+    return taken;
+}
+
 bool CLogMsgMng::BeginJob()
 {
     if (m_bJobOpen)

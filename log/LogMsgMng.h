@@ -49,6 +49,10 @@ public:
     // job result line.
     bool EndJob();
 
+    // Hands over the messages stored so far and forgets them, with the tasks begun among them: a
+    // line of a parallel job keeps its display's lines until the job's own log takes them whole.
+    std::vector<std::unique_ptr<ILogMsg>> TakeMessages();
+
     // The job result code for the messages stored now: 0, 4 or 9.
     int GetJobResult() const;
     // The line that closes a job with these messages.

@@ -83,6 +83,7 @@ int CAutomaticUpdateJob::RunAutomaticUpdates()
     m_report.strStarted = ReportTimestamp();
     m_report.strDisplayList = m_strDisplaysLookedAt;
     m_report.strDisplayListAsGiven = m_strDisplaysAsGiven;
+    m_report.bParallel = m_bParallel;
 
     m_unreached.clear();
     m_nDisplayNumber = 0;
@@ -135,6 +136,8 @@ void CAutomaticUpdateJob::WorkPorts(const CMapControllerComBus& ports)
 {
     std::vector<unsigned> numbers;
     ports.GetPorts(numbers);
+    const std::size_t first = m_report.displays.size();
+    std::vector<LineWork> lines;
     for (const unsigned port : numbers) {
         std::vector<DisplayInfo> onPort;
         ports.GetEntriesOnPort(port, onPort);
@@ -144,18 +147,95 @@ void CAutomaticUpdateJob::WorkPorts(const CMapControllerComBus& ports)
                 NotTried(entry, -1, "the job was aborted before this display");
             continue;
         }
-        SerialOpenFailure why;
-        if (CDisplayConnector::IsPortBusy(static_cast<int>(port), &why)) {
-            const std::string busy = Format("Serial COM%d port is busy", static_cast<short>(port));
-            m_core.AddErrorMessage(500, busy);
-            const std::vector<std::string> reasons = DescribeOpenFailure(static_cast<int>(port), why);
-            m_core.Connector().ReportOpenFailure(static_cast<int>(port), why);
-            for (const DisplayInfo& entry : onPort)
-                NotTried(entry, 500, reasons.empty() ? busy : busy + ": " + reasons.front());
+        if (!PortIsFree(port, onPort))
             continue;
-        }
-        UpdateDisplaysOnPort(onPort);
+        if (m_bParallel)
+            lines.push_back({static_cast<int>(port), std::move(onPort)});
+        else
+            UpdateDisplaysOnPort(onPort);
     }
+    if (lines.empty())
+        return;
+    WorkLinesTogether(lines);
+    // The report lists the displays in the job's order, port by port, as the job that works one
+    // port after the other does; within a port they finished in that order.
+    auto rank = [&](const DisplayReport& display) {
+        return std::find(numbers.begin(), numbers.end(), static_cast<unsigned>(display.nPort)) - numbers.begin();
+    };
+    std::stable_sort(m_report.displays.begin() + static_cast<std::ptrdiff_t>(first), m_report.displays.end(),
+                     [&](const DisplayReport& a, const DisplayReport& b) { return rank(a) < rank(b); });
+}
+
+bool CAutomaticUpdateJob::PortIsFree(unsigned port, const std::vector<DisplayInfo>& onPort)
+{
+    SerialOpenFailure why;
+    if (!CDisplayConnector::IsPortBusy(static_cast<int>(port), &why))
+        return true;
+    const std::string busy = Format("Serial COM%d port is busy", static_cast<short>(port));
+    m_core.AddErrorMessage(500, busy);
+    const std::vector<std::string> reasons = DescribeOpenFailure(static_cast<int>(port), why);
+    m_core.Connector().ReportOpenFailure(static_cast<int>(port), why);
+    for (const DisplayInfo& entry : onPort)
+        NotTried(entry, 500, reasons.empty() ? busy : busy + ": " + reasons.front());
+    return false;
+}
+
+// Passes a line's displays on to the job as each finishes: its task's lines into the job's log
+// whole, its report entry, and the events with the job's running numbers.
+class CAutomaticUpdateJob::CLineRelay final : public IJobEvents {
+public:
+    CLineRelay(CAutomaticUpdateJob& job, CInstallerCore& lineCore) : m_job(job), m_lineCore(lineCore) {}
+
+    void JobStarted(const JobReport&, std::size_t) override {}
+    void JobFinished(const JobReport&) override {}
+
+    void DisplayStarted(const DisplayReport& display, std::size_t) override
+    {
+        std::lock_guard guard(m_job.m_lineLock);
+        m_nWorking = ++m_job.m_nDisplayNumber;
+        if (m_job.m_pEvents != nullptr)
+            m_job.m_pEvents->DisplayStarted(display, m_nWorking);
+    }
+
+    void DisplayFinished(const DisplayReport& display, std::size_t) override
+    {
+        std::lock_guard guard(m_job.m_lineLock);
+        // A display that is not tried only finishes, and has no task.
+        const bool worked = m_nWorking != 0;
+        const std::size_t number = worked ? m_nWorking : ++m_job.m_nDisplayNumber;
+        m_nWorking = 0;
+        if (worked)
+            m_job.m_core.Messages().AddTask(m_lineCore.TakeLoggedMessages());
+        m_job.m_report.displays.push_back(display);
+        if (m_job.m_pEvents != nullptr)
+            m_job.m_pEvents->DisplayFinished(m_job.m_report.displays.back(), number);
+    }
+
+private:
+    CAutomaticUpdateJob& m_job;
+    CInstallerCore& m_lineCore;
+    std::size_t m_nWorking = 0; // the job's number of the line's display being worked; 0 between
+};
+
+void CAutomaticUpdateJob::WorkLinesTogether(const std::vector<LineWork>& lines)
+{
+    // One step of the job's: in view, the progress window stands (with its Abort) until every
+    // line is done, and shows each line's step.
+    Step([&] {
+        WorkLinesAtOnce(m_core, m_firmware.Switches(), lines, [this](CLineWorkspace& space, const LineWork& line) {
+            CAutomaticUpdateJob lineJob(space.Core(), space.Firmware(), m_strDisplaysPath);
+            CLineRelay relay(*this, space.Core());
+            lineJob.SetEvents(&relay);
+            lineJob.WorkLine(line.entries);
+        });
+    });
+}
+
+void CAutomaticUpdateJob::WorkLine(const std::vector<DisplayInfo>& entries)
+{
+    COperationScope job(m_core.Runner());
+    m_core.BeginJob();
+    UpdateDisplaysOnPort(entries);
 }
 
 DisplayReport CAutomaticUpdateJob::ReportOf(const DisplayInfo& entry)

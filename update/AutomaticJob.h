@@ -11,8 +11,10 @@
 #include "update/DisplayList.h"
 #include "update/JobEvents.h"
 #include "update/JobReport.h"
+#include "update/LineWorkers.h"
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,9 +57,14 @@ public:
     const JobReport& Report() const { return m_report; }
     // Told as the job and each display start and end; null (the default) for nobody.
     void SetEvents(IJobEvents* events) { m_pEvents = events; }
+    // Each COM port of the list worked on a thread of its own with a link of its own, all at the
+    // same time; within a port the displays keep the job's order. Each display's task is written
+    // to the log whole when it is done, so the tasks of different ports never interleave.
+    void SetParallel(bool parallel) { m_bParallel = parallel; }
 
 private:
     using Clock = std::chrono::steady_clock;
+    class CLineRelay;
 
     // True once the operator's Abort (or a stop signal) came at any point of this run.
     bool Aborted() const;
@@ -66,6 +73,12 @@ private:
     void DropRepeatedDisplays(std::vector<DisplayInfo>& entries);
     // The ports of the list in the job's order, each worked unless it is busy or the job aborted.
     void WorkPorts(const CMapControllerComBus& ports);
+    // False, with the port's line and its displays not tried, when another program holds it.
+    bool PortIsFree(unsigned port, const std::vector<DisplayInfo>& onPort);
+    // The free ports' lines, each on its own core and thread.
+    void WorkLinesTogether(const std::vector<LineWork>& lines);
+    // A parallel job's line, on the line's own core: its displays as the job works a port.
+    void WorkLine(const std::vector<DisplayInfo>& entries);
     void WorkDisplay(const std::vector<DisplayInfo>& reachable, const DisplayInfo& entry, bool anotherFollows);
     // A display the job leaves alone, in the report with the reason (and the code, -1 for none).
     void NotTried(const DisplayInfo& entry, int code, const std::string& reason);
@@ -96,4 +109,8 @@ private:
     std::vector<DisplayReport> m_unreached;
     std::size_t m_nDisplayNumber = 0;
     bool m_bInstallSent = false; // the display being worked was sent its image
+    bool m_bParallel = false;
+    // A parallel job's lines finishing displays: the job log's tasks, the numbers, the report
+    // and the events, one line at a time.
+    std::mutex m_lineLock;
 };

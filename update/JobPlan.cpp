@@ -8,6 +8,7 @@
 #include "update/DisplayList.h"
 #include "update/DisplayTypes.h"
 #include "update/FirmwareInstaller.h"
+#include "update/LineWorkers.h"
 #include "update/package/FirmwareLine.h"
 #include "update/package/PackageFiles.h"
 
@@ -99,6 +100,7 @@ PlanResult CJobPlanner::Run(std::ostream& out)
     const auto started = Clock::now();
     m_report = JobReport{};
     m_report.bPlan = true;
+    m_report.bParallel = m_bParallel;
     m_report.strStarted = ReportTimestamp();
     m_report.strDisplayList = m_strDisplaysLookedAt;
     m_report.strDisplayListAsGiven = m_strDisplaysAsGiven;
@@ -109,8 +111,12 @@ PlanResult CJobPlanner::Run(std::ostream& out)
     std::vector<std::vector<DisplayInfo>> lines;
     PlanResult result = PlanResult::Unread;
     if (LoadList(lines)) {
-        for (const std::vector<DisplayInfo>& line : lines)
-            PlanLine(line);
+        if (m_bParallel) {
+            PlanLinesAtOnce(lines);
+        } else {
+            for (const std::vector<DisplayInfo>& line : lines)
+                PlanLine(line);
+        }
         Finish(result);
     }
     m_report.bAborted = m_core.IsCancelled();
@@ -217,6 +223,30 @@ void CJobPlanner::PlanLine(const std::vector<DisplayInfo>& entries)
     }
     for (DisplayReport& display : displays)
         m_report.displays.push_back(std::move(display));
+}
+
+void CJobPlanner::PlanLinesAtOnce(const std::vector<std::vector<DisplayInfo>>& lines)
+{
+    std::vector<LineWork> work;
+    for (const std::vector<DisplayInfo>& line : lines) {
+        if (!line.empty())
+            work.push_back({line.front().nComPort, line});
+    }
+    // Each line's plan, kept in the job's order whatever order they end in.
+    std::vector<JobReport> planned(work.size());
+    WorkLinesAtOnce(m_core, m_firmware.Switches(), work, [&](CLineWorkspace& space, const LineWork& line) {
+        CJobPlanner linePlanner(space.Core(), space.Firmware(), space.Config(), m_strDisplaysPath);
+        linePlanner.PlanLine(line.entries);
+        const auto index = static_cast<std::size_t>(&line - work.data());
+        planned[index] = std::move(linePlanner.m_report);
+    });
+    // The lines' displays after those the list names but no line reaches, as one line after the
+    // other lists them; the job takes as long as its slowest line.
+    for (JobReport& line : planned) {
+        m_report.dEstimatedSeconds = std::max(m_report.dEstimatedSeconds, line.dEstimatedSeconds);
+        for (DisplayReport& display : line.displays)
+            m_report.displays.push_back(std::move(display));
+    }
 }
 
 CJobPlanner::Probe CJobPlanner::ProbeDisplay(const DisplayInfo& entry)

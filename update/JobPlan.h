@@ -30,6 +30,10 @@ public:
     // As CAutomaticUpdateJob::SetDisplayListNames.
     void SetDisplayListNames(std::string asGiven, std::string lookedAt);
 
+    // The lines (COM ports) read at the same time, each with a link of its own; the estimate is then
+    // the job's with -parallel: its slowest line.
+    void SetParallel(bool parallel) { m_bParallel = parallel; }
+
     // Reads every display of the list and writes the table to out.
     PlanResult Run(std::ostream& out);
     const JobReport& Report() const { return m_report; }
@@ -39,6 +43,8 @@ private:
 
     bool LoadList(std::vector<std::vector<DisplayInfo>>& lines);
     void PlanLine(const std::vector<DisplayInfo>& entries);
+    // Every line on its own core and thread; the report in the job's order.
+    void PlanLinesAtOnce(const std::vector<std::vector<DisplayInfo>>& lines);
     Probe ProbeDisplay(const DisplayInfo& entry);
     void ReadFiles(const DisplayInfo& entry, Probe& probe);
     void Decide(const DisplayInfo& entry, Probe& probe, DisplayReport& display);
@@ -59,6 +65,7 @@ private:
     std::string m_strDisplaysLookedAt;
     JobReport m_report;
     std::map<bool, unsigned long> m_streamBytes; // by firmware line, for the run
+    bool m_bParallel = false;
 };
 
 // The bytes of a send block's frame and of its reply (the header, 8 bytes of data, the checksum),

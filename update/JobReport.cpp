@@ -459,6 +459,8 @@ std::string JobReportJson(const JobReport& report)
     out += '2';
     object.Key("plan");
     out += report.bPlan ? "true" : "false";
+    object.Key("parallel");
+    out += report.bParallel ? "true" : "false";
     object.Key("started");
     AppendString(out, report.strStarted);
     object.Key("display_list");

@@ -88,6 +88,7 @@ struct JobReport {
     int nWorstTaskCode = -1;             // the largest task code of the job; -1: none
     double dSeconds = 0;
     bool bPlan = false;                  // a plan: nothing was installed; the job's figures are estimates
+    bool bParallel = false;              // the COM ports were worked (or read) at the same time
     double dEstimatedSeconds = 0;        // a plan's estimate of the whole job
     int nPlanResult = 0;                 // a plan's exit status
 };

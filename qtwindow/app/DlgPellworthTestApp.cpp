@@ -93,6 +93,7 @@ QPushButton* MakeButton(const QString& text, const QString& id, QWidget* parent)
 CDlgPellworthTestApp::CDlgPellworthTestApp(const WindowParts& parts, QWidget* parent)
     : QDialog(parent), m_core(parts.core), m_firmware(parts.firmware), m_config(parts.config), m_actions(parts.core),
       m_bAutoJob(parts.bAutoJob), m_strDisplaysFile(parts.strDisplaysFile),
+      m_bParallel(parts.bParallel),
       m_strDisplaysAsGiven(parts.strDisplaysAsGiven), m_strDisplaysLookedAt(parts.strDisplaysLookedAt), m_baud(parts.baud)
 {
     setWindowTitle(kTitle);
@@ -414,6 +415,7 @@ void CDlgPellworthTestApp::RunAutomaticJob()
     // The job's result comes from the error lines the store keeps, with or without a log file.
     m_core.Messages().SetLogging(true);
     CAutomaticUpdateJob job(m_core, m_firmware, m_strDisplaysFile);
+    job.SetParallel(m_bParallel);
     if (!m_strDisplaysAsGiven.empty())
         job.SetDisplayListNames(m_strDisplaysAsGiven, m_strDisplaysLookedAt);
     const int result = job.RunAutomaticUpdates();

@@ -122,6 +122,7 @@ private:
     CDisplayActions m_actions;
     bool m_bAutoJob;
     std::string m_strDisplaysFile;
+    bool m_bParallel;
     std::string m_strDisplaysAsGiven;
     std::string m_strDisplaysLookedAt;
     BaudChoice m_baud;

@@ -190,4 +190,59 @@ TEST_F(JobCommand, SigtermInTheMiddleOfATransferEndsTheJobCleanly)
         EXPECT_EQ(file.path().filename().string().rfind("job.json.", 0), std::string::npos) << "nothing half-written";
 }
 
+// With -parallel a SIGTERM while both ports send their images ends both: the job line once, 601
+// once, no image taken and nothing reset on either line.
+TEST_F(JobCommand, ParallelJobSigtermWhileBothPortsSendEndsBoth)
+{
+    m_sim.reset();
+    m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
+    for (int port : {1, 2}) {
+        qvxsim::PortConfig config;
+        config.comNumber = port;
+        for (unsigned char address : {1, 2}) {
+            qvxsim::ControllerConfig display;
+            display.address = address;
+            display.settings.firmwareVersion = "FX40211-1.01.05";
+            config.controllers.push_back(display);
+        }
+        std::string error;
+        ASSERT_TRUE(m_sim->AddPort(config, &error)) << error;
+    }
+    std::string error;
+    ASSERT_TRUE(m_sim->Start(&error)) << error;
+    std::ofstream(m_dir / "Displays.dat") << Record("Lobby", 1, 1) + Record("Deli", 2, 1) + Record("Gate", 1, 2) +
+                                                 Record("Hall", 2, 2);
+    std::vector<std::string> args = JobArgs();
+    args.push_back("-parallel");
+    const pid_t pid = Start(args);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while ((m_sim->Stats(1, 1).framesReceived < 400 || m_sim->Stats(2, 1).framesReceived < 400) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    EXPECT_EQ(Wait(pid), 9);
+
+    const std::string log = Slurp(m_dir / "job.log");
+    auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update\n"), 1u) << log;
+    EXPECT_EQ(count("~  [*JOB ERROR 9*] Automatic updates had a task error of 601\n"), 1u) << log;
+    EXPECT_EQ(count("Aborted command to download the file to sign"), 2u) << "one per line" << log;
+    EXPECT_EQ(count("Updating display"), 2u) << "the second display of each line is never begun" << log;
+    EXPECT_EQ(log.find("Firmware has been downloaded."), std::string::npos);
+    for (int port : {1, 2}) {
+        for (unsigned char address : {1, 2}) {
+            EXPECT_EQ(m_sim->Stats(port, address).reboots, 0u) << port << ":" << int(address);
+            EXPECT_FALSE(m_sim->ReadFile(port, address, "FX40211.EXE").has_value());
+        }
+    }
+    const std::string report = Slurp(m_dir / "job.json");
+    EXPECT_NE(report.find("\"aborted\": true"), std::string::npos) << report;
+    EXPECT_NE(report.find("\"parallel\": true"), std::string::npos) << report;
+}
+
 } // namespace

@@ -15,3 +15,9 @@ qvx_add_test(test_firmware_soak
 qvx_add_test(test_automatic_job
   SOURCES AutomaticJobTest.cpp JobPlanTest.cpp
   LIBS qvx_update qvx_sim)
+
+# The job and the plan with the COM ports worked at the same time (also run under ThreadSanitizer:
+# `make test-tsan`).
+qvx_add_test(test_parallel_job
+  SOURCES ParallelJobTest.cpp
+  LIBS qvx_update qvx_sim)

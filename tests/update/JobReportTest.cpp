@@ -48,6 +48,7 @@ const char* const kMixedJson = R"({
   "format": "qvxfirminstaller-job-report",
   "version": 2,
   "plan": false,
+  "parallel": false,
   "started": "2026-12-08T14:03:07+01:00",
   "display_list": "C:\\Store\\Displays.dat",
   "display_list_as_given": "Displays.dat",

@@ -522,6 +522,7 @@ void CDlgPellworthTestApp::RunAutomaticJob()
     // The job's result comes from the error lines the store keeps, with or without a log file.
     m_core.Messages().SetLogging(true);
     CAutomaticUpdateJob job(m_core, m_firmware, m_parts.strDisplaysFile);
+    job.SetParallel(m_parts.bParallel);
     if (!m_parts.strDisplaysAsGiven.empty())
         job.SetDisplayListNames(m_parts.strDisplaysAsGiven, m_parts.strDisplaysLookedAt);
     m_nJobResult = job.RunAutomaticUpdates();
