@@ -48,7 +48,8 @@ void CProgressJsonView::DisplayStarted(const DisplayReport& display, std::size_t
     std::lock_guard guard(m_lock);
     m_nDisplay = number;
     m_strLastStep.clear();
-    m_bTransfer = false;
+    m_transfer.bActive = false;
+    m_lines[static_cast<int>(display.nPort)] = Line{number, {}, {}};
     Emit("display_started", "\"number\": " + std::to_string(number) + ", " + Placed(display));
 }
 
@@ -56,7 +57,13 @@ void CProgressJsonView::DisplayFinished(const DisplayReport& display, std::size_
 {
     std::lock_guard guard(m_lock);
     m_nDisplay = 0;
-    m_bTransfer = false;
+    m_transfer.bActive = false;
+    // A display not tried finishes without starting, maybe while another is worked on its port.
+    const auto line = m_lines.find(static_cast<int>(display.nPort));
+    if (line != m_lines.end() && line->second.nDisplay == number) {
+        line->second.nDisplay = 0;
+        line->second.transfer.bActive = false;
+    }
     Emit("display_finished",
          "\"number\": " + std::to_string(number) + ", " + Placed(display) + ", \"outcome\": \"" +
              DisplayOutcomeName(display.outcome) + "\", \"outcome_code\": " +
@@ -78,12 +85,15 @@ void CProgressJsonView::SetProgressText(const std::string& text)
 {
     m_inner.SetProgressText(text);
     std::lock_guard guard(m_lock);
-    // The same step told again (each try of a connection) is one step.
-    if (text == m_strLastStep)
-        return;
-    m_strLastStep = text;
-    Emit("step", "\"number\": " + (m_nDisplay == 0 ? std::string("null") : std::to_string(m_nDisplay)) +
-                     ", \"text\": " + JsonString(text));
+    Step(m_strLastStep, m_nDisplay, text);
+}
+
+void CProgressJsonView::SetLineProgressText(int port, const std::string& text, const std::string& allLines)
+{
+    m_inner.SetLineProgressText(port, text, allLines);
+    std::lock_guard guard(m_lock);
+    Line& line = m_lines[port];
+    Step(line.strLastStep, line.nDisplay, text);
 }
 
 void CProgressJsonView::ShowTransferProgress(const std::string& fileName, unsigned long bytesDone,
@@ -91,29 +101,55 @@ void CProgressJsonView::ShowTransferProgress(const std::string& fileName, unsign
 {
     m_inner.ShowTransferProgress(fileName, bytesDone, bytesTotal);
     std::lock_guard guard(m_lock);
+    TransferLine(m_transfer, m_nDisplay, fileName, bytesDone, bytesTotal);
+}
+
+void CProgressJsonView::ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,
+                                                 unsigned long bytesTotal)
+{
+    m_inner.ShowLineTransferProgress(port, fileName, bytesDone, bytesTotal);
+    std::lock_guard guard(m_lock);
+    Line& line = m_lines[port];
+    TransferLine(line.transfer, line.nDisplay, fileName, bytesDone, bytesTotal);
+}
+
+void CProgressJsonView::Step(std::string& lastStep, std::size_t display, const std::string& text)
+{
+    // The same step told again (each try of a connection) is one step.
+    if (text == lastStep)
+        return;
+    lastStep = text;
+    Emit("step", "\"number\": " + (display == 0 ? std::string("null") : std::to_string(display)) +
+                     ", \"text\": " + JsonString(text));
+}
+
+void CProgressJsonView::TransferLine(Transfer& transfer, std::size_t display, const std::string& fileName,
+                                     unsigned long bytesDone, unsigned long bytesTotal)
+{
     const auto now = m_clock();
     const bool complete = bytesDone >= bytesTotal;
-    const bool same = m_bTransfer && m_strFile == fileName && m_nTotal == bytesTotal && bytesDone >= m_nLastDone;
+    const bool same = transfer.bActive && transfer.strFile == fileName && transfer.nTotal == bytesTotal &&
+                      bytesDone >= transfer.nLastDone;
     if (!same) {
-        m_bTransfer = true;
-        m_strFile = fileName;
-        m_nTotal = bytesTotal;
-        m_nFirstDone = bytesDone;
-        m_firstAt = now;
-    } else if (!complete && now - m_lastWritten < kTransferInterval) {
-        m_nLastDone = bytesDone;
+        transfer.bActive = true;
+        transfer.strFile = fileName;
+        transfer.nTotal = bytesTotal;
+        transfer.nFirstDone = bytesDone;
+        transfer.firstAt = now;
+    } else if (!complete && now - transfer.lastWritten < kTransferInterval) {
+        transfer.nLastDone = bytesDone;
         return;
-    } else if (complete && m_nLastDone >= bytesTotal) {
+    } else if (complete && transfer.nLastDone >= bytesTotal) {
         return; // its last line is out already
     }
-    m_nLastDone = bytesDone;
-    m_lastWritten = now;
-    const double seconds = duration<double>(now - m_firstAt).count();
-    const unsigned long moved = bytesDone - m_nFirstDone;
-    const bool rateKnown = moved > 0 && now - m_firstAt >= kRateWindow;
+    transfer.nLastDone = bytesDone;
+    transfer.lastWritten = now;
+    const double seconds = duration<double>(now - transfer.firstAt).count();
+    const unsigned long moved = bytesDone - transfer.nFirstDone;
+    const bool rateKnown = moved > 0 && now - transfer.firstAt >= kRateWindow;
     const double rate = rateKnown ? static_cast<double>(moved) / seconds : 0;
     const unsigned long left = bytesTotal > bytesDone ? bytesTotal - bytesDone : 0;
-    Emit("transfer", "\"number\": " + (m_nDisplay == 0 ? std::string("null") : std::to_string(m_nDisplay)) +
+    Emit("transfer", "\"number\": " + (display == 0 ? std::string("null") : std::to_string(display)) +
                          ", \"file\": " + JsonString(fileName) + ", \"bytes_done\": " + std::to_string(bytesDone) +
                          ", \"bytes_total\": " + std::to_string(bytesTotal) +
                          ", \"bytes_per_second\": " + (rateKnown ? JsonDecimal(rate) : "null") +

@@ -9,8 +9,14 @@
 //   {"event": "display_finished", "t": ..., "number": 1, "name": ..., "port": ..., "address": ..., "outcome": ...,
 //    "outcome_code": ... or null, "reason": ... or null, "seconds": ...}
 //   {"event": "job_finished", "t": ..., "job_result": 9, "aborted": false, "seconds": ..., "outcomes": {...}}
-// "t" is the seconds since the job started. Every other call goes on to the view it wraps (the
-// terminal's lines and bar on standard error, or nothing), so a person at the terminal still sees them.
+// "t" is the seconds since the job started. "step" and "transfer" belong to the display being
+// worked ("number"; null between displays). A job that works several serial lines at once works a
+// display on each: the events of different displays then interleave, and "number" tells them apart
+// (display_started and display_finished name the port too). Each line's steps and transfers are
+// told as one line's would be: a step once until that line's step changes, a transfer at most
+// every 250 ms of that line and always its first and last. Every other call goes on to the view
+// it wraps (the terminal's lines and bar on standard error, or nothing), so a person at the
+// terminal still sees them.
 
 #include "connection/InstallerView.h"
 #include "update/JobEvents.h"
@@ -18,6 +24,7 @@
 #include <chrono>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -48,6 +55,11 @@ public:
     // At most one line every 250 ms, and always the first and the last of a transfer.
     void ShowTransferProgress(const std::string& fileName, unsigned long bytesDone,
                               unsigned long bytesTotal) override;
+    // One of several serial lines worked at once: told as the display on that port.
+    void SetLineProgressText(int port, const std::string& text, const std::string& allLines) override;
+    void ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,
+                                  unsigned long bytesTotal) override;
+    void EndLineProgress(int port) override { m_inner.EndLineProgress(port); }
     bool AskYesNo(const std::string& question) override { return m_inner.AskYesNo(question); }
     void ShowMessageBox(const std::string& text) override { m_inner.ShowMessageBox(text); }
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override
@@ -56,8 +68,30 @@ public:
     }
 
 private:
+    // A transfer being reported.
+    struct Transfer {
+        std::string strFile;
+        unsigned long nTotal = 0;
+        unsigned long nFirstDone = 0;
+        unsigned long nLastDone = 0;
+        std::chrono::steady_clock::time_point firstAt;
+        std::chrono::steady_clock::time_point lastWritten;
+        bool bActive = false;
+    };
+    // What is told of one serial line of a job that works several at once.
+    struct Line {
+        std::size_t nDisplay = 0; // the display being worked on it; 0 between displays
+        std::string strLastStep;
+        Transfer transfer;
+    };
+
     // Writes {"event": event, "t": ..., <members>} and flushes it. Under m_lock.
     void Emit(const char* event, const std::string& members);
+    // A step of `display` (0: none), unless it is `lastStep` again. Under m_lock.
+    void Step(std::string& lastStep, std::size_t display, const std::string& text);
+    // A transfer update of `display`, unless too soon after the last one written. Under m_lock.
+    void TransferLine(Transfer& transfer, std::size_t display, const std::string& fileName,
+                      unsigned long bytesDone, unsigned long bytesTotal);
 
     std::ostream& m_out;
     IInstallerView& m_inner;
@@ -66,12 +100,6 @@ private:
     std::chrono::steady_clock::time_point m_started;
     std::size_t m_nDisplay = 0; // the display being worked; 0 between displays
     std::string m_strLastStep;
-    // The transfer being reported.
-    std::string m_strFile;
-    unsigned long m_nTotal = 0;
-    unsigned long m_nFirstDone = 0;
-    unsigned long m_nLastDone = 0;
-    std::chrono::steady_clock::time_point m_firstAt;
-    std::chrono::steady_clock::time_point m_lastWritten;
-    bool m_bTransfer = false;
+    Transfer m_transfer;
+    std::map<int, Line> m_lines; // by port
 };

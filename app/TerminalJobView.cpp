@@ -15,6 +15,8 @@ constexpr std::size_t kBarMax = 20;
 constexpr std::size_t kBarMin = 10;
 constexpr std::size_t kRateColumns = 9;     // "24.1 kB/s"
 constexpr std::size_t kTimeLeftColumns = 5; // "10:00"
+constexpr std::size_t kLineBarMin = 4;      // a serial line's bar in the status line
+constexpr std::size_t kPercentColumns = 4;  // " 45%"
 constexpr milliseconds kRedrawInterval{100};
 // A rate over less is mostly the first block's round trip.
 constexpr milliseconds kRateWindow{500};
@@ -81,7 +83,77 @@ std::size_t Columns(const std::string& utf8)
         std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+// A name or step is what a controller or the operator supplied: control bytes would move the cursor.
+std::string Printable(std::string latin1)
+{
+    for (char& c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
+            c = '?';
+    }
+    return latin1;
+}
+
+// At most `width` characters, "..." ending a text that was cut where there is room for it.
+std::string Cut(const std::string& text, std::size_t width)
+{
+    if (text.size() <= width)
+        return text;
+    return width >= 4 ? text.substr(0, width - 3) + "..." : text.substr(0, width);
+}
+
+// A serial line's segment of the status line (Latin-1, one column a byte), at most `width` wide.
+std::string LineSegment(const LineProgress& line, std::size_t width)
+{
+    const std::string port = "COM" + std::to_string(line.nPort);
+    if (!line.bSending) {
+        const std::size_t used = port.size() + 1;
+        return (port + " " + Cut(Printable(line.strText), width > used ? width - used : 0)).substr(0, width);
+    }
+    const unsigned long done = std::min(line.nDone, line.nTotal);
+    const auto ofTotal = [&](std::size_t scale) {
+        return line.nTotal == 0 ? scale
+                                : static_cast<std::size_t>(static_cast<unsigned long long>(done) * scale / line.nTotal);
+    };
+    const std::string percent = PadLeft(std::to_string(ofTotal(100)) + "%", kPercentColumns);
+    const auto bar = [&](std::size_t cells) {
+        const std::size_t filled = ofTotal(cells);
+        return port + " [" + std::string(filled, '#') + std::string(cells - filled, '-') + "] " + percent;
+    };
+    // "COMn [" "] " the percent, then " " and the time left.
+    const std::size_t withoutTime = port.size() + 4 + kPercentColumns;
+    const std::size_t withTime = withoutTime + 1 + kTimeLeftColumns;
+    if (width >= withTime + kLineBarMin) {
+        const long long ms = std::max<long long>(0, std::chrono::duration_cast<milliseconds>(line.elapsed).count());
+        return bar(width - withTime) + " " + TimeLeftText(line.nTotal - done, line.nSinceFirst, ms);
+    }
+    if (width >= withoutTime + kLineBarMin)
+        return bar(width - withoutTime);
+    return (port + percent).substr(0, width);
+}
+
 } // namespace
+
+std::string LinesProgressLine(const std::vector<LineProgress>& lines)
+{
+    if (lines.empty())
+        return {};
+    const std::size_t gaps = 2 * (lines.size() - 1);
+    const std::size_t width = gaps < kLineColumns ? (kLineColumns - gaps) / lines.size() : 0;
+    std::string status;
+    for (const LineProgress& line : lines) {
+        if (&line != &lines.front())
+            status += "  ";
+        std::string segment = LineSegment(line, width);
+        segment.resize(width, ' ');
+        status += segment;
+    }
+    // So many lines that not even the gaps fit: the line is cut rather than wrapped.
+    if (status.size() > kLineColumns)
+        status.resize(kLineColumns);
+    status.erase(status.find_last_not_of(' ') + 1);
+    return Latin1ToUtf8(status);
+}
 
 std::string TransferProgressLine(const std::string& fileName, unsigned long bytesDone, unsigned long bytesTotal,
                                  unsigned long bytesSinceFirst, std::chrono::steady_clock::duration elapsed)
@@ -96,13 +168,7 @@ std::string TransferProgressLine(const std::string& fileName, unsigned long byte
 
     // The bar gives way first, then the name.
     const std::size_t room = kLineColumns > tail.size() + 3 ? kLineColumns - tail.size() - 3 : 0; // " [" "]"
-    // A name is what a controller or the operator supplied: control bytes would move the cursor.
-    std::string plain = fileName;
-    for (char& c : plain) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0))
-            c = '?';
-    }
+    std::string plain = Printable(fileName);
     std::size_t bar = std::min(kBarMax, room > plain.size() ? room - plain.size() : 0);
     if (bar < kBarMin) {
         bar = kBarMin;
@@ -161,6 +227,80 @@ void CTerminalJobView::ShowTransferProgress(const std::string& fileName, unsigne
     m_out << std::flush;
 }
 
+void CTerminalJobView::SetLineProgressText(int port, const std::string& text, const std::string&)
+{
+    std::lock_guard guard(m_lock);
+    const auto [it, added] = m_lines.try_emplace(port);
+    if (!added && it->second.strText == text)
+        return;
+    it->second.strText = text;
+    DrawLines(m_clock(), added);
+}
+
+void CTerminalJobView::ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,
+                                                unsigned long bytesTotal)
+{
+    std::lock_guard guard(m_lock);
+    const auto now = m_clock();
+    const auto [it, added] = m_lines.try_emplace(port);
+    Line& line = it->second;
+    const bool complete = bytesDone >= bytesTotal;
+    const bool same = line.strFile == fileName && line.nTotal == bytesTotal;
+    if (same && line.bCompleted && complete)
+        return;
+    // Another file, or the same one sent again: its time left counts afresh.
+    const bool starts = !line.bSending || !same || bytesDone < line.nLastDone;
+    if (starts) {
+        line.bSending = true;
+        line.bCompleted = false;
+        line.strFile = fileName;
+        line.nTotal = bytesTotal;
+        line.nFirstDone = bytesDone;
+        line.first = now;
+    }
+    line.nLastDone = bytesDone;
+    line.last = now;
+    if (complete) {
+        line.bSending = false;
+        line.bCompleted = true;
+    }
+    DrawLines(now, added || starts || complete);
+}
+
+void CTerminalJobView::EndLineProgress(int port)
+{
+    std::lock_guard guard(m_lock);
+    if (m_lines.erase(port) > 0)
+        DrawLines(m_clock(), true);
+}
+
+void CTerminalJobView::DrawLines(std::chrono::steady_clock::time_point now, bool always)
+{
+    if (m_lines.empty()) {
+        ClearBar();
+        m_out << std::flush;
+        return;
+    }
+    if (!always && m_bLinesDrawn && now - m_linesDrawnAt < kRedrawInterval)
+        return;
+    std::vector<LineProgress> lines;
+    lines.reserve(m_lines.size());
+    for (const auto& [port, line] : m_lines)
+        lines.push_back(LineProgress{port, line.strText, line.bSending, line.nLastDone, line.nTotal,
+                                     line.nLastDone - line.nFirstDone, line.last - line.first});
+    const std::string status = LinesProgressLine(lines);
+    if (m_nBarColumns > 0)
+        m_out << '\r';
+    m_out << status;
+    const std::size_t columns = Columns(status);
+    if (columns < m_nBarColumns)
+        m_out << std::string(m_nBarColumns - columns, ' ');
+    m_nBarColumns = std::max(m_nBarColumns, columns);
+    m_linesDrawnAt = now;
+    m_bLinesDrawn = true;
+    m_out << std::flush;
+}
+
 void CTerminalJobView::ShowMessageLine(const std::string& line)
 {
     WriteLine(Latin1ToTerminal(line));
@@ -195,6 +335,8 @@ void CTerminalJobView::ClearBar()
         return;
     m_out << '\r' << std::string(m_nBarColumns, ' ') << '\r';
     m_nBarColumns = 0;
+    // The next update draws it again, however soon it comes.
     if (m_transfer)
-        m_transfer->bDrawn = false; // the next update draws it again, however soon it comes
+        m_transfer->bDrawn = false;
+    m_bLinesDrawn = false;
 }

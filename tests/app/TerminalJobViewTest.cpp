@@ -1,5 +1,6 @@
 // The terminal view of an unattended run: the progress line redrawn in place, messages between
-// redraws, and the rate and time left it shows.
+// redraws, and the rate and time left it shows; the status line of several serial lines worked at
+// once, its segments and its redrawing.
 #include "app/TerminalJobView.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,83 @@ TEST(TerminalJobView, LineLayout)
     };
     for (const auto& c : cases)
         EXPECT_EQ(TransferProgressLine(c.name, c.done, c.total, 0, milliseconds(0)), c.line);
+}
+
+// Segments as wide as each other, in the order given; the time left goes first, then the bar.
+TEST(TerminalJobView, LinesLayout)
+{
+    const auto sending = [](int port, unsigned long done, unsigned long total) {
+        // 5,000 B/s: 310,000 bytes take 1:02.
+        return LineProgress{port, "Downloading", true, done, total, 50000, milliseconds(10000)};
+    };
+    const auto step = [](int port, const char* text) { return LineProgress{port, text, false, 0, 0, 0, {}}; };
+    const auto bar = [](std::size_t filled, std::size_t empty) {
+        return "[" + std::string(filled, '#') + std::string(empty, '-') + "]";
+    };
+    const std::string longText(100, 'x');
+    const struct {
+        std::vector<LineProgress> lines;
+        std::string line;
+    } cases[] = {
+        {{sending(1, 316640, 626640)}, "COM1 " + bar(30, 31) + "  50% 1:02"},
+        {{step(1, longText.c_str())}, "COM1 " + longText.substr(0, 71) + "..."},
+        {{sending(1, 316640, 626640), step(2, "Reading the sign's status")},
+         "COM1 " + bar(10, 10) + "  50% 1:02   COM2 Reading the sign's status"},
+        {{sending(1, 316640, 626640), step(2, "Connecting with S2200 Protocol at 115200 baud"), sending(3, 0, 0),
+          step(12, "\x1B[2J\xC4")},
+         "COM1 " + bar(3, 3) + "  50%  COM2 Connecting...  COM3 " + bar(6, 0) + " 100%  COM12 ?[2J\xC3\x84"},
+        {{sending(1, 316640, 626640), step(2, "Reading the sign's status"), step(3, ""), step(4, "Done"),
+          step(5, "Rebooting")},
+         "COM1 50%" + std::string(8, ' ') + "COM2 Readin...  COM3" + std::string(12, ' ') + "COM4 Done" +
+             std::string(7, ' ') + "COM5 Rebooting"},
+        {{}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LinesProgressLine(c.lines), c.line);
+}
+
+TEST(TerminalJobView, LinesRedrawnInPlace)
+{
+    std::ostringstream out;
+    std::chrono::steady_clock::time_point now{};
+    CTerminalJobView view(out, [&now] { return now; });
+    const auto at = [&now](int ms) { now = std::chrono::steady_clock::time_point{} + milliseconds(ms); };
+    at(0);
+    view.SetLineProgressText(2, "Connecting", "");
+    at(10);
+    view.SetLineProgressText(1, "Downloading firmware", ""); // a segment appears: drawn at once
+    at(20);
+    view.ShowLineTransferProgress(1, "FX40211.EXE", 0, 10000);
+    at(60);
+    view.ShowLineTransferProgress(1, "FX40211.EXE", 2000, 10000); // within 100 ms
+    at(70);
+    view.SetLineProgressText(2, "Connecting", ""); // the next try: nothing new
+    at(80);
+    view.ShowMessageLine("Sign 2 answered");
+    at(90);
+    view.SetLineProgressText(2, "Reading status", ""); // drawn again after the message
+    at(1020);
+    view.ShowLineTransferProgress(1, "FX40211.EXE", 6000, 10000);
+    at(1030);
+    view.ShowLineTransferProgress(1, "FX40211.EXE", 10000, 10000); // complete: its step again
+    at(1040);
+    view.ShowLineTransferProgress(1, "FX40211.EXE", 10000, 10000);
+    at(1050);
+    view.EndLineProgress(2);
+    view.EndLineProgress(2);
+    view.EndLineProgress(1); // none left: cleared
+    view.ShowMessageLine("Done");
+
+    const std::string downloading = "COM1 Downloading firmware" + std::string(13, ' ');
+    EXPECT_EQ(out.str(), "COM2 Connecting"
+                         "\r" + downloading + "  COM2 Connecting"
+                         "\rCOM1 [--------------------]   0% --:--  COM2 Connecting"
+                         "\r" + std::string(55, ' ') + "\rSign 2 answered\n"
+                         "COM1 [####----------------]  20% --:--  COM2 Reading status"
+                         "\rCOM1 [############--------]  60% 0:01   COM2 Reading status"
+                         "\r" + downloading + "  COM2 Reading status"
+                         "\rCOM1 Downloading firmware" + std::string(34, ' ') +
+                         "\r" + std::string(59, ' ') + "\rDone\n");
 }
 
 TEST(TerminalJobView, QuestionsAndBoxesBecomeLines)
