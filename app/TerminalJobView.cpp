@@ -234,7 +234,9 @@ void CTerminalJobView::SetLineProgressText(int port, const std::string& text, co
     if (!added && it->second.strText == text)
         return;
     it->second.strText = text;
-    DrawLines(m_clock(), added);
+    // A step changes a few times a display, and a line left waiting (a restart) would otherwise
+    // show the step before it until the next call; a sending line shows its bar, not its step.
+    DrawLines(m_clock(), added || !it->second.bSending);
 }
 
 void CTerminalJobView::ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,

@@ -149,6 +149,8 @@ TEST(TerminalJobView, LinesRedrawnInPlace)
     view.ShowLineTransferProgress(1, "FX40211.EXE", 10000, 10000); // complete: its step again
     at(1040);
     view.ShowLineTransferProgress(1, "FX40211.EXE", 10000, 10000);
+    at(1045);
+    view.SetLineProgressText(2, "Waiting for restart", ""); // a new step: drawn at once
     at(1050);
     view.EndLineProgress(2);
     view.EndLineProgress(2);
@@ -163,8 +165,9 @@ TEST(TerminalJobView, LinesRedrawnInPlace)
                          "COM1 [####----------------]  20% --:--  COM2 Reading status"
                          "\rCOM1 [############--------]  60% 0:01   COM2 Reading status"
                          "\r" + downloading + "  COM2 Reading status"
-                         "\rCOM1 Downloading firmware" + std::string(34, ' ') +
-                         "\r" + std::string(59, ' ') + "\rDone\n");
+                         "\r" + downloading + "  COM2 Waiting for restart"
+                         "\rCOM1 Downloading firmware" + std::string(39, ' ') +
+                         "\r" + std::string(64, ' ') + "\rDone\n");
 }
 
 TEST(TerminalJobView, QuestionsAndBoxesBecomeLines)
