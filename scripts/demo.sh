@@ -44,8 +44,10 @@ echo "   job below takes less"
 echo
 echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json"
 set +e
+job_started=$(date +%s%N)
 "$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/job.log" -report "$dir/job.json"
 status=$?
+job_tenths=$(( ($(date +%s%N) - job_started) / 100000000 ))
 set -e
 
 echo
@@ -81,3 +83,33 @@ sleep 1
 action "Checked again after the restart" -b 19200 -checkconfig COM1:2
 action "A test pattern on 'Pharmacy'" -b 19200 -startpattern COM1:2 -pattern "Module Numbers"
 action "Its clock set to this computer's" -b 19200 -settime COM1:2
+
+# The store's two lines at the same time: a fresh store, as it was before the job above.
+kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+rm -f "$dir/COM1" "$dir/COM2" "$dir/sim.out"
+"$bin/qvx-signsim" --port-dir "$dir" "${demo_store[@]}" >"$dir/sim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 1 100); do
+  grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
+  sleep 0.05
+done
+echo
+echo "== The same store again, fresh, with both lines worked at the same time (each on its own link)"
+echo "\$ qvxfirminstaller -s -parallel -df Displays.dat -l1 -lf parallel.log"
+set +e
+started=$(date +%s%N)
+"$bin/qvxfirminstaller" -s -parallel -df "$dir/Displays.dat" -l1 -lf "$dir/parallel.log"
+parallel_status=$?
+set -e
+tenths=$(( ($(date +%s%N) - started) / 100000000 ))
+echo "== Exit status: $parallel_status, in $((tenths / 10)).$((tenths % 10)) s (one line after the other above: $((job_tenths / 10)).$((job_tenths % 10)) s)."
+echo "   Each display's task is in the log whole,"
+echo "   in the order the displays finished (here COM2's, with no install, before Lobby's); the job line counts both lines:"
+grep -E 'Updating display|JOB ERROR' "$dir/parallel.log" | sed 's/^.*~  //'
+strip() { sed 's/^.*~  //' "$1" | sort; }
+if diff <(strip "$dir/job.log") <(strip "$dir/parallel.log") >/dev/null; then
+  echo "== The same lines as the job above, line for line once sorted"
+else
+  echo "== Its lines differ from the job above's:"
+  diff <(strip "$dir/job.log") <(strip "$dir/parallel.log") || true
+fi

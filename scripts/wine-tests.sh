@@ -160,5 +160,23 @@ else
   fail "the Windows job's log differs from the Linux job's"
 fi
 [ "$linux_status" -eq "$windows_status" ] || fail "exit status: Linux $linux_status, Windows $windows_status"
+
+echo "== the Windows job with -parallel: both lines at once, each display's task whole"
+start_sim "${store[@]}"
+set +e
+"$wine" "$win/bin/qvxfirminstaller.exe" -s -parallel -df "$(winpath "$work/Displays.dat")" -l1 \
+  -lf "$(winpath "$work/parallel.log")"
+parallel_status=$?
+set -e
+stop_sim
+# The tasks come in the order the displays finish: the same lines, once sorted, and the same end.
+if diff <(strip "$work/linux.log" | sort) <(strip "$work/parallel.log" | sort) >"$work/parallel.diff" &&
+   [ "$(strip "$work/linux.log" | tail -2)" = "$(strip "$work/parallel.log" | tail -2)" ]; then
+  echo "parallel log: the same $(wc -l <"$work/parallel.log") lines once sorted, the same job line; exit status $parallel_status"
+else
+  cat "$work/parallel.diff"
+  fail "the Windows parallel job's log differs from the Linux job's"
+fi
+[ "$parallel_status" -eq "$linux_status" ] || fail "exit status: Linux $linux_status, Windows -parallel $parallel_status"
 echo "== test-windows took $(( $(date +%s) - started )) s"
 exit $status

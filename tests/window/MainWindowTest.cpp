@@ -645,6 +645,61 @@ private slots:
         QVERIFY(!Find("1001")->isEnabled());
     }
 
+    // With -parallel the job works COM1 and COM3 at once behind one progress window, which shows a
+    // row for each line's step; the list gets each display's task whole and the job line last.
+    void AutomaticJobInViewWithLinesAtOnce()
+    {
+        m_sim = std::make_unique<qvxsim::SignSim>(m_dir->path().toStdString());
+        std::string error;
+        for (const int port : {1, kPort}) {
+            qvxsim::ControllerConfig display{.address = kAddress, .behaviour = {.rebootMs = 0}};
+            display.settings.firmwareVersion = "FX40211-1.02.11";
+            QVERIFY2(m_sim->AddPort({.comNumber = port, .baud = 115200, .controllers = {display}}, &error),
+                     error.c_str());
+        }
+        QVERIFY2(m_sim->Start(&error), error.c_str());
+        const QString list = m_dir->filePath(QStringLiteral("Displays.dat"));
+        {
+            std::ofstream file(list.toStdString(), std::ios::binary);
+            for (const auto& [name, port] : {std::pair{"Door", "COM1"}, {"Lobby", "COM3"}}) {
+                std::vector<std::string> fields(48, "-");
+                for (const auto& [index, value] :
+                     {std::pair{0, name}, {2, "16"}, {3, "80"}, {9, "1"}, {21, port}, {22, "115200"}})
+                    fields[index] = value;
+                for (const std::string& field : fields)
+                    file << field << "\r\n";
+            }
+        }
+        bool bothShown = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            CDlgProgress* progress = m_window ? m_window->Progress() : nullptr;
+            const QString text = progress != nullptr ? progress->Text() : QString();
+            bothShown = bothShown || (text.contains(QStringLiteral("COM1: ")) && text.contains(QStringLiteral("\nCOM3: ")));
+        });
+        watcher.start(1);
+        OpenWindow(true, list.toStdString(), true);
+        QSignalSpy finished(m_window.get(), &CDlgPellworthTestApp::automaticJobFinished);
+        QVERIFY(finished.count() == 1 || finished.wait(kWaitMs * 3));
+        QCOMPARE(finished.at(0).at(0).toInt(), 4);
+        QVERIFY(bothShown);
+        const QStringList lines = Lines();
+        QCOMPARE(lines.count(QStringLiteral("[*TASK ERROR 100*]  Display already has the most current firmware installed")), 2);
+        for (const QString& task : {QStringLiteral("Refreshing Displays on COM1"), QStringLiteral("Refreshing Displays on COM3")}) {
+            // A task's lines stay together: from its refresh to its code, no line of the other's.
+            const qsizetype begin = lines.indexOf(task);
+            QVERIFY2(begin >= 0, qPrintable(task));
+            qsizetype end = begin;
+            while (end < lines.size() && !lines.at(end).startsWith(QStringLiteral("[*TASK ERROR 100*]")))
+                ++end;
+            QVERIFY(end < lines.size());
+            const QString other = task.endsWith(QLatin1Char('1')) ? QStringLiteral("COM3") : QStringLiteral("COM1");
+            for (qsizetype i = begin; i <= end; ++i)
+                QVERIFY2(!lines.at(i).contains(other), qPrintable(lines.at(i)));
+        }
+        QCOMPARE(lines.at(lines.size() - 2), QString::fromStdString(m_app->GetCore().LogManager().GetJobLine()));
+    }
+
 private:
     void StartDisplay(const std::string& firmware = "FX40211-1.02.11")
     {
@@ -683,11 +738,11 @@ private:
         display.settings.timeZone = zone;
         return display;
     }
-    void OpenWindow(bool autoJob = false, const std::string& displays = std::string())
+    void OpenWindow(bool autoJob = false, const std::string& displays = std::string(), bool parallel = false)
     {
         m_app = std::make_unique<CPellworthTestApp>(std::vector<std::string>{}, m_out, m_out);
         WindowParts parts{m_app->GetCore(), m_app->GetFirmware(), m_app->GetConfig(), autoJob, displays,
-                          BaudChoice{true, 115200}, {}, {}};
+                          BaudChoice{true, 115200}, {}, {}, parallel};
         m_window = std::make_unique<CDlgPellworthTestApp>(parts);
         m_app->UseView(*m_window);
         m_window->show();
