@@ -28,7 +28,9 @@ CInstallerCore::~CInstallerCore()
         auto hold = m_session.HoldLink();
         m_session.Link().SetListener(nullptr);
     }
-    m_keepAlive.reset();
+    // The timer's handler reads m_keepAlive itself: the pointer stays until the members go, and
+    // only the timer's thread is ended here.
+    m_keepAlive->Shutdown();
     m_runner.SetBusyListener(nullptr);
     if (m_session.Link().IsOpen())
         m_session.Link().ClosePort();

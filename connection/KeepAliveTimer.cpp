@@ -7,12 +7,18 @@ CThreadKeepAliveTimer::CThreadKeepAliveTimer(std::function<void()> onExpired)
 
 CThreadKeepAliveTimer::~CThreadKeepAliveTimer()
 {
+    Shutdown();
+}
+
+void CThreadKeepAliveTimer::Shutdown()
+{
     {
         std::lock_guard guard(m_lock);
         m_bQuit = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
 }
 
 void CThreadKeepAliveTimer::Start(std::chrono::milliseconds period)

@@ -14,6 +14,9 @@ public:
     // (Re)starts the countdown; when it runs out the handler given at construction is called once.
     virtual void Start(std::chrono::milliseconds period) = 0;
     virtual void Stop() = 0;
+    // Ends it for good: once this returns no handler is running or will run. The owner calls it
+    // before it takes apart what the handler uses.
+    virtual void Shutdown() {}
 };
 
 class CThreadKeepAliveTimer final : public IKeepAliveTimer {
@@ -25,6 +28,8 @@ public:
 
     void Start(std::chrono::milliseconds period) override;
     void Stop() override;
+    // Ends the timer's thread and waits for it (a handler under way included).
+    void Shutdown() override;
 
 private:
     void Run();

@@ -653,6 +653,14 @@ void CDlgPellworthTestApp::SetProgressText(const std::string& text)
     });
 }
 
+void CDlgPellworthTestApp::SetLineProgressText(int, const std::string&, const std::string& allLines)
+{
+    std::string row;
+    for (const char c : allLines)
+        row += c == '\n' ? std::string("  |  ") : std::string(1, c);
+    SetProgressText(row);
+}
+
 void CDlgPellworthTestApp::SetProgressSteps(int steps)
 {
     if (Hwnd() != nullptr)
