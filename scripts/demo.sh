@@ -11,6 +11,14 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
+start_store() { # the stand-in controllers of the demo's store, fresh
+  "$bin/qvx-signsim" --port-dir "$dir" "${demo_store[@]}" >"$dir/sim.out" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 1 100); do
+    grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
+    sleep 0.05
+  done
+}
 export QVX_PORT_DIR=$dir
 # Every fixed wait (30 s before the directory, 20 s for the reboot, ...) and every link time-out
 # runs ten times faster here; the rules are the same.
@@ -20,12 +28,7 @@ echo "== A store of stand-in displays (QVX_TIME_SCALE=$QVX_TIME_SCALE: waits and
 echo "   COM1: 'Lobby' at address 1 on old firmware FX40211-1.01.05, speaking the customer protocol at 115200;"
 echo "         'Pharmacy' at address 2, already on FX40211-1.02.11, at 19200"
 echo "   COM2: 'Gate' at address 9, a HITECH display; address 7 on the same line never answers"
-"$bin/qvx-signsim" --port-dir "$dir" "${demo_store[@]}" >"$dir/sim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 1 100); do
-  grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
-  sleep 0.05
-done
+start_store
 
 write_demo_display_list "$dir/Displays.dat"
 
@@ -87,12 +90,7 @@ action "Its clock set to this computer's" -b 19200 -settime COM1:2
 # The store's two lines at the same time: a fresh store, as it was before the job above.
 kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
 rm -f "$dir/COM1" "$dir/COM2" "$dir/sim.out"
-"$bin/qvx-signsim" --port-dir "$dir" "${demo_store[@]}" >"$dir/sim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 1 100); do
-  grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
-  sleep 0.05
-done
+start_store
 echo
 echo "== The same store again, fresh, with both lines worked at the same time (each on its own link)"
 echo "\$ qvxfirminstaller -s -parallel -df Displays.dat -l1 -lf parallel.log"

@@ -3,6 +3,7 @@
 // the report of the run.
 #include "../connection/CapturingView.h"
 #include "common/TestPortDir.h"
+#include "JobStore.h"
 
 #include "connection/InstallerCore.h"
 #include "link/S22SignLink.h"
@@ -26,32 +27,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// One record of a display list: 48 lines, the fields at their places.
-std::string Record(const std::string& name, const std::string& addresses, int port, unsigned long baud)
-{
-    std::vector<std::string> lines(48, "-");
-    lines[0] = name;
-    lines[2] = "16";
-    lines[3] = "80";
-    lines[9] = addresses;
-    lines[21] = "COM" + std::to_string(port);
-    lines[22] = std::to_string(baud);
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
-qvxsim::ControllerConfig Display(unsigned char address, const std::string& version,
-                                 qvxsim::Protocol protocol = qvxsim::Protocol::S2200, unsigned long baud = 0)
-{
-    qvxsim::ControllerConfig controller;
-    controller.address = address;
-    controller.baud = baud;
-    controller.settings.firmwareVersion = version;
-    controller.settings.protocol = protocol;
-    return controller;
-}
 
 // Presses Abort (the core's Cancel, as the progress window's button does) the first time the job
 // reaches a point: a line or progress text that starts with `at`, or a transfer under way.
@@ -158,12 +134,12 @@ TEST_F(AutomaticJob, MixedStoreEndsWithACriticalJobLine)
 {
     // COM1: old firmware in the Pellworth Protocol, and a current display at 19200.
     // COM2: a HITECH display and an address nobody answers. The list names COM1 again at the end.
-    AddPort(1, {Display(1, "FX40211-1.01.05", qvxsim::Protocol::Pellworth), Display(2, "FX40211-1.02.11",
+    AddPort(1, {StandInDisplay(1, "FX40211-1.01.05", qvxsim::Protocol::Pellworth), StandInDisplay(2, "FX40211-1.02.11",
                                                                                      qvxsim::Protocol::S2200, 19200)});
-    AddPort(2, {Display(9, "", qvxsim::Protocol::Hitech)});
+    AddPort(2, {StandInDisplay(9, "", qvxsim::Protocol::Hitech)});
     Start();
-    const std::string list = WriteList(Record("Lobby", "1", 1, 115200) + Record("Gate", "9, 7", 2, 115200) +
-                                       Record("Pharmacy", "2", 1, 19200));
+    const std::string list = WriteList(JobRecord("Lobby", "1", 1, 115200) + JobRecord("Gate", "9, 7", 2, 115200) +
+                                       JobRecord("Pharmacy", "2", 1, 19200));
     EXPECT_EQ(Run(list), 9);
 
     const JobReport& report = m_job->Report();
@@ -256,7 +232,7 @@ TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
     };
     for (const AbortPoint& point : points) {
         m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
-        AddPort(3, {Display(4, "FX40211-1.01.05"), Display(5, "FX40211-1.01.05")});
+        AddPort(3, {StandInDisplay(4, "FX40211-1.01.05"), StandInDisplay(5, "FX40211-1.01.05")});
         Start();
         m_view.ClearMessageLines();
         m_view.core = &m_core;
@@ -264,7 +240,7 @@ TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
         m_view.atTransfer = point.at == nullptr;
         m_view.pressed = false;
         m_job = std::make_unique<CAutomaticUpdateJob>(
-            m_core, m_firmware, WriteList(Record("Door", "4", 3, 115200) + Record("Hall", "5", 3, 115200)));
+            m_core, m_firmware, WriteList(JobRecord("Door", "4", 3, 115200) + JobRecord("Hall", "5", 3, 115200)));
         EXPECT_EQ(m_job->RunAutomaticUpdates(), 9) << point.where;
         EXPECT_TRUE(m_view.pressed) << point.where;
         EXPECT_TRUE(Has("[*TASK ERROR 601*]  Not all displays were updated due to the user aborting update"))
@@ -290,11 +266,11 @@ TEST_F(AutomaticJob, AbortAtAnyPointEndsTheJob)
 // the job waits for it (the restart wait and single attempts), so no 510 is reported.
 TEST_F(AutomaticJob, ARestartingDisplayIsNotAConnectionFailure)
 {
-    qvxsim::ControllerConfig first = Display(4, "FX40211-1.01.05");
+    qvxsim::ControllerConfig first = StandInDisplay(4, "FX40211-1.01.05");
     first.behaviour.rebootMs = 30000; // longer than the restart wait and a pass of attempts
-    AddPort(3, {first, Display(5, "FX40211-1.01.05")});
+    AddPort(3, {first, StandInDisplay(5, "FX40211-1.01.05")});
     Start();
-    EXPECT_EQ(Run(WriteList(Record("Door", "4", 3, 115200) + Record("Hall", "5", 3, 115200))), 0);
+    EXPECT_EQ(Run(WriteList(JobRecord("Door", "4", 3, 115200) + JobRecord("Hall", "5", 3, 115200))), 0);
     EXPECT_EQ(TaskCodes(0), std::vector<int>{0});
     EXPECT_EQ(TaskCodes(1), std::vector<int>{0});
     EXPECT_TRUE(Has("Waiting for display Door at address 4 to restart before the next display"));
@@ -305,9 +281,9 @@ TEST_F(AutomaticJob, ARestartingDisplayIsNotAConnectionFailure)
 // worked once.
 TEST_F(AutomaticJob, AddressesOutsideTheRangeAndRepeatsAreNotWorked)
 {
-    AddPort(3, {Display(4, "FX40211-1.02.11")});
+    AddPort(3, {StandInDisplay(4, "FX40211-1.02.11")});
     Start();
-    EXPECT_EQ(Run(WriteList(Record("Door", "0, 4, 241", 3, 115200) + Record("Again", "4", 3, 115200))), 4);
+    EXPECT_EQ(Run(WriteList(JobRecord("Door", "0, 4, 241", 3, 115200) + JobRecord("Again", "4", 3, 115200))), 4);
     const JobReport& report = m_job->Report();
     ASSERT_EQ(report.displays.size(), 4u) << "the repeat too, as not tried";
     EXPECT_EQ(TaskCodes(0), std::vector<int>{300});
@@ -331,10 +307,10 @@ TEST_F(AutomaticJob, AddressesOutsideTheRangeAndRepeatsAreNotWorked)
 // A list cut inside its last record names that display and makes the job line critical.
 TEST_F(AutomaticJob, ACutRecordIsNamedAndCritical)
 {
-    AddPort(3, {Display(4, "FX40211-1.02.11")});
+    AddPort(3, {StandInDisplay(4, "FX40211-1.02.11")});
     Start();
-    const std::string whole = Record("Door", "4", 3, 115200);
-    const std::string cut = Record("Hall", "5", 3, 115200).substr(0, 60); // through its address line
+    const std::string whole = JobRecord("Door", "4", 3, 115200);
+    const std::string cut = JobRecord("Hall", "5", 3, 115200).substr(0, 60); // through its address line
     EXPECT_EQ(Run(WriteList(whole + cut)), 9);
     EXPECT_TRUE(Has("Display list: the record at line 49 (\"Hall\") ends before its COM port and baud rate lines; "
                     "its displays cannot be reached"));
@@ -359,7 +335,7 @@ TEST_F(AutomaticJob, OneDisplayEachOutcome)
     };
     for (const MixCase& c : cases) {
         m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
-        AddPort(3, {Display(4, c.version)});
+        AddPort(3, {StandInDisplay(4, c.version)});
         Start();
         FirmwareSwitches switches;
         switches.bAnyFirmware = c.anyFirmware;
@@ -368,7 +344,7 @@ TEST_F(AutomaticJob, OneDisplayEachOutcome)
             switches.strFirmwarePath = (m_dir / c.file).string();
             switches.strFirmwareFileName = c.file;
         }
-        EXPECT_EQ(Run(WriteList(Record("Door", "4", 3, 115200)), switches), c.jobResult) << c.name;
+        EXPECT_EQ(Run(WriteList(JobRecord("Door", "4", 3, 115200)), switches), c.jobResult) << c.name;
         EXPECT_EQ(TaskCodes(0), std::vector<int>{c.code}) << c.name;
         EXPECT_EQ(m_job->Report().displays[0].outcome, c.outcome) << c.name;
         EXPECT_EQ(m_job->Report().displays[0].nOutcomeCode, c.code) << c.name;
@@ -377,11 +353,11 @@ TEST_F(AutomaticJob, OneDisplayEachOutcome)
 
 TEST_F(AutomaticJob, FailureToTakeEffectIsCritical)
 {
-    qvxsim::ControllerConfig display = Display(4, "FX40211-1.01.05");
+    qvxsim::ControllerConfig display = StandInDisplay(4, "FX40211-1.01.05");
     display.behaviour.keepOldFirmware = true;
     AddPort(3, {display});
     Start();
-    EXPECT_EQ(Run(WriteList(Record("Door", "4", 3, 115200))), 9);
+    EXPECT_EQ(Run(WriteList(JobRecord("Door", "4", 3, 115200))), 9);
     EXPECT_EQ(TaskCodes(0), std::vector<int>{514});
     EXPECT_EQ(m_job->Report().displays[0].outcome, DisplayOutcome::NotTakingEffect);
     EXPECT_EQ(m_job->Report().displays[0].strFirmwareAfter, "FX40211-1.01.05");
@@ -389,12 +365,12 @@ TEST_F(AutomaticJob, FailureToTakeEffectIsCritical)
 
 TEST_F(AutomaticJob, BusyPortIsSkippedAndTheOthersAreUpdated)
 {
-    AddPort(1, {Display(1, "FX40211-1.02.11")});
-    AddPort(2, {Display(1, "FX40211-1.02.11")});
+    AddPort(1, {StandInDisplay(1, "FX40211-1.02.11")});
+    AddPort(2, {StandInDisplay(1, "FX40211-1.02.11")});
     Start();
     CS22SignLink other; // another program holds COM2
     ASSERT_EQ(other.OpenPort(2, 115200, 0), S22NET_OK);
-    EXPECT_EQ(Run(WriteList(Record("A", "1", 1, 115200) + Record("B", "1", 2, 115200))), 9);
+    EXPECT_EQ(Run(WriteList(JobRecord("A", "1", 1, 115200) + JobRecord("B", "1", 2, 115200))), 9);
     EXPECT_TRUE(Has("[*TASK ERROR 500*]  Serial COM2 port is busy"));
     ASSERT_EQ(m_job->Report().displays.size(), 2u);
     EXPECT_EQ(TaskCodes(0), std::vector<int>{100});
@@ -433,10 +409,10 @@ TEST_F(AutomaticJob, EmptyAndMissingLists)
 
 TEST_F(AutomaticJob, InViewEachDisplayIsShownAndLeftDisconnected)
 {
-    AddPort(3, {Display(4, "FX40211-1.02.11")});
+    AddPort(3, {StandInDisplay(4, "FX40211-1.02.11")});
     Start();
     m_firmware.SetSwitches({});
-    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(Record("Door", "4", 3, 115200)));
+    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(JobRecord("Door", "4", 3, 115200)));
     EXPECT_EQ(m_job->RunAutomaticUpdates(), 4);
     EXPECT_EQ(m_view.addressesShown, (std::vector<int>{4, 1})) << "the display's address, then back to 1";
     EXPECT_FALSE(m_view.controlsConnected);
@@ -454,7 +430,7 @@ TEST_F(AutomaticJob, AbortDuringTheFirstRefreshPassEndsTheJob)
             std::this_thread::yield();
         m_core.Cancel();
     });
-    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(Record("Door", "7", 3, 115200)));
+    m_job = std::make_unique<CAutomaticUpdateJob>(m_core, m_firmware, WriteList(JobRecord("Door", "7", 3, 115200)));
     const int result = m_job->RunAutomaticUpdates();
     done = true;
     abort.join();

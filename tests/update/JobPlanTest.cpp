@@ -2,6 +2,7 @@
 // says the job would do, that nothing on any display changes, and how it ends.
 #include "../connection/CapturingView.h"
 #include "common/TestPortDir.h"
+#include "JobStore.h"
 
 #include "connection/InstallerCore.h"
 #include "link/S22SignLink.h"
@@ -19,28 +20,7 @@
 
 namespace {
 
-std::string PlanRecord(const std::string& name, const std::string& addresses, int port, unsigned long baud)
-{
-    std::vector<std::string> lines(48, "-");
-    lines[0] = name;
-    lines[9] = addresses;
-    lines[21] = "COM" + std::to_string(port);
-    lines[22] = std::to_string(baud);
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
-qvxsim::ControllerConfig PlanDisplay(unsigned char address, const std::string& version,
-                                     qvxsim::Protocol protocol = qvxsim::Protocol::S2200)
-{
-    qvxsim::ControllerConfig controller;
-    controller.address = address;
-    controller.settings.firmwareVersion = version;
-    controller.settings.protocol = protocol;
-    return controller;
-}
 
 class JobPlan : public ::testing::Test {
 protected:
@@ -78,11 +58,11 @@ protected:
 // Every kind of display on two lines; nothing sent changes any of them.
 TEST_F(JobPlan, ReadsEveryDisplayAndChangesNothing)
 {
-    AddPort(1, {PlanDisplay(1, "FX40211-1.01.05", qvxsim::Protocol::Pellworth), PlanDisplay(2, "FX40211-1.02.11"),
-                PlanDisplay(3, "FX40211-1.01.05")});
-    AddPort(2, {PlanDisplay(9, "", qvxsim::Protocol::Hitech)});
-    EXPECT_EQ(Plan(PlanRecord("Lobby", "1", 1, 115200) + PlanRecord("Pharmacy", "2", 1, 115200) +
-                   PlanRecord("Office", "3", 1, 115200) + PlanRecord("Gate", "9, 7", 2, 115200)),
+    AddPort(1, {StandInDisplay(1, "FX40211-1.01.05", qvxsim::Protocol::Pellworth), StandInDisplay(2, "FX40211-1.02.11"),
+                StandInDisplay(3, "FX40211-1.01.05")});
+    AddPort(2, {StandInDisplay(9, "", qvxsim::Protocol::Hitech)});
+    EXPECT_EQ(Plan(JobRecord("Lobby", "1", 1, 115200) + JobRecord("Pharmacy", "2", 1, 115200) +
+                   JobRecord("Office", "3", 1, 115200) + JobRecord("Gate", "9, 7", 2, 115200)),
               PlanResult::Unread)
         << "address 7 never answers";
 
@@ -125,16 +105,16 @@ TEST_F(JobPlan, ReadsEveryDisplayAndChangesNothing)
 
 TEST_F(JobPlan, CurrentStoreAndBusyLine)
 {
-    AddPort(1, {PlanDisplay(1, "FX40211-1.02.11")});
-    AddPort(2, {PlanDisplay(1, "FX40211-1.02.11")});
-    EXPECT_EQ(Plan(PlanRecord("A", "1", 1, 115200)), PlanResult::AllCurrent);
+    AddPort(1, {StandInDisplay(1, "FX40211-1.02.11")});
+    AddPort(2, {StandInDisplay(1, "FX40211-1.02.11")});
+    EXPECT_EQ(Plan(JobRecord("A", "1", 1, 115200)), PlanResult::AllCurrent);
     EXPECT_EQ(PlanOf(0).strState, "read");
 
     CS22SignLink other; // another program holds COM2
     ASSERT_EQ(other.OpenPort(2, 115200, 0), S22NET_OK);
     m_planner = std::make_unique<CJobPlanner>(m_core, m_firmware, m_config, (m_dir / "Busy.dat").string());
-    std::ofstream(m_dir / "Busy.dat") << PlanRecord("A", "1", 1, 115200) << PlanRecord("B", "1", 2, 115200)
-                                      << PlanRecord("C", "0", 1, 115200);
+    std::ofstream(m_dir / "Busy.dat") << JobRecord("A", "1", 1, 115200) << JobRecord("B", "1", 2, 115200)
+                                      << JobRecord("C", "0", 1, 115200);
     EXPECT_EQ(m_planner->Run(m_table), PlanResult::Unread);
     ASSERT_EQ(m_planner->Report().displays.size(), 3u);
     EXPECT_EQ(PlanOf(1).strState, "not_tried") << "address 0 is never spoken to";

@@ -4,6 +4,7 @@
 // lines at once and estimates the slowest.
 #include "../connection/CapturingView.h"
 #include "common/TestPortDir.h"
+#include "JobStore.h"
 
 #include "connection/InstallerCore.h"
 #include "sim/SignSim.h"
@@ -26,30 +27,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Record(const std::string& name, const std::string& addresses, int port)
-{
-    std::vector<std::string> lines(48, "-");
-    lines[0] = name;
-    lines[2] = "16";
-    lines[3] = "80";
-    lines[9] = addresses;
-    lines[21] = "COM" + std::to_string(port);
-    lines[22] = "115200";
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
-qvxsim::ControllerConfig Display(unsigned char address, const std::string& version,
-                                 qvxsim::Protocol protocol = qvxsim::Protocol::S2200)
-{
-    qvxsim::ControllerConfig controller;
-    controller.address = address;
-    controller.settings.firmwareVersion = version;
-    controller.settings.protocol = protocol;
-    return controller;
-}
 
 // Presses Abort (the core's Cancel) once every line named in `ports` has sent some of its image.
 class CBothSendingView : public CCapturingView {
@@ -85,8 +63,8 @@ protected:
     void StartStore()
     {
         m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
-        AddPort(1, {Display(1, "FX40211-1.01.05", qvxsim::Protocol::Pellworth), Display(2, "FX40211-1.02.11")});
-        AddPort(2, {Display(5, "FX40211-1.01.05"), Display(9, "", qvxsim::Protocol::Hitech)});
+        AddPort(1, {StandInDisplay(1, "FX40211-1.01.05", qvxsim::Protocol::Pellworth), StandInDisplay(2, "FX40211-1.02.11")});
+        AddPort(2, {StandInDisplay(5, "FX40211-1.01.05"), StandInDisplay(9, "", qvxsim::Protocol::Hitech)});
         std::string error;
         ASSERT_TRUE(m_sim->Start(&error)) << error;
     }
@@ -102,8 +80,8 @@ protected:
     std::string StoreList()
     {
         const auto path = m_dir / "Displays.dat";
-        std::ofstream(path, std::ios::binary) << Record("Lobby", "1", 1) + Record("Gate", "5, 9, 7", 2) +
-                                                     Record("Pharmacy", "2", 1);
+        std::ofstream(path, std::ios::binary) << JobRecord("Lobby", "1", 1) + JobRecord("Gate", "5, 9, 7", 2) +
+                                                     JobRecord("Pharmacy", "2", 1);
         return path.string();
     }
     int RunJob(bool parallel)
@@ -201,12 +179,12 @@ TEST_F(ParallelJob, EveryTaskIsWrittenWholeWithTheSameCodesAsOnePortAfterTheOthe
 TEST_F(ParallelJob, AbortWhileBothLinesSendEndsEveryLine)
 {
     m_sim = std::make_unique<qvxsim::SignSim>(m_dir.string());
-    AddPort(1, {Display(1, "FX40211-1.01.05"), Display(2, "FX40211-1.01.05")});
-    AddPort(2, {Display(5, "FX40211-1.01.05"), Display(6, "FX40211-1.01.05")});
+    AddPort(1, {StandInDisplay(1, "FX40211-1.01.05"), StandInDisplay(2, "FX40211-1.01.05")});
+    AddPort(2, {StandInDisplay(5, "FX40211-1.01.05"), StandInDisplay(6, "FX40211-1.01.05")});
     std::string error;
     ASSERT_TRUE(m_sim->Start(&error)) << error;
     const auto path = m_dir / "Displays.dat";
-    std::ofstream(path, std::ios::binary) << Record("Door", "1, 2", 1) + Record("Hall", "5, 6", 2);
+    std::ofstream(path, std::ios::binary) << JobRecord("Door", "1, 2", 1) + JobRecord("Hall", "5, 6", 2);
     m_view.core = &m_core;
     m_view.ports = 2;
     m_core.Runner().SetMode(RunMode::Inline);
