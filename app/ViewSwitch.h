@@ -27,6 +27,16 @@ public:
     {
         m_view.load()->ShowTransferProgress(fileName, done, total);
     }
+    void SetLineProgressText(int port, const std::string& text, const std::string& allLines) override
+    {
+        m_view.load()->SetLineProgressText(port, text, allLines);
+    }
+    void ShowLineTransferProgress(int port, const std::string& fileName, unsigned long done,
+                                  unsigned long total) override
+    {
+        m_view.load()->ShowLineTransferProgress(port, fileName, done, total);
+    }
+    void EndLineProgress(int port) override { m_view.load()->EndLineProgress(port); }
     bool AskYesNo(const std::string& question) override { return m_view.load()->AskYesNo(question); }
     void ShowMessageBox(const std::string& text) override { m_view.load()->ShowMessageBox(text); }
     bool ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice) override

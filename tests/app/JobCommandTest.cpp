@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -213,12 +214,24 @@ TEST_F(JobCommand, ParallelJobSigtermWhileBothPortsSendEndsBoth)
     std::ofstream(m_dir / "Displays.dat") << Record("Lobby", 1, 1) + Record("Deli", 2, 1) + Record("Gate", 1, 2) +
                                                  Record("Hall", 2, 2);
     std::vector<std::string> args = JobArgs();
-    args.push_back("-parallel");
+    for (const char* more : {"-parallel", "-progress", "json"})
+        args.push_back(more);
     const pid_t pid = Start(args);
+    // The progress lines say when both lines' displays are sending (and that each line's progress
+    // reaches them under its own display).
+    auto sending = [&] {
+        std::set<std::string> numbers;
+        for (const std::string& line : OutputLines()) {
+            if (line.find("\"event\": \"transfer\"") != std::string::npos &&
+                line.find("\"bytes_done\": 0,") == std::string::npos)
+                numbers.insert(line.substr(line.find("\"number\": "), 12));
+        }
+        return numbers.size();
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-    while ((m_sim->Stats(1, 1).framesReceived < 400 || m_sim->Stats(2, 1).framesReceived < 400) &&
-           std::chrono::steady_clock::now() < deadline)
+    while (sending() < 2 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(sending(), 2u) << Slurp(m_dir / "stdout.txt");
     ASSERT_EQ(kill(pid, SIGTERM), 0);
     EXPECT_EQ(Wait(pid), 9);
 
