@@ -270,12 +270,9 @@ int main()
     for (const auto& [number, seconds] : portSeconds)
         slowest = std::max(slowest, seconds);
     const double parallel = RunParallelJob(dir);
-    std::printf("
-the same store with -parallel, on fresh controllers:
-");
+    std::printf("\nthe same store with -parallel, on fresh controllers:\n");
     for (const auto& [number, seconds] : portSeconds)
-        std::printf("  COM%d in the job above: %.1f s
-", number, seconds);
+        std::printf("  COM%d in the job above: %.1f s\n", number, seconds);
     std::printf("  the parallel job: %.1f s, %+.1f%% against the slowest port (the goal: at most +5%%), "
                 "%.1f%% of the job above\n", parallel, 100.0 * (parallel - slowest) / slowest, 100.0 * parallel / total);
     std::filesystem::remove_all(dir);
