@@ -59,7 +59,7 @@ public:
     void SetLineProgressText(int port, const std::string& text, const std::string& allLines) override;
     void ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,
                                   unsigned long bytesTotal) override;
-    void EndLineProgress(int port) override { m_inner.EndLineProgress(port); }
+    void EndLineProgress(int port, const std::string& allLines) override { m_inner.EndLineProgress(port, allLines); }
     bool AskYesNo(const std::string& question) override { return m_inner.AskYesNo(question); }
     void ShowMessageBox(const std::string& text) override { m_inner.ShowMessageBox(text); }
     void ShowDisplayLists(const std::vector<InfoRow>& config, const std::vector<InfoRow>& status) override

@@ -269,7 +269,7 @@ void CTerminalJobView::ShowLineTransferProgress(int port, const std::string& fil
     DrawLines(now, added || starts || complete);
 }
 
-void CTerminalJobView::EndLineProgress(int port)
+void CTerminalJobView::EndLineProgress(int port, const std::string&)
 {
     std::lock_guard guard(m_lock);
     if (m_lines.erase(port) > 0)

@@ -49,7 +49,7 @@ public:
     void SetLineProgressText(int port, const std::string& text, const std::string& allLines) override;
     void ShowLineTransferProgress(int port, const std::string& fileName, unsigned long bytesDone,
                                   unsigned long bytesTotal) override;
-    void EndLineProgress(int port) override;
+    void EndLineProgress(int port, const std::string& allLines) override;
     // Nobody answers: the question is shown with its answer, no.
     bool AskYesNo(const std::string& question) override;
     void ShowMessageBox(const std::string& text) override;

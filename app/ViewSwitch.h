@@ -36,7 +36,10 @@ public:
     {
         m_view.load()->ShowLineTransferProgress(port, fileName, done, total);
     }
-    void EndLineProgress(int port) override { m_view.load()->EndLineProgress(port); }
+    void EndLineProgress(int port, const std::string& allLines) override
+    {
+        m_view.load()->EndLineProgress(port, allLines);
+    }
     bool AskYesNo(const std::string& question) override { return m_view.load()->AskYesNo(question); }
     void ShowMessageBox(const std::string& text) override { m_view.load()->ShowMessageBox(text); }
     bool ChooseConfiguration(const ConfigurationLists& lists, ConfigurationChoice& choice) override

@@ -92,7 +92,11 @@ public:
         (void)bytesDone;
         (void)bytesTotal;
     }
-    virtual void EndLineProgress(int port) { (void)port; }
+    virtual void EndLineProgress(int port, const std::string& allLines)
+    {
+        (void)port;
+        SetProgressText(allLines);
+    }
 
     // Questions and message boxes. A view that cannot ask (unattended) answers false.
     virtual bool AskYesNo(const std::string& question) = 0;

@@ -136,6 +136,15 @@ void COperationRunner::CancelCurrent()
     if (auto token = CurrentToken())
         token->Cancel();
     m_link.Abort();
+    std::lock_guard guard(m_cancelListenerLock);
+    if (m_onCancel)
+        m_onCancel();
+}
+
+void COperationRunner::SetCancelListener(std::function<void()> listener)
+{
+    std::lock_guard guard(m_cancelListenerLock);
+    m_onCancel = std::move(listener);
 }
 
 void COperationRunner::Stop()

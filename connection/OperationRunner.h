@@ -63,6 +63,11 @@ public:
     bool IsBusy() const;
     // Called when the runner becomes busy or idle (outside its lock).
     void SetBusyListener(std::function<void(bool)> listener);
+    // Called after every Abort and stop (CancelCurrent, Stop), on the caller's thread, outside the
+    // runner's lock: a job whose parts run on runners of their own passes it on to them. Setting
+    // another (or none) waits for a call under way, so a listener is never called after it was
+    // replaced.
+    void SetCancelListener(std::function<void()> listener);
 
 private:
     friend class COperationScope;
@@ -84,6 +89,8 @@ private:
     RunMode m_mode = RunMode::InView;
     std::function<void(bool)> m_onBusy;
     std::mutex m_busyLock; // taken around the busy listener only
+    std::function<void()> m_onCancel;
+    std::mutex m_cancelListenerLock; // taken around the cancel listener only
 
     mutable std::mutex m_lock; // guards everything below
     std::vector<std::unique_ptr<COperation>> m_operations; // outermost first

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -234,11 +235,16 @@ void CJobPlanner::PlanLinesAtOnce(const std::vector<std::vector<DisplayInfo>>& l
     }
     // Each line's plan, kept in the job's order whatever order they end in.
     std::vector<JobReport> planned(work.size());
+    std::mutex shownLock; // one line's lines at a time
     WorkLinesAtOnce(m_core, m_firmware.Switches(), work, [&](CLineWorkspace& space, const LineWork& line) {
         CJobPlanner linePlanner(space.Core(), space.Firmware(), space.Config(), m_strDisplaysPath);
         linePlanner.PlanLine(line.entries);
         const auto index = static_cast<std::size_t>(&line - work.data());
         planned[index] = std::move(linePlanner.m_report);
+        // What the line's reads said, whole, where the plan's own lines are shown.
+        std::lock_guard guard(shownLock);
+        for (const std::string& text : space.Core().Messages().Lines())
+            m_core.Messages().AddShownLine(text);
     });
     // The lines' displays after those the list names but no line reaches, as one line after the
     // other lists them; the job takes as long as its slowest line.

@@ -1,8 +1,8 @@
 #include "update/LineWorkers.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -15,21 +15,15 @@ public:
     void Stop() override {}
 };
 
-// How often the job's core is looked at for a cancel while the lines run: well inside the time a
-// technician waits for an Abort to show.
-constexpr std::chrono::milliseconds kCancelPoll{20};
-
 } // namespace
 
+// The view is told under the board's lock, so that the joined texts reach it in the order they
+// were made; views never call back into the board.
 void CLineProgressBoard::SetText(int port, const std::string& text)
 {
-    std::string all;
-    {
-        std::lock_guard guard(m_lock);
-        m_texts[port] = text;
-        all = Joined();
-    }
-    m_jobView.SetLineProgressText(port, text, all);
+    std::lock_guard guard(m_lock);
+    m_texts[port] = text;
+    m_jobView.SetLineProgressText(port, text, Joined());
 }
 
 void CLineProgressBoard::Transfer(int port, const std::string& fileName, unsigned long done, unsigned long total)
@@ -39,11 +33,9 @@ void CLineProgressBoard::Transfer(int port, const std::string& fileName, unsigne
 
 void CLineProgressBoard::End(int port)
 {
-    {
-        std::lock_guard guard(m_lock);
-        m_texts.erase(port);
-    }
-    m_jobView.EndLineProgress(port);
+    std::lock_guard guard(m_lock);
+    m_texts.erase(port);
+    m_jobView.EndLineProgress(port, Joined());
 }
 
 std::string CLineProgressBoard::Joined() const
@@ -74,32 +66,30 @@ void WorkLinesAtOnce(CInstallerCore& jobCore, const FirmwareSwitches& switches, 
     for (const LineWork& line : lines)
         spaces.push_back(std::make_unique<CLineWorkspace>(line.nPort, board, switches));
 
-    std::mutex lock;
-    std::condition_variable changed;
-    std::size_t running = lines.size();
+    // An Abort or a stop of the job reaches every line at once, also one that came before the
+    // lines start (then no line opens its port).
+    auto stopLines = [&spaces] {
+        for (const auto& space : spaces)
+            space->Core().Interrupt();
+    };
+    jobCore.Runner().SetCancelListener(stopLines);
+    if (jobCore.IsCancelled())
+        stopLines();
+
+    auto workLine = [&](std::size_t i) {
+        work(*spaces[i], lines[i]);
+        spaces[i]->Core().Session().CloseLink();
+        board.End(lines[i].nPort);
+    };
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        threads.emplace_back([&, i] {
-            work(*spaces[i], lines[i]);
-            spaces[i]->Core().Session().CloseLink();
-            board.End(lines[i].nPort);
-            std::lock_guard guard(lock);
-            --running;
-            changed.notify_all();
-        });
-    }
-    bool stopped = false;
-    {
-        std::unique_lock guard(lock);
-        while (running > 0) {
-            changed.wait_for(guard, kCancelPoll);
-            if (!stopped && jobCore.IsCancelled()) {
-                stopped = true;
-                for (const auto& space : spaces)
-                    space->Core().Interrupt();
-            }
+        try {
+            threads.emplace_back(workLine, i);
+        } catch (const std::system_error&) {
+            workLine(i); // no thread to be had: this line is worked here, the others go on
         }
     }
     for (std::thread& thread : threads)
         thread.join();
+    jobCore.Runner().SetCancelListener(nullptr);
 }

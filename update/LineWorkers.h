@@ -82,7 +82,8 @@ struct LineWork {
 };
 
 // Runs work for every line, each on a thread of its own with its own workspace, and returns when
-// all have returned. While they run, a cancel of the job's core (an Abort, a stop signal) stops
-// every line: the exchange under way on each ends, and nothing later starts.
+// all have returned. A cancel of the job's core (an Abort, a stop signal), before or while they
+// run, stops every line at once: the exchange under way on each ends, and nothing later starts.
+// The job core's cancel listener is this call's while it runs.
 void WorkLinesAtOnce(CInstallerCore& jobCore, const FirmwareSwitches& switches, const std::vector<LineWork>& lines,
                      const std::function<void(CLineWorkspace&, const LineWork&)>& work);

@@ -25,7 +25,7 @@ public:
     {
         calls += "sent " + std::to_string(port) + " " + std::to_string(done) + "; ";
     }
-    void EndLineProgress(int port) override { calls += "end " + std::to_string(port) + "; "; }
+    void EndLineProgress(int port, const std::string&) override { calls += "end " + std::to_string(port) + "; "; }
     int steps = 0;
     int transfers = 0;
     std::string calls; // the line calls, in order
@@ -136,7 +136,7 @@ TEST_F(ProgressJson, SeveralLinesInterleaved)
     front.nOutcomeCode = 0;
     front.dSeconds = 1;
     m_view.DisplayFinished(front, 1);
-    m_view.EndLineProgress(1);
+    m_view.EndLineProgress(1, "");
     m_view.SetLineProgressText(2, "Verifying", "COM2 Verifying");
     m_view.DisplayStarted(display("Deli", 1), 4);
     m_view.SetLineProgressText(1, "Connecting", "COM1 Connecting  COM2 Verifying"); // a new display's step

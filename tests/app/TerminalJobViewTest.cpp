@@ -152,9 +152,9 @@ TEST(TerminalJobView, LinesRedrawnInPlace)
     at(1045);
     view.SetLineProgressText(2, "Waiting for restart", ""); // a new step: drawn at once
     at(1050);
-    view.EndLineProgress(2);
-    view.EndLineProgress(2);
-    view.EndLineProgress(1); // none left: cleared
+    view.EndLineProgress(2, "");
+    view.EndLineProgress(2, "");
+    view.EndLineProgress(1, ""); // none left: cleared
     view.ShowMessageLine("Done");
 
     const std::string downloading = "COM1 Downloading firmware" + std::string(13, ' ');

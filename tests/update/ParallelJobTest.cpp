@@ -221,18 +221,24 @@ TEST_F(ParallelJob, PlanReadsTheLinesAtOnceAndEstimatesTheSlowest)
     CConfigDownloader config(m_core);
     std::map<std::string, std::string> states[2];
     JobReport reports[2];
+    Lines shown[2];
     for (int parallel = 0; parallel < 2; ++parallel) {
         StartStore();
+        m_view.ClearMessageLines();
         CJobPlanner planner(m_core, m_firmware, config, StoreList());
         planner.SetParallel(parallel == 1);
         std::ostringstream table;
         EXPECT_EQ(planner.Run(table), PlanResult::Unread) << "address 7 never answers";
         reports[parallel] = planner.Report();
+        shown[parallel] = m_view.Lines();
+        std::sort(shown[parallel].begin(), shown[parallel].end());
         for (const DisplayReport& display : reports[parallel].displays)
             states[parallel][display.strName + "@" + std::to_string(display.nAddress)] = display.plan.strState;
         EXPECT_EQ(m_sim->Stats(1, 1).filesStored + m_sim->Stats(2, 5).filesStored, 0u);
     }
     EXPECT_EQ(states[1], states[0]);
+    EXPECT_FALSE(shown[0].empty());
+    EXPECT_EQ(shown[1], shown[0]) << "each line's reads are shown as one line after the other shows them";
     EXPECT_TRUE(reports[1].bParallel);
     std::map<int, double> perLine;
     for (const DisplayReport& display : reports[1].displays)

@@ -653,12 +653,26 @@ void CDlgPellworthTestApp::SetProgressText(const std::string& text)
     });
 }
 
-void CDlgPellworthTestApp::SetLineProgressText(int, const std::string&, const std::string& allLines)
+namespace {
+
+std::string OneRow(const std::string& allLines)
 {
     std::string row;
     for (const char c : allLines)
         row += c == '\n' ? std::string("  |  ") : std::string(1, c);
-    SetProgressText(row);
+    return row;
+}
+
+} // namespace
+
+void CDlgPellworthTestApp::SetLineProgressText(int, const std::string&, const std::string& allLines)
+{
+    SetProgressText(OneRow(allLines));
+}
+
+void CDlgPellworthTestApp::EndLineProgress(int, const std::string& allLines)
+{
+    SetProgressText(OneRow(allLines));
 }
 
 void CDlgPellworthTestApp::SetProgressSteps(int steps)

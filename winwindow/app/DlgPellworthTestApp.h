@@ -45,6 +45,7 @@ public:
     void SetProgressText(const std::string& text) override;
     // The progress window has one row of text: the lines' steps side by side.
     void SetLineProgressText(int port, const std::string& text, const std::string& allLines) override;
+    void EndLineProgress(int port, const std::string& allLines) override;
     void SetProgressSteps(int steps) override;
     void StepProgress() override;
     void EnableAbort(bool enable) override;
