@@ -101,8 +101,7 @@ parallel_status=$?
 set -e
 tenths=$(( ($(date +%s%N) - started) / 100000000 ))
 echo "== Exit status: $parallel_status, in $((tenths / 10)).$((tenths % 10)) s (one line after the other above: $((job_tenths / 10)).$((job_tenths % 10)) s)."
-echo "   Each display's task is in the log whole,"
-echo "   in the order the displays finished (here COM2's, with no install, before Lobby's); the job line counts both lines:"
+echo "   Each display's task is in the log whole, in the order the displays finished; the job line counts both lines:"
 grep -E 'Updating display|JOB ERROR' "$dir/parallel.log" | sed 's/^.*~  //'
 strip() { sed 's/^.*~  //' "$1" | sort; }
 if diff <(strip "$dir/job.log") <(strip "$dir/parallel.log") >/dev/null; then
