@@ -79,6 +79,8 @@ std::span<const CPellworthCmdLineInfo::SwitchDef> CPellworthCmdLineInfo::Switche
         {.word = "parallel", .mode = MODE_PARALLEL, .option = &O::bParallel},
         {.word = "progress", .mode = MODE_PROGRESS, .option = &O::bProgress, .optionParameter = &O::strProgress,
          .valueForm = "json"},
+        {.word = "record", .mode = MODE_RECORD, .option = &O::bRecord, .optionParameter = &O::strRecord,
+         .valueForm = "<file>"},
     };
     return kSwitches;
 }
@@ -193,6 +195,11 @@ void CPellworthCmdLineInfo::NoteAction(ActionForm form)
 std::string CPellworthCmdLineInfo::GetReportFilePath() const
 {
     return m_options.strReport.empty() ? std::string() : Resolve(m_options.strReport);
+}
+
+std::string CPellworthCmdLineInfo::GetRecordFilePath() const
+{
+    return m_options.strRecord.empty() ? std::string() : Resolve(m_options.strRecord);
 }
 
 int CPellworthCmdLineInfo::GetBaudRate() const

@@ -38,7 +38,8 @@ public:
         MODE_LONG = 19,
         MODE_PLAN = 20,
         MODE_PROGRESS = 21,
-        MODE_PARALLEL = 22
+        MODE_PARALLEL = 22,
+        MODE_RECORD = 23
     };
 
     // The command-line forms that act on one display (beside -ping and -info).
@@ -81,6 +82,9 @@ public:
         bool bPlan = false;
         // "parallel": the job's (and the plan's) COM ports worked at the same time.
         bool bParallel = false;
+        // "record" and its value as written (GetRecordFilePath resolves it): every form's frames.
+        bool bRecord = false;
+        std::string strRecord;
         // "progress" and its form ("json" is the one there is).
         bool bProgress = false;
         std::string strProgress;
@@ -142,6 +146,8 @@ public:
     std::string GetDisplaysFileLookedAt() const;
     // The job report's path ("report"), resolved like the log's; empty when not given or too long.
     std::string GetReportFilePath() const;
+    // The session record's path ("record"), resolved the same way; empty when not given or too long.
+    std::string GetRecordFilePath() const;
 
 private:
     // The job's own switches set this class's fields, the others those of Options; a row sets

@@ -10,6 +10,7 @@
 #include "app/TerminalJobView.h"
 #include "app/Version.h"
 #include "base/TimeScale.h"
+#include "link/SessionRecord.h"
 #include "update/AutomaticJob.h"
 #include "update/JobPlan.h"
 
@@ -36,12 +37,16 @@ int CPellworthTestApp::Run()
         return exitstatus::kDone;
     }
     std::string problem;
-    if (!CheckUsage(problem)) {
+    if (!CheckUsage(problem) || !OpenSessionRecord(problem)) {
         m_err << "qvxfirminstaller: " << problem << "\n";
         if (m_cmdInfo.IsSilent())
             LogRefusedJob(problem);
         return exitstatus::kUsage;
     }
+    // Closed after the port below, so the record ends with its close line, on every way out.
+    struct RecordCloser {
+        ~RecordCloser() { CSessionRecorder::Instance().Close(); }
+    } closeRecord;
     NoteInputs();
     if (!m_cmdInfo.GetOptions().bPlan)
         OpenJobLog();
@@ -164,6 +169,26 @@ bool CPellworthTestApp::CheckUsage(std::string& problem)
         return false;
     }
     return true;
+}
+
+bool CPellworthTestApp::OpenSessionRecord(std::string& problem)
+{
+    const CPellworthCmdLineInfo::Options& options = m_cmdInfo.GetOptions();
+    if (!options.bRecord)
+        return true;
+    const char* notStarted = m_cmdInfo.IsSilent() ? "the job was not started"
+                             : options.bPlan      ? "the plan was not started"
+                                                  : "nothing was sent";
+    const std::string path = m_cmdInfo.GetRecordFilePath();
+    if (path.empty()) {
+        problem = std::string("-record needs the record's file name (not too long); ") + notStarted + ".";
+        return false;
+    }
+    std::string fault;
+    if (CSessionRecorder::Instance().Open(path, std::string("qvxfirminstaller ") + ToolVersion(), fault))
+        return true;
+    problem = "the session record could not be written: " + fault + "; " + notStarted + ".";
+    return false;
 }
 
 void CPellworthTestApp::NoteInputs()
@@ -417,6 +442,11 @@ const char* CPellworthTestApp::UsageText()
            "  each family in numeric order. On Windows COM<n> is the port COM<n>.\n"
            "\n"
            "Other\n"
+           "  -record <file>         every form: write each frame sent and received, and\n"
+           "                         each port's opening, rate and closing, to <file>\n"
+           "                         (text, one line each, kept as it goes; replaced at\n"
+           "                         the start; a file that cannot be written is exit\n"
+           "                         status 2, with nothing sent)\n"
            "  -h, --help, /?         show this text\n"
            "  --version              print the tool's version\n"
            "  A relative file name, in which '\\' counts as '/', is taken from the\n"

@@ -66,6 +66,9 @@ private:
     // Switches that make the run pointless to start: false, with problem saying why (the line for
     // standard error, without the program's name). Notes on ignored switches are printed here.
     bool CheckUsage(std::string& problem);
+    // Opens the session record (-record) before anything is sent; false with the problem when it
+    // cannot be written.
+    bool OpenSessionRecord(std::string& problem);
     // With "l1", a refused "s" leaves its job in the log: start, problem, job line, end.
     void LogRefusedJob(const std::string& problem);
     // One note on standard error for each input read in a way its writer may not expect.

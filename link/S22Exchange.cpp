@@ -4,16 +4,23 @@
 #include "link/S22NetAbstractPort.h"
 #include "link/S22NetResult.h"
 #include "link/S22NetSerialPort.h"
+#include "link/SessionRecord.h"
 
 #include <cstdio>
 
 namespace {
 
-// The COM number for the trace; other ports have none to show.
+// The COM number and line rate for the trace; other ports have neither to show.
 short ComPortOf(const CS22NetAbstractPort& port)
 {
     const auto* serial = dynamic_cast<const CS22NetSerialPort*>(&port);
     return serial != nullptr ? serial->GetComPort() : 0;
+}
+
+unsigned long BaudOf(const CS22NetAbstractPort& port)
+{
+    const auto* serial = dynamic_cast<const CS22NetSerialPort*>(&port);
+    return serial != nullptr ? serial->GetBaud() : 0;
 }
 
 std::chrono::microseconds SinceFirstTrace()
@@ -57,8 +64,8 @@ S22Result SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22R
     sent.Build(request.address, sequence, request.type, request.data, request.length);
     port.FlushReceiveBuffer();
     const S22Result result = port.SendPacket(sent);
-    if (DebugOutputEnabled())
-        TraceSent(ComPortOf(port), {sent.Bytes(), sent.WireLength()}, result);
+    if (FrameTraceWanted())
+        TraceSent(ComPortOf(port), BaudOf(port), {sent.Bytes(), sent.WireLength()}, result);
     return result;
 }
 
@@ -68,13 +75,13 @@ S22Result AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S
     const S22Result result = port.ReceivePacket(received);
     if (result != S22NET_OK) {
         // What a cut-off read left in the buffer cannot be told from its zeros: no bytes shown.
-        if (DebugOutputEnabled())
-            TraceReceived(ComPortOf(port), {}, result);
+        if (FrameTraceWanted())
+            TraceReceived(ComPortOf(port), BaudOf(port), {}, result);
         return result;
     }
     const S22Result validated = received.Validate(request.address, sequence, request.type, request.expectedCode);
-    if (DebugOutputEnabled())
-        TraceReceived(ComPortOf(port), {received.Bytes(), received.WireLength()}, validated,
+    if (FrameTraceWanted())
+        TraceReceived(ComPortOf(port), BaudOf(port), {received.Bytes(), received.WireLength()}, validated,
                       ReplyNote(received, request, sequence, validated));
     return validated;
 }
@@ -153,15 +160,25 @@ std::string_view ReplyNote(const CS22NetPacket& reply, const S22Request& request
     return "rejected: wrong command code";
 }
 
-void TraceSent(short comPort, std::span<const unsigned char> bytes, short result)
+bool FrameTraceWanted()
+{
+    return DebugOutputEnabled() || CSessionRecorder::Instance().IsOpen();
+}
+
+void TraceSent(short comPort, unsigned long baud, std::span<const unsigned char> bytes, short result)
 {
     // An abort is only seen before anything is written.
     const std::string_view note = result == ERR_SIGN_ABORT ? "aborted, not sent" : TraceNote(result);
-    DebugOutput(TraceLine(TraceDirection::Sent, comPort, bytes, SinceFirstTrace(), note));
+    if (DebugOutputEnabled())
+        DebugOutput(TraceLine(TraceDirection::Sent, comPort, bytes, SinceFirstTrace(), note));
+    CSessionRecorder::Instance().Frame(true, comPort, baud, bytes, note);
 }
 
-void TraceReceived(short comPort, std::span<const unsigned char> bytes, short result, std::string_view note)
+void TraceReceived(short comPort, unsigned long baud, std::span<const unsigned char> bytes, short result,
+                   std::string_view note)
 {
-    DebugOutput(TraceLine(TraceDirection::Received, comPort, bytes, SinceFirstTrace(),
-                          note.empty() ? TraceNote(result) : note));
+    const std::string_view shown = note.empty() ? TraceNote(result) : note;
+    if (DebugOutputEnabled())
+        DebugOutput(TraceLine(TraceDirection::Received, comPort, bytes, SinceFirstTrace(), shown));
+    CSessionRecorder::Instance().Frame(false, comPort, baud, bytes, shown);
 }

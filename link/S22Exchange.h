@@ -90,8 +90,9 @@ S22Result SendRequest(CS22NetAbstractPort& port, CS22NetPacket& sent, const S22R
 S22Result AwaitReply(CS22NetAbstractPort& port, CS22NetPacket& received, const S22Request& request,
                      unsigned char sequence);
 
-// Byte trace of every frame either protocol sends or receives, on the debug output. Callers ask
-// DebugOutputEnabled() first, so a run without debug output formats nothing.
+// Byte trace of every frame either protocol sends or receives, on the debug output and into the
+// session record (SessionRecord.h). Callers ask FrameTraceWanted() first, so a run with neither
+// formats nothing.
 enum class TraceDirection { Sent, Received };
 
 // One trace line, e.g. "qvx trace   12.345 ms -> COM3 6 bytes: 55 AA 01 00 03 FD\n": elapsed as
@@ -108,7 +109,12 @@ std::string_view TraceNote(short result);
 std::string_view ReplyNote(const CS22NetPacket& reply, const S22Request& request, unsigned char sequence,
                            short result);
 
-// Write a trace line stamped with the time since the process's first traced frame. An empty note
-// takes TraceNote(result); nothing received with a failed read traces as "no reply".
-void TraceSent(short comPort, std::span<const unsigned char> bytes, short result);
-void TraceReceived(short comPort, std::span<const unsigned char> bytes, short result, std::string_view note = {});
+// Debug output is on or a session record is open.
+bool FrameTraceWanted();
+
+// Write a trace line stamped with the time since the process's first traced frame, and the
+// record's line with the port's rate. An empty note takes TraceNote(result); nothing received with
+// a failed read traces as "no reply".
+void TraceSent(short comPort, unsigned long baud, std::span<const unsigned char> bytes, short result);
+void TraceReceived(short comPort, unsigned long baud, std::span<const unsigned char> bytes, short result,
+                   std::string_view note = {});

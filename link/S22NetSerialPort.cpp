@@ -3,13 +3,16 @@
 #include "base/TimeScale.h"
 #include "link/S22NetPacket.h"
 #include "link/S22NetResult.h"
+#include "link/SessionRecord.h"
 
 #include <algorithm>
 
 CS22NetSerialPort::~CS22NetSerialPort()
 {
-    if (m_device.IsOpen())
+    if (m_device.IsOpen()) {
         m_device.Close();
+        CSessionRecorder::Instance().PortClosed(m_nComPort);
+    }
 }
 
 void CS22NetSerialPort::Configure(short comPort, unsigned long baud, unsigned char flag)
@@ -26,12 +29,23 @@ S22Result CS22NetSerialPort::Connect()
     m_meter.ReplyMissed(); // nothing written on the old line is answered on the new one
     if (!m_device.Open(m_nComPort, m_nBaud))
         return ERR_NETWORK_CONNECT_FAILED;
+    // A replay learns the line's rate from these lines: the rate line marks a restart at a rate
+    // other than this port's last (Auto Connect's next attempt, a rate the controller was told).
+    CSessionRecorder& record = CSessionRecorder::Instance();
+    if (m_nOpenedBaud != 0 && m_nOpenedBaud != m_nBaud)
+        record.RateChanged(m_nComPort, m_nBaud);
+    m_nOpenedBaud = m_nBaud;
+    record.PortOpened(m_nComPort, m_nBaud);
     return S22NET_OK;
 }
 
 S22Result CS22NetSerialPort::Disconnect()
 {
-    return m_device.Close() ? S22NET_OK : ERR_NETWORK_DISCONNECT_INVALID;
+    const bool wasOpen = m_device.IsOpen();
+    const bool closed = m_device.Close();
+    if (wasOpen)
+        CSessionRecorder::Instance().PortClosed(m_nComPort);
+    return closed ? S22NET_OK : ERR_NETWORK_DISCONNECT_INVALID;
 }
 
 S22Result CS22NetSerialPort::SendPacket(const CS22NetPacket& frame)

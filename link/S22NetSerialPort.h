@@ -74,6 +74,7 @@ private:
     CSerialDevice::Clock::time_point m_lastByteAt{}; // when the last read took bytes
     CS22LineMeter m_meter;
     unsigned long m_nBaud = 0;
+    unsigned long m_nOpenedBaud = 0; // the rate of the last Connect that opened the device; 0: none yet
     short m_nComPort = 0;
     unsigned char m_nFlag = 0;
 };

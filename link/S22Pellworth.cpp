@@ -82,8 +82,8 @@ S22Result CS22SignLink::PellworthExchange(unsigned char address, unsigned char c
     const auto send = [&] {
         m_port.FlushReceiveBuffer();
         const S22Result result = m_port.WritePort(frame, kFrameSize);
-        if (DebugOutputEnabled())
-            TraceSent(m_port.GetComPort(), frame, result);
+        if (FrameTraceWanted())
+            TraceSent(m_port.GetComPort(), m_port.GetBaud(), frame, result);
         return result;
     };
     const auto awaitPingReply = [&] {
@@ -91,8 +91,8 @@ S22Result CS22SignLink::PellworthExchange(unsigned char address, unsigned char c
         unsigned long count = sizeof reply;
         const S22Result result = m_port.ReadBlock(reply, &count);
         const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsExactPingReply(reply, address);
-        if (DebugOutputEnabled())
-            TraceReceived(m_port.GetComPort(), {reply, count}, result, invalid ? "rejected: not the ping reply" : "");
+        if (FrameTraceWanted())
+            TraceReceived(m_port.GetComPort(), m_port.GetBaud(), {reply, count}, result, invalid ? "rejected: not the ping reply" : "");
         return invalid ? ERR_SIGN_INVALID_RESPONSE : result;
     };
     short retries = 0;
@@ -127,8 +127,8 @@ S22Result CS22SignLink::GetSignType(unsigned char address, std::string& text)
     const S22Result result = m_port.ReadBlock(reply, &count);
     const bool invalid = result == S22NET_OK && reply[1] == 0x06 && !IsValidQueryHeader(reply, address);
     // The reply is control bytes and the display's own text: shown in hex only, never raw.
-    if (DebugOutputEnabled())
-        TraceReceived(m_port.GetComPort(), {reply, count}, result,
+    if (FrameTraceWanted())
+        TraceReceived(m_port.GetComPort(), m_port.GetBaud(), {reply, count}, result,
                       invalid ? "rejected: not a sign type reply" : result == S22NET_OK ? "sign type" : "");
     if (result != S22NET_OK)
         return result;
