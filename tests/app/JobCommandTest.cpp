@@ -214,7 +214,8 @@ TEST_F(JobCommand, ParallelJobSigtermWhileBothPortsSendEndsBoth)
     std::ofstream(m_dir / "Displays.dat") << Record("Lobby", 1, 1) + Record("Deli", 2, 1) + Record("Gate", 1, 2) +
                                                  Record("Hall", 2, 2);
     std::vector<std::string> args = JobArgs();
-    for (const char* more : {"-parallel", "-progress", "json"})
+    for (const std::string& more : {std::string("-parallel"), std::string("-progress"), std::string("json"),
+                                    std::string("-record"), (m_dir / "session.txt").string()})
         args.push_back(more);
     const pid_t pid = Start(args);
     // The progress lines say when both lines' displays are sending (and that each line's progress
@@ -256,6 +257,10 @@ TEST_F(JobCommand, ParallelJobSigtermWhileBothPortsSendEndsBoth)
     const std::string report = Slurp(m_dir / "job.json");
     EXPECT_NE(report.find("\"aborted\": true"), std::string::npos) << report;
     EXPECT_NE(report.find("\"parallel\": true"), std::string::npos) << report;
+    // Both lines' frames went to the one record, each line whole (a frame per line).
+    const std::string record = Slurp(m_dir / "session.txt");
+    for (const char* line : {" -> COM1 115200 ", " -> COM2 115200 ", " <- COM1 115200 ", " <- COM2 115200 "})
+        EXPECT_NE(record.find(line), std::string::npos) << line;
 }
 
 } // namespace
