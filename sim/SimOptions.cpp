@@ -200,6 +200,9 @@ private:
             return Value(name, &value) && Set(&m_options->portDir, value);
         if (name == "--port")
             return Value(name, &value) && NewPort(value);
+        if (name == "--replay")
+            return Value(name, &value) && (!value.empty() || Fail("--replay needs a file"))
+                && Set(&m_options->replayFile, value);
         if (name == "--rate" || name == "--adapter-latency" || name == "--addr" || name == "--fault")
             return Value(name, &value) && CurrentPort(name) && PortValue(name, value);
         if (name == "--line-time" || name == "--loopback") {
@@ -304,6 +307,11 @@ private:
 
     bool Finish()
     {
+        if (!m_options->replayFile.empty()) {
+            if (!m_options->ports.empty())
+                return Fail("--replay takes its ports from the record: no --port with it");
+            return !m_options->portDir.empty() || Fail("no port directory: give --port-dir or set QVX_PORT_DIR");
+        }
         if (m_options->ports.empty())
             return Fail("no --port given");
         for (const PortConfig& port : m_options->ports) {
@@ -391,9 +399,17 @@ bool ParseSimOptions(const std::vector<std::string>& args, const char* envPortDi
 std::string SimUsage()
 {
     return "Usage: qvx-signsim [--port-dir DIR] PORT [PORT ...]\n"
+           "       qvx-signsim [--port-dir DIR] --replay FILE\n"
            "\n"
            "Stand-in sign controllers on pseudo-terminals, published as DIR/COM<n>.\n"
            "\n"
+           "  --replay FILE   answer from a session record (qvxfirminstaller -record FILE) instead:\n"
+           "                  every COM port it names, each request with the reply recorded for it, in\n"
+           "                  the recorded order, matched by its exact bytes (a clock word the tool stamps\n"
+           "                  into a request may be later) and as late as then (scaled by\n"
+           "                  QVX_TIME_SCALE). A request that is not the next recorded one is not\n"
+           "                  answered and a line says so; another says when a port's requests are all\n"
+           "                  played. Exit status 2 for a record line that cannot be read\n"
            "  PORT  := --port N [--rate BAUD] [--line-time] [--adapter-latency MS] [--loopback] [CONTROLLERS]...\n"
            "           [--fault FAULT]... [--status STATUS]...; options after --port N apply to COM<N> (N = 1..255)\n"
            "  CONTROLLERS := --addr LIST [SETTING]...; settings apply to the controllers of that list\n"

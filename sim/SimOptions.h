@@ -23,6 +23,7 @@ struct PortStatus {
 struct SimOptions {
     bool help = false;
     std::string portDir;
+    std::string replayFile; // --replay: the ports and their answers come from this session record
     std::vector<PortConfig> ports;
     std::vector<PortFault> faults;
     std::vector<PortStatus> statuses;

@@ -163,6 +163,8 @@ TEST(SimOptions, BadCommandLinesAreRefused)
         {{"--port", "1", "--addr", "1", "--fault", "1:noise:1:2:3"}, "bad fault"},
         {{"--port", "1", "--addr", "1", "--fault", "2:noise"}, "not on COM1"},
         {{"--port", "1", "--addr", "1", "--verbose"}, "unknown option"},
+        {{"--replay", "rec.txt", "--port", "1", "--addr", "1"}, "--replay takes its ports from the record"},
+        {{"--replay"}, "--replay needs a value"},
         {{"--port", "1", "--protocol", "hitech", "--addr", "1"}, "must follow an --addr"},
         {{"--port", "1", "--addr", "1", "--port", "2", "--dst", "--addr", "2"}, "must follow an --addr"},
         {{"--port", "1", "--addr", "1", "--protocol", "S2200"}, "bad value 'S2200' for --protocol"},

@@ -1,0 +1,133 @@
+// A recorded job replayed: the real tool against the normal stand-in controllers with -record,
+// then the same job against qvx-signsim --replay of that record, which must give the same exit
+// status and the same log lines.
+#include "common/TestPortDir.h"
+#include "common/ToolProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace simtest {
+namespace {
+
+// The demo's store (scripts/demo-store.sh): on COM1 one display on old firmware in the customer
+// protocol and one current at 19200; on COM2 a HITECH display and an address that never answers.
+const std::vector<std::string> kDemoStore = {
+    "--port", "1", "--rate", "115200", "--addr", "1", "--protocol", "pellworth", "--firmware", "FX40211-1.01.05",
+    "--addr", "2@19200", "--port", "2", "--rate", "115200", "--addr", "9", "--protocol", "hitech"};
+
+std::string DisplayRecord(const std::string& name, const std::string& addresses, int port, int rate)
+{
+    std::vector<std::string> lines(48, "");
+    lines[0] = name;
+    lines[2] = "16";
+    lines[3] = "80";
+    lines[9] = addresses;
+    lines[21] = "COM" + std::to_string(port);
+    lines[22] = std::to_string(rate);
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// The log's lines without their time and counters (what follows the last "~  ").
+std::vector<std::string> LogLines(const std::filesystem::path& path)
+{
+    std::vector<std::string> lines;
+    std::istringstream text(ReadText(path.string()));
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::size_t mark = line.rfind("~  ");
+        lines.push_back(mark == std::string::npos ? line : line.substr(mark + 3));
+    }
+    return lines;
+}
+
+class ReplayJob : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (m_sim > 0) {
+            kill(m_sim, SIGTERM);
+            WaitTool(m_sim);
+        }
+    }
+
+    // A stand-in controller started with `args`, once it has listed COM2 (or ended).
+    bool StartSim(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), QVX_SIGNSIM_PATH);
+        m_sim = StartTool(std::move(args), (m_dir / "sim.err").string(), (m_dir / "sim.out").string());
+        for (int i = 0; i < 400; ++i) {
+            if (ReadText((m_dir / "sim.out").string()).find("\nCOM2 ") != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return false;
+    }
+    // Its standard output after SIGTERM, and its exit status.
+    std::pair<std::string, int> StopSim()
+    {
+        kill(m_sim, SIGTERM);
+        const int status = WaitTool(m_sim);
+        m_sim = -1;
+        return {ReadText((m_dir / "sim.out").string()), status};
+    }
+    int RunJob(const std::string& log, std::vector<std::string> more = {})
+    {
+        std::vector<std::string> args = {QVX_TOOL_PATH, "-s", "-df", (m_dir / "Displays.dat").string(), "-l1",
+                                         "-lf", (m_dir / log).string()};
+        args.insert(args.end(), more.begin(), more.end());
+        return WaitTool(StartTool(std::move(args), (m_dir / "tool.err").string()));
+    }
+
+    CTestPortDir m_ports{"qvx-replay", "0.1"};
+    const std::filesystem::path& m_dir = m_ports.Path();
+    pid_t m_sim = -1;
+};
+
+TEST_F(ReplayJob, SameJobGivesTheSameStatusAndLog)
+{
+    std::ofstream(m_dir / "Displays.dat", std::ios::binary)
+        << DisplayRecord("Lobby", "1", 1, 115200) << DisplayRecord("Pharmacy", "2", 1, 19200)
+        << DisplayRecord("Gate", "9, 7", 2, 115200);
+    const std::string record = (m_dir / "rec.txt").string();
+    ASSERT_TRUE(StartSim(kDemoStore)) << ReadText((m_dir / "sim.err").string());
+    const int recorded = RunJob("a.log", {"-record", record});
+    ASSERT_EQ(StopSim().second, 0);
+
+    ASSERT_TRUE(StartSim({"--replay", record})) << ReadText((m_dir / "sim.err").string());
+    const int replayed = RunJob("b.log");
+    const auto [output, status] = StopSim();
+    EXPECT_EQ(status, 0);
+
+    EXPECT_EQ(replayed, recorded);
+    const std::vector<std::string> before = LogLines(m_dir / "a.log");
+    EXPECT_GT(before.size(), 5u);
+    EXPECT_EQ(LogLines(m_dir / "b.log"), before);
+    EXPECT_EQ(output.find("not answered"), std::string::npos) << output;
+    EXPECT_NE(output.find("\nCOM1: all "), std::string::npos) << output;
+    EXPECT_NE(output.find("\nCOM2: all "), std::string::npos) << output;
+}
+
+TEST_F(ReplayJob, BadRecordLineExits2WithItsNumber)
+{
+    std::ofstream(m_dir / "bad.txt") << "# qvxfirminstaller session record 1\n# started\n"
+                                        "T+0.000000 open COM1 115200\nT+0.100000 -> COM1 115200 2 55\n";
+    const std::string err = (m_dir / "sim.err").string();
+    EXPECT_EQ(WaitTool(StartTool({QVX_SIGNSIM_PATH, "--replay", (m_dir / "bad.txt").string()}, err)), 2);
+    EXPECT_EQ(ReadText(err), "qvx-signsim: " + (m_dir / "bad.txt").string() + ": line 4: 2 bytes announced, 1 given\n");
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "COM1")) << "no port is published for a record it cannot read";
+}
+
+} // namespace
+} // namespace simtest
