@@ -15,10 +15,6 @@ namespace qvxsim {
 
 namespace {
 
-// A host that stops reading cannot hold the line up forever: what it does not take in this time
-// is lost, as it would be on a real wire.
-constexpr int kWriteStallMs = 1000;
-
 // Payload of one USB packet of an FTDI-style adapter (64 bytes less its two status bytes): a full
 // one goes to the host at once, a part-filled one waits for the adapter's latency timer.
 constexpr std::size_t kAdapterPacket = 62;
@@ -148,25 +144,7 @@ unsigned long PortServer::HostRate() const
 
 bool PortServer::WriteAll(std::span<const unsigned char> bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(m_pty.Master(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN)
-            return true; // nothing to be done for this reply; keep serving
-        std::array<pollfd, 2> fds{{{m_pty.Master(), POLLOUT, 0}, {m_wakeup.Fd(), POLLIN, 0}}};
-        const int ready = poll(fds.data(), fds.size(), kWriteStallMs);
-        if (fds[1].revents != 0)
-            return false;
-        if (ready <= 0)
-            return true;
-    }
-    return true;
+    return m_pty.WriteAll(bytes, m_wakeup);
 }
 
 void PortServer::WaitForStop() const

@@ -1,6 +1,7 @@
 #include "sim/Pty.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -60,6 +61,30 @@ std::optional<Pty> Pty::Open(std::string* error)
         return std::nullopt;
     }
     return pty;
+}
+
+bool Pty::WriteAll(std::span<const unsigned char> bytes, const Wakeup& wakeup) const
+{
+    constexpr int kWriteStallMs = 1000;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(m_master.Get(), bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return true; // nothing to be done for this reply; keep serving
+        std::array<pollfd, 2> fds{{{m_master.Get(), POLLOUT, 0}, {wakeup.Fd(), POLLIN, 0}}};
+        const int ready = poll(fds.data(), fds.size(), kWriteStallMs);
+        if (fds[1].revents != 0)
+            return false;
+        if (ready <= 0)
+            return true;
+    }
+    return true;
 }
 
 } // namespace qvxsim

@@ -3,8 +3,10 @@
 // controllers sit on the master.
 
 #include "sim/UniqueFd.h"
+#include "sim/Wakeup.h"
 
 #include <optional>
+#include <span>
 #include <string>
 
 namespace qvxsim {
@@ -16,6 +18,11 @@ public:
 
     int Master() const { return m_master.Get(); }
     const std::string& SlavePath() const { return m_slavePath; }
+
+    // Writes bytes whole to the master. A host that stops reading cannot hold the line up for
+    // ever: what it does not take within a second is lost, as on a real wire (true all the same,
+    // as it is for a write the pty refuses). False once wakeup is signalled: the port is closing.
+    bool WriteAll(std::span<const unsigned char> bytes, const Wakeup& wakeup) const;
 
 private:
     Pty() = default;

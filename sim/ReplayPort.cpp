@@ -10,13 +10,6 @@
 
 namespace qvxsim {
 
-namespace {
-
-// As on the normal port: a host that stops reading loses what it does not take in this time.
-constexpr int kWriteStallMs = 1000;
-
-} // namespace
-
 std::unique_ptr<ReplayPort> ReplayPort::Create(RecordedPort port, const std::string& portDir, Say say,
                                                std::string* error)
 {
@@ -108,25 +101,7 @@ bool ReplayPort::Play(const RecordedRequest& request, MonoTime matched)
 
 bool ReplayPort::WriteAll(std::span<const unsigned char> bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(m_pty.Master(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN)
-            return true; // this reply is lost; keep serving
-        std::array<pollfd, 2> fds{{{m_pty.Master(), POLLOUT, 0}, {m_wakeup.Fd(), POLLIN, 0}}};
-        const int ready = poll(fds.data(), fds.size(), kWriteStallMs);
-        if (fds[1].revents != 0)
-            return false;
-        if (ready <= 0)
-            return true;
-    }
-    return true;
+    return m_pty.WriteAll(bytes, m_wakeup);
 }
 
 } // namespace qvxsim
