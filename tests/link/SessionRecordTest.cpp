@@ -149,6 +149,7 @@ TEST(SessionRecord, LinesFromManyThreadsStayWholeAndInOrder)
         ASSERT_TRUE(ParseSessionRecordLine(line, entry, reason)) << line.substr(0, 80) << ": " << reason;
         entries.push_back(entry);
     }
+    in.close(); // Windows removes no file that is open
     std::filesystem::remove(path);
     ASSERT_EQ(entries.size(), 2u + 4 * 52);
     EXPECT_EQ(entries[0].note, " qvxfirminstaller session record 1");
