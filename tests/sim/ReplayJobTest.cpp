@@ -1,6 +1,7 @@
 // A recorded job replayed: the real tool against the normal stand-in controllers with -record,
 // then the same job against qvx-signsim --replay of that record, which must give the same exit
 // status and the same log lines.
+#include "common/JobStore.h"
 #include "common/TestPortDir.h"
 #include "common/ToolProcess.h"
 
@@ -22,21 +23,6 @@ namespace {
 const std::vector<std::string> kDemoStore = {
     "--port", "1", "--rate", "115200", "--addr", "1", "--protocol", "pellworth", "--firmware", "FX40211-1.01.05",
     "--addr", "2@19200", "--port", "2", "--rate", "115200", "--addr", "9", "--protocol", "hitech"};
-
-std::string DisplayRecord(const std::string& name, const std::string& addresses, int port, int rate)
-{
-    std::vector<std::string> lines(48, "");
-    lines[0] = name;
-    lines[2] = "16";
-    lines[3] = "80";
-    lines[9] = addresses;
-    lines[21] = "COM" + std::to_string(port);
-    lines[22] = std::to_string(rate);
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 // The log's lines without their time and counters (what follows the last "~  ").
 std::vector<std::string> LogLines(const std::filesystem::path& path)
@@ -98,8 +84,8 @@ protected:
 TEST_F(ReplayJob, SameJobGivesTheSameStatusAndLog)
 {
     std::ofstream(m_dir / "Displays.dat", std::ios::binary)
-        << DisplayRecord("Lobby", "1", 1, 115200) << DisplayRecord("Pharmacy", "2", 1, 19200)
-        << DisplayRecord("Gate", "9, 7", 2, 115200);
+        << JobRecord("Lobby", "1", 1, 115200) << JobRecord("Pharmacy", "2", 1, 19200)
+        << JobRecord("Gate", "9, 7", 2, 115200);
     const std::string record = (m_dir / "rec.txt").string();
     ASSERT_TRUE(StartSim(kDemoStore)) << ReadText((m_dir / "sim.err").string());
     const int recorded = RunJob("a.log", {"-record", record});

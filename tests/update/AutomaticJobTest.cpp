@@ -3,7 +3,7 @@
 // the report of the run.
 #include "../connection/CapturingView.h"
 #include "common/TestPortDir.h"
-#include "JobStore.h"
+#include "common/JobStore.h"
 
 #include "connection/InstallerCore.h"
 #include "link/S22SignLink.h"

@@ -2,7 +2,7 @@
 // says the job would do, that nothing on any display changes, and how it ends.
 #include "../connection/CapturingView.h"
 #include "common/TestPortDir.h"
-#include "JobStore.h"
+#include "common/JobStore.h"
 
 #include "connection/InstallerCore.h"
 #include "link/S22SignLink.h"

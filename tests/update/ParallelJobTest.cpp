@@ -4,7 +4,7 @@
 // lines at once and estimates the slowest.
 #include "../connection/CapturingView.h"
 #include "common/TestPortDir.h"
-#include "JobStore.h"
+#include "common/JobStore.h"
 
 #include "connection/InstallerCore.h"
 #include "sim/SignSim.h"

@@ -1,5 +1,6 @@
 #pragma once
-// A store for the job's tests: display-list records and the stand-in displays that answer them.
+// A store for the tests that run the job: display-list records and the stand-in displays that
+// answer them.
 
 #include "sim/SignSim.h"
 
