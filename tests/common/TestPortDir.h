@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -15,8 +16,7 @@ class CTestPortDir {
 public:
     explicit CTestPortDir(const std::string& prefix, const char* timeScale = "0.02")
         : m_path(std::filesystem::temp_directory_path() /
-                 (prefix + "-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                 (prefix + "-" + std::to_string(::getpid()) + "-" + TestName()))
     {
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
@@ -35,5 +35,13 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
 
 private:
+    // A parameterised test's name holds a '/', which must not make a folder of its own.
+    static std::string TestName()
+    {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        return name;
+    }
+
     std::filesystem::path m_path;
 };

@@ -1,6 +1,7 @@
 // A recorded job replayed: the real tool against the normal stand-in controllers with -record,
 // then the same job against qvx-signsim --replay of that record, which must give the same exit
-// status and the same log lines.
+// status and the same log lines. And the records kept in records/: each a field session whose job
+// must still give the log and exit status it gave there.
 #include "common/JobStore.h"
 #include "common/TestPortDir.h"
 #include "common/ToolProcess.h"
@@ -9,9 +10,12 @@
 
 #include <signal.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -38,9 +42,22 @@ std::vector<std::string> LogLines(const std::filesystem::path& path)
     return lines;
 }
 
-class ReplayJob : public ::testing::Test {
+// How many COM ports a session record opens.
+std::size_t PortsOpenedIn(const std::filesystem::path& record)
+{
+    std::set<std::string> ports;
+    std::istringstream text(ReadText(record.string()));
+    for (std::string line; std::getline(text, line);) {
+        const std::size_t open = line.find(" open COM");
+        if (open != std::string::npos)
+            ports.insert(line.substr(open + 6, line.find(' ', open + 6) - (open + 6)));
+    }
+    return ports.size();
+}
+
+class ReplayRun {
 protected:
-    void TearDown() override
+    ~ReplayRun()
     {
         if (m_sim > 0) {
             kill(m_sim, SIGTERM);
@@ -48,13 +65,17 @@ protected:
         }
     }
 
-    // A stand-in controller started with `args`, once it has listed COM2 (or ended).
-    bool StartSim(std::vector<std::string> args)
+    // A stand-in controller started with `args`, once it has listed its `ports` ports (or ended).
+    bool StartSim(std::vector<std::string> args, std::size_t ports = 2)
     {
         args.insert(args.begin(), QVX_SIGNSIM_PATH);
         m_sim = StartTool(std::move(args), (m_dir / "sim.err").string(), (m_dir / "sim.out").string());
         for (int i = 0; i < 400; ++i) {
-            if (ReadText((m_dir / "sim.out").string()).find("\nCOM2 ") != std::string::npos)
+            const std::string listed = "\n" + ReadText((m_dir / "sim.out").string());
+            std::size_t count = 0;
+            for (std::size_t at = listed.find("\nCOM"); at != std::string::npos; at = listed.find("\nCOM", at + 1))
+                ++count;
+            if (count >= ports)
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
@@ -80,6 +101,8 @@ protected:
     const std::filesystem::path& m_dir = m_ports.Path();
     pid_t m_sim = -1;
 };
+
+class ReplayJob : public ReplayRun, public ::testing::Test {};
 
 TEST_F(ReplayJob, SameJobGivesTheSameStatusAndLog)
 {
@@ -114,6 +137,67 @@ TEST_F(ReplayJob, BadRecordLineExits2WithItsNumber)
     EXPECT_EQ(ReadText(err), "qvx-signsim: " + (m_dir / "bad.txt").string() + ": line 4: 2 bytes announced, 1 given\n");
     EXPECT_FALSE(std::filesystem::exists(m_dir / "COM1")) << "no port is published for a record it cannot read";
 }
+
+// A kept record: records/<name>/ holds the field's session record (session.rec), its display list
+// (Displays.dat), the job's log there (job.log) and case.txt, whose "status N" line is the job's
+// exit status there and whose "switches ..." line, if any, the switches it ran with beyond
+// -s -df -l1 -lf.
+struct KeptCase {
+    std::filesystem::path dir;
+    int status = -1;
+    std::vector<std::string> switches;
+};
+
+KeptCase ReadKeptCase(const std::string& name)
+{
+    KeptCase kept;
+    kept.dir = std::filesystem::path(QVX_KEPT_RECORDS_DIR) / name;
+    std::istringstream text(ReadText((kept.dir / "case.txt").string()));
+    for (std::string line; std::getline(text, line);) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "status")
+            words >> kept.status;
+        else if (key == "switches")
+            for (std::string word; words >> word;)
+                kept.switches.push_back(word);
+    }
+    return kept;
+}
+
+std::vector<std::string> KeptCaseNames()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(QVX_KEPT_RECORDS_DIR))
+        if (entry.is_directory())
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class KeptRecord : public ReplayRun, public ::testing::TestWithParam<std::string> {};
+
+TEST_P(KeptRecord, JobGivesTheFieldsLogAndStatus)
+{
+    const KeptCase kept = ReadKeptCase(GetParam());
+    ASSERT_NE(kept.status, -1) << kept.dir / "case.txt" << " has no status line";
+    std::filesystem::copy_file(kept.dir / "Displays.dat", m_dir / "Displays.dat");
+    const std::filesystem::path record = kept.dir / "session.rec";
+    ASSERT_TRUE(StartSim({"--replay", record.string()}, PortsOpenedIn(record))) << ReadText((m_dir / "sim.err").string());
+    EXPECT_EQ(RunJob("job.log", kept.switches), kept.status);
+    const auto [output, status] = StopSim();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(LogLines(m_dir / "job.log"), LogLines(kept.dir / "job.log"));
+    EXPECT_EQ(output.find("not answered"), std::string::npos) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, KeptRecord, ::testing::ValuesIn(KeptCaseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                             return name;
+                         });
 
 } // namespace
 } // namespace simtest
