@@ -3,7 +3,7 @@
 # the Windows test programs (ctest in the Windows build), the window's test programs on an Xvfb
 # display, then the Windows tool itself: -info, and the unattended job over a small store, whose
 # log must read line for line as the Linux tool's (times aside) and whose exit status must be the
-# same.
+# same; its session record, replayed to the Linux tool, must give that log and status again.
 #
 #   scripts/wine-tests.sh WIN_BUILD_DIR LINUX_BIN_DIR [--screenshots FOLDER]
 #
@@ -68,7 +68,9 @@ start_sim() {
   "$linux/qvx-signsim" --port-dir "$work/ports" "$@" >"$work/sim.out" 2>&1 &
   sim_pid=$!
   local want
-  want=$(printf '%s\n' "$@" | grep -c -- '^--port$')
+  want=$(printf '%s\n' "$@" | grep -c -- '^--port$' || true)
+  # A replay publishes every port its record opens.
+  [ "${1:-}" = "--replay" ] && want=$(grep -o ' open COM[0-9]*' "$2" | sort -u | wc -l)
   for _ in $(seq 1 200); do
     [ "$(grep -c '^COM' "$work/sim.out" 2>/dev/null || true)" -ge "$want" ] && break
     sleep 0.05
@@ -147,7 +149,8 @@ set +e
 "$linux/qvxfirminstaller" -s -df "$work/Displays.dat" -l1 -lf "$work/linux.log"
 linux_status=$?
 start_sim "${store[@]}"
-"$wine" "$win/bin/qvxfirminstaller.exe" -s -df "$(winpath "$work/Displays.dat")" -l1 -lf "$(winpath "$work/windows.log")"
+"$wine" "$win/bin/qvxfirminstaller.exe" -s -df "$(winpath "$work/Displays.dat")" -l1 -lf "$(winpath "$work/windows.log")" \
+  -record "$(winpath "$work/windows.rec")"
 windows_status=$?
 set -e
 stop_sim
@@ -160,6 +163,24 @@ else
   fail "the Windows job's log differs from the Linux job's"
 fi
 [ "$linux_status" -eq "$windows_status" ] || fail "exit status: Linux $linux_status, Windows $windows_status"
+
+echo "== the Windows job's session record replayed on Linux: the same job against it"
+grep -q '^# started .*, windows$' "$work/windows.rec" || fail "the Windows job's session record has no Windows header"
+start_sim --replay "$work/windows.rec"
+set +e
+"$linux/qvxfirminstaller" -s -df "$work/Displays.dat" -l1 -lf "$work/replayed.log"
+replayed_status=$?
+set -e
+stop_sim
+if diff <(strip "$work/windows.log") <(strip "$work/replayed.log") >"$work/replay.diff" &&
+   ! grep -q "not answered" "$work/sim.out"; then
+  echo "replayed log: the same $(wc -l <"$work/replayed.log") lines from $(grep -c ' -> ' "$work/windows.rec") recorded requests; exit status $replayed_status"
+else
+  cat "$work/replay.diff"
+  grep -m 5 "not answered" "$work/sim.out" || true
+  fail "the Linux job against the Windows record's replay differs from the Windows job"
+fi
+[ "$replayed_status" -eq "$windows_status" ] || fail "exit status: Windows $windows_status, replayed on Linux $replayed_status"
 
 echo "== the Windows job with -parallel: both lines at once, each display's task whole"
 start_sim "${store[@]}"

@@ -1,5 +1,7 @@
 // -record through the real program against a stand-in controller: what the file holds after a
-// run, and a file that cannot be written stopping the run before anything is sent.
+// run, also the window's, and a file that cannot be written stopping the run before anything is
+// sent.
+#include "common/JobStore.h"
 #include "common/TestPortDir.h"
 #include "common/ToolProcess.h"
 #include "link/S22NetPacket.h"
@@ -8,8 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -39,6 +47,20 @@ protected:
     std::unique_ptr<qvxsim::SignSim> m_sim;
 };
 
+// Every line of a session record, parsed; a line that does not parse fails the test.
+std::vector<SessionRecordEntry> RecordEntries(const std::string& path)
+{
+    std::istringstream text(ReadText(path));
+    std::vector<SessionRecordEntry> entries;
+    for (std::string line; std::getline(text, line);) {
+        SessionRecordEntry entry;
+        std::string reason;
+        EXPECT_TRUE(ParseSessionRecordLine(line, entry, reason)) << line << ": " << reason;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
 CS22NetPacket PacketOf(const std::vector<unsigned char>& bytes)
 {
     CS22NetPacket packet;
@@ -53,15 +75,7 @@ TEST_F(RecordCommand, InfoRunIsRecordedFromOpenToClose)
     const std::string path = (m_dir / "session.txt").string();
     ASSERT_EQ(Run({"-info", "COM1", "-record", path}), 0) << ReadText((m_dir / "stderr.txt").string());
 
-    std::istringstream text(ReadText(path));
-    std::string line;
-    std::vector<SessionRecordEntry> entries;
-    while (std::getline(text, line)) {
-        SessionRecordEntry entry;
-        std::string reason;
-        ASSERT_TRUE(ParseSessionRecordLine(line, entry, reason)) << line << ": " << reason;
-        entries.push_back(entry);
-    }
+    const std::vector<SessionRecordEntry> entries = RecordEntries(path);
     ASSERT_GE(entries.size(), 6u);
     EXPECT_EQ(entries[0].note, " qvxfirminstaller session record 1");
     EXPECT_EQ(entries[1].note.rfind(" started ", 0), 0u) << entries[1].note;
@@ -92,6 +106,33 @@ TEST_F(RecordCommand, InfoRunIsRecordedFromOpenToClose)
     for (std::size_t i = 3; i < entries.size(); ++i)
         EXPECT_LE(entries[i - 1].at, entries[i].at);
 }
+
+#ifdef QVX_TOOL_HAS_WINDOW
+// The window's session (here its job, started with -a) is recorded through the same switch, and
+// the record ends with the port's closing when the window is stopped.
+TEST_F(RecordCommand, WindowSessionIsRecordedUntilTheWindowEnds)
+{
+    std::ofstream(m_dir / "Displays.dat", std::ios::binary) << JobRecord("Lobby", "1", 1);
+    const std::string path = (m_dir / "window.txt").string();
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const pid_t tool = StartTool({QVX_TOOL_PATH, "-a", "-df", (m_dir / "Displays.dat").string(), "-record", path},
+                                 (m_dir / "stderr.txt").string());
+    ::unsetenv("QT_QPA_PLATFORM");
+    bool answered = false;
+    for (int i = 0; i < 400 && !answered; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        answered = ReadText(path).find(" <- COM1 115200 ") != std::string::npos;
+    }
+    kill(tool, SIGTERM);
+    EXPECT_EQ(WaitTool(tool), 128 + SIGTERM) << ReadText((m_dir / "stderr.txt").string());
+    EXPECT_TRUE(answered) << ReadText(path);
+    const std::vector<SessionRecordEntry> entries = RecordEntries(path);
+    ASSERT_GE(entries.size(), 4u);
+    EXPECT_EQ(entries[2].kind, SessionRecordEntry::Kind::Open);
+    EXPECT_EQ(entries.back().kind, SessionRecordEntry::Kind::Close);
+    EXPECT_EQ(entries.back().comPort, 1);
+}
+#endif
 
 TEST_F(RecordCommand, RecordThatCannotBeWrittenStopsTheRunBeforeAnythingIsSent)
 {
