@@ -180,13 +180,13 @@ KeptCase ReadKeptCase(const std::string& name)
     return kept;
 }
 
+// The build lists the folders of records/ (see CMakeLists.txt).
 std::vector<std::string> KeptCaseNames()
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(QVX_KEPT_RECORDS_DIR))
-        if (entry.is_directory())
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
+    std::istringstream list(QVX_KEPT_RECORD_CASES);
+    for (std::string name; std::getline(list, name, ',');)
+        names.push_back(name);
     return names;
 }
 
@@ -195,6 +195,8 @@ class KeptRecord : public ReplayRun, public ::testing::TestWithParam<std::string
 TEST_P(KeptRecord, JobGivesTheFieldsLogAndStatus)
 {
     const KeptCase kept = ReadKeptCase(GetParam());
+    for (const char* file : {"case.txt", "session.rec", "Displays.dat", "job.log"})
+        ASSERT_TRUE(std::filesystem::is_regular_file(kept.dir / file)) << kept.dir / file << " is missing";
     ASSERT_NE(kept.status, -1) << kept.dir / "case.txt" << " has no status line";
     std::filesystem::copy_file(kept.dir / "Displays.dat", m_dir / "Displays.dat");
     const std::filesystem::path record = kept.dir / "session.rec";
