@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Demo: the unattended automatic update job over a small store of stand-in displays on
-# pseudo-terminals, through the same serial code path the tool uses for real displays.
+# pseudo-terminals, through the same serial code path the tool uses for real displays; then the
+# display actions, the store again with both lines at once, and the first job replayed from its
+# session record.
 set -euo pipefail
 source "$(dirname "$0")/demo-store.sh"
 bin=$(cd "${1:-build/bin}" && pwd)
@@ -11,8 +13,9 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
-start_store() { # the stand-in controllers of the demo's store, fresh
-  "$bin/qvx-signsim" --port-dir "$dir" "${demo_store[@]}" >"$dir/sim.out" 2>&1 &
+start_store() { # the stand-in controllers of the demo's store, fresh (or the given options instead)
+  [ $# -gt 0 ] || set -- "${demo_store[@]}"
+  "$bin/qvx-signsim" --port-dir "$dir" "$@" >"$dir/sim.out" 2>&1 &
   sim_pid=$!
   for _ in $(seq 1 100); do
     grep -q '^COM2 ' "$dir/sim.out" 2>/dev/null && break
@@ -45,10 +48,10 @@ echo "   stand-in controllers here answer without the line's own time (qvx-signs
 echo "   job below takes less"
 
 echo
-echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json"
+echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf job.log -report job.json -record job.rec"
 set +e
 job_started=$(date +%s%N)
-"$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/job.log" -report "$dir/job.json"
+"$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/job.log" -report "$dir/job.json" -record "$dir/job.rec"
 status=$?
 job_tenths=$(( ($(date +%s%N) - job_started) / 100000000 ))
 set -e
@@ -109,4 +112,30 @@ if diff <(strip "$dir/job.log") <(strip "$dir/parallel.log") >/dev/null; then
 else
   echo "== Its lines differ from the job above's:"
   diff <(strip "$dir/job.log") <(strip "$dir/parallel.log") || true
+fi
+
+# The first job's session record standing in for the store: what a technician sends back from a
+# store that failed, replayed at a desk without any display.
+kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+rm -f "$dir/COM1" "$dir/COM2" "$dir/sim.out"
+echo
+echo "== The first job's session record (-record job.rec): every frame with its time, port, rate and direction"
+{ head -2 "$dir/job.rec"; grep -m 4 -E ' (->|<-) ' "$dir/job.rec"; } | sed -E 's/^(.{96}).{4,}$/\1 .../'
+echo "   ... $(wc -l <"$dir/job.rec") lines, $(( $(wc -c <"$dir/job.rec") / 1024 )) KB"
+echo "== It stands in for the store: the same job against its replay, no display needed"
+echo "\$ qvx-signsim --replay job.rec &"
+echo "\$ qvxfirminstaller -s -df Displays.dat -l1 -lf replayed.log"
+start_store --replay "$dir/job.rec"
+set +e
+"$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/replayed.log"
+replayed_status=$?
+set -e
+kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+sim_pid=""
+grep -E '^COM[0-9]+: ' "$dir/sim.out" | sed 's/^/   the replay: /'
+if diff <(sed 's/^.*~  //' "$dir/job.log") <(sed 's/^.*~  //' "$dir/replayed.log") >/dev/null; then
+  echo "== Exit status: $replayed_status (the store's: $status); the same $(wc -l <"$dir/replayed.log") log lines as the store's job, times aside"
+else
+  echo "== Exit status: $replayed_status (the store's: $status); its log differs from the store's job:"
+  diff <(sed 's/^.*~  //' "$dir/job.log") <(sed 's/^.*~  //' "$dir/replayed.log") || true
 fi
