@@ -13,6 +13,12 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
+stop_store() { # and its COM links, so the next start_store publishes fresh ones
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  sim_pid=""
+  rm -f "$dir/COM1" "$dir/COM2" "$dir/sim.out"
+}
+log_lines() { sed 's/^.*~  //' "$1"; } # a log's lines without their times and counters
 start_store() { # the stand-in controllers of the demo's store, fresh (or the given options instead)
   [ $# -gt 0 ] || set -- "${demo_store[@]}"
   "$bin/qvx-signsim" --port-dir "$dir" "$@" >"$dir/sim.out" 2>&1 &
@@ -91,8 +97,7 @@ action "A test pattern on 'Pharmacy'" -b 19200 -startpattern COM1:2 -pattern "Mo
 action "Its clock set to this computer's" -b 19200 -settime COM1:2
 
 # The store's two lines at the same time: a fresh store, as it was before the job above.
-kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-rm -f "$dir/COM1" "$dir/COM2" "$dir/sim.out"
+stop_store
 start_store
 echo
 echo "== The same store again, fresh, with both lines worked at the same time (each on its own link)"
@@ -106,7 +111,7 @@ tenths=$(( ($(date +%s%N) - started) / 100000000 ))
 echo "== Exit status: $parallel_status, in $((tenths / 10)).$((tenths % 10)) s (one line after the other above: $((job_tenths / 10)).$((job_tenths % 10)) s)."
 echo "   Each display's task is in the log whole, in the order the displays finished; the job line counts both lines:"
 grep -E 'Updating display|JOB ERROR' "$dir/parallel.log" | sed 's/^.*~  //'
-strip() { sed 's/^.*~  //' "$1" | sort; }
+strip() { log_lines "$1" | sort; }
 if diff <(strip "$dir/job.log") <(strip "$dir/parallel.log") >/dev/null; then
   echo "== The same lines as the job above, line for line once sorted"
 else
@@ -116,8 +121,7 @@ fi
 
 # The first job's session record standing in for the store: what a technician sends back from a
 # store that failed, replayed at a desk without any display.
-kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-rm -f "$dir/COM1" "$dir/COM2" "$dir/sim.out"
+stop_store
 echo
 echo "== The first job's session record (-record job.rec): every frame with its time, port, rate and direction"
 { head -2 "$dir/job.rec"; grep -m 4 -E ' (->|<-) ' "$dir/job.rec"; } | sed -E 's/^(.{96}).{4,}$/\1 .../'
@@ -130,12 +134,11 @@ set +e
 "$bin/qvxfirminstaller" -s -df "$dir/Displays.dat" -l1 -lf "$dir/replayed.log"
 replayed_status=$?
 set -e
-kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-sim_pid=""
 grep -E '^COM[0-9]+: ' "$dir/sim.out" | sed 's/^/   the replay: /'
-if diff <(sed 's/^.*~  //' "$dir/job.log") <(sed 's/^.*~  //' "$dir/replayed.log") >/dev/null; then
+stop_store
+if diff <(log_lines "$dir/job.log") <(log_lines "$dir/replayed.log") >/dev/null; then
   echo "== Exit status: $replayed_status (the store's: $status); the same $(wc -l <"$dir/replayed.log") log lines as the store's job, times aside"
 else
   echo "== Exit status: $replayed_status (the store's: $status); its log differs from the store's job:"
-  diff <(sed 's/^.*~  //' "$dir/job.log") <(sed 's/^.*~  //' "$dir/replayed.log") || true
+  diff <(log_lines "$dir/job.log") <(log_lines "$dir/replayed.log") || true
 fi
